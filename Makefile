@@ -1,0 +1,35 @@
+# make run: installs what is missing, builds, prepares the data files beside the program
+#           when they are not there yet, and starts Talvek.
+# make test: the same set-up, then every test, headless.
+BUILD := build
+BIN := $(BUILD)/bin
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps build data run test bench clean
+
+all: build
+
+deps:
+	@scripts/deps
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# The program never makes a data file; the store tool makes whichever one is missing.
+data: build
+	@for f in VXBANK.mdb BRANCH.mdb; do \
+	  test -e $(BIN)/$$f || $(BIN)/talvek-store init $(BIN) $$f || exit 1; \
+	done
+
+run: data
+	$(BIN)/talvek
+
+test: data
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BIN)/talvek-bench
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,343 @@
+#include "mainwindow.h"
+
+#include "aboutbox.h"
+#include "logo.h"
+
+#include "store/appcontext.h"
+#include "store/fieldroutines.h"
+#include "store/recordset.h"
+#include "store/storeopening.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kButtonCaptions[8] = {
+    QStringLiteral("1. 匯款人資料建檔　　"),
+    QStringLiteral("2. 收款人資料建檔　　"),
+    QStringLiteral("3. 匯款資料輸入　　　"),
+    QStringLiteral("4. 列印整批匯款明細　"),
+    QStringLiteral("5. 產生整批匯款檔　　"),
+    QStringLiteral("6. 產生另一批新的匯款"),
+    QStringLiteral("7. 金融機購代碼檔維護"),
+    QStringLiteral("8. 結束"),
+};
+
+} // namespace
+
+MainWindow::MainWindow(AppContext &context, QWidget *parent) : QMainWindow(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(applicationTitle());
+    setWindowIcon(talvekLogo(64));
+    buildMenu();
+    buildContent();
+}
+
+MainWindow::~MainWindow()
+{
+    unloadEditingWindows();
+}
+
+void MainWindow::buildMenu()
+{
+    QMenu *system = menuBar()->addMenu(QStringLiteral("系統(&S)"));
+    system->setObjectName(QStringLiteral("mnuSystem"));
+    QAction *restore = system->addAction(QStringLiteral("回存資料"));
+    restore->setObjectName(QStringLiteral("mnuRestore"));
+    QAction *backup = system->addAction(QStringLiteral("備份資料"));
+    backup->setObjectName(QStringLiteral("mnuBackup"));
+    // Backup and restore come with their own windows; until then they offer nothing.
+    restore->setEnabled(false);
+    backup->setEnabled(false);
+    system->addSeparator();
+    QAction *exit = system->addAction(QStringLiteral("離開"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("說明(&H)"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction *doc = help->addAction(QStringLiteral("文件說明"));
+    doc->setObjectName(QStringLiteral("mnuDoc"));
+    doc->setEnabled(false);
+    help->addSeparator();
+    QAction *about = help->addAction(QStringLiteral("關於    Talvek(&A)"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::buildContent()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+
+    auto *heading = new QLabel(QStringLiteral("Talvek       "), central);
+    heading->setObjectName(QStringLiteral("Label1"));
+    QFont headingFont = heading->font();
+    headingFont.setPointSize(headingFont.pointSize() + 10);
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+
+    auto *picture = new QLabel(central);
+    picture->setObjectName(QStringLiteral("Image1"));
+    picture->setPixmap(talvekLogo(72));
+
+    m_banner = new QLabel(central);
+    m_banner->setObjectName(QStringLiteral("Label2"));
+    QFont bannerFont = m_banner->font();
+    bannerFont.setPointSize(bannerFont.pointSize() + 1);
+    m_banner->setFont(bannerFont);
+    m_banner->setMinimumHeight(m_banner->fontMetrics().lineSpacing() * 2 + 8);
+    m_banner->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    QFont buttonFont = font();
+    buttonFont.setPointSize(buttonFont.pointSize() + 2);
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(10);
+    for (int i = 0; i < 8; ++i) {
+        auto *b = new QPushButton(kButtonCaptions[i], central);
+        b->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        b->setFont(buttonFont);
+        b->setMinimumHeight(44);
+        b->setMinimumWidth(260);
+        b->setStyleSheet(QStringLiteral("text-align: left; padding-left: 14px;"));
+        b->setShortcut(QKeySequence(Qt::Key_1 + i));
+        b->installEventFilter(this);
+        const int number = i + 1;
+        connect(b, &QPushButton::clicked, this, [this, number] { onButton(number); });
+        grid->addWidget(b, i % 4, i / 4);
+        m_buttons[i] = b;
+    }
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addSpacing(12);
+    top->addWidget(heading);
+    top->addStretch();
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(24, 16, 24, 24);
+    layout->addLayout(top);
+    layout->addWidget(m_banner);
+    layout->addSpacing(8);
+    layout->addLayout(grid);
+    setCentralWidget(central);
+    resize(680, 480);
+}
+
+bool MainWindow::load()
+{
+    WorkingStoreOpening opening = openWorkingStore(m_context.programDir());
+    const QString path = displayPath(workingStorePath(m_context.programDir()));
+    Dialogs &dialogs = m_context.dialogs();
+    switch (opening.failure) {
+    case WorkingStoreOpening::Failure::None:
+        m_context.setWorking(std::move(opening.store));
+        return true;
+    case WorkingStoreOpening::Failure::Missing:
+        dialogs.critical(nullptr, QStringLiteral("找不到資料庫,資料遺失") + QLatin1Char('\n') + path, applicationTitle());
+        return false;
+    case WorkingStoreOpening::Failure::Attributes:
+        break;
+    case WorkingStoreOpening::Failure::ReadOnly:
+        dialogs.critical(nullptr, QStringLiteral("資料庫唯讀,資料遺失") + QLatin1Char('\n') + path, applicationTitle());
+        return false;
+    case WorkingStoreOpening::Failure::Other:
+        // The code first, as the bank's support staff ask for it; then what it means.
+        dialogs.inform(nullptr, QString::number(opening.result.code()) + QLatin1Char('\n') + opening.result.detail);
+        break;
+    }
+    dialogs.message(nullptr, QStringLiteral("資料庫開啟出錯"), QStringLiteral("程式即將關閉  !!"), MsgIcon::None,
+                    MsgButtons::Ok, MsgAnswer::Ok);
+    return false;
+}
+
+MsgAnswer MainWindow::say(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons,
+                          MsgAnswer defaultButton)
+{
+    const bool outer = !m_inOwnMessage;
+    m_inOwnMessage = true;
+    const MsgAnswer answer = m_context.dialogs().message(this, text, title, icon, buttons, defaultButton);
+    if (outer)
+        m_inOwnMessage = false;
+    return answer;
+}
+
+void MainWindow::RefreshMenu()
+{
+    m_fresh = true;
+    Store *store = m_context.working();
+    if (!store)
+        return;
+    const auto remitter = store->select(Query::table(Table::R_BASE));
+    if (remitter->isEmpty()) {
+        for (int n : {3, 4, 5, 6})
+            button(n)->setEnabled(false);
+        say(QStringLiteral("無匯款人資料，請先建檔。"), applicationTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok);
+        return;
+    }
+    for (int n : {3, 4, 5, 6})
+        button(n)->setEnabled(true);
+    const QString branch = remitter->field(RBase::BRNO);
+    const QString check = InstCheckDigit(QStringLiteral("952") + branch);
+    const QString label = InstNameLabel(m_context.reference(), QStringLiteral("952") + branch + check);
+    m_banner->setText(QStringLiteral("匯款行： 952-") + branch + QLatin1Char('-') + check + label + QStringLiteral("      ")
+                      + QLatin1Char('\n') + QStringLiteral("匯款人： ") + remitter->field(RBase::RMTNAME));
+
+    const bool hasLines = store->hasRows(Table::R_DETL);
+    for (int n : {4, 5, 6})
+        button(n)->setEnabled(hasLines);
+}
+
+QString MainWindow::bannerText() const
+{
+    return m_banner->text();
+}
+
+void MainWindow::onButton(int number)
+{
+    switch (number) {
+    case 1: {
+        m_context.values().DataReturn = QStringLiteral("0");
+        if (QDialog *w = windowFor(1))
+            w->exec();
+        bool isNumber = false;
+        const int returned = m_context.values().DataReturn.trimmed().toInt(&isNumber);
+        if (isNumber && returned == 5)
+            RefreshMenu();
+        break;
+    }
+    case 2:
+    case 3:
+    case 7:
+        if (QDialog *w = windowFor(number))
+            w->exec();
+        break;
+    case 4:
+        openLinesWindow(4, QStringLiteral("無匯款資料,請建置匯款 "));
+        break;
+    case 5:
+        openLinesWindow(5, QStringLiteral("無匯款資料,請建置匯款 Data"));
+        break;
+    case 6:
+        newBatch();
+        break;
+    case 8:
+        exitProgram();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::openLinesWindow(int number, const QString &noLinesMessage)
+{
+    Store *store = m_context.working();
+    if (!store || !store->hasRows(Table::R_DETL)) {
+        say(noLinesMessage, applicationTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok);
+        return;
+    }
+    if (QDialog *w = windowFor(number))
+        w->exec();
+}
+
+QDialog *MainWindow::windowFor(int number)
+{
+    QPointer<QDialog> &slot = m_windows[number - 1];
+    if (slot)
+        return slot;
+    // The windows of the other parts of the program are hooked in here as they are built.
+    return nullptr;
+}
+
+void MainWindow::unloadEditingWindows()
+{
+    for (int number : {2, 3, 7}) {
+        QPointer<QDialog> &slot = m_windows[number - 1];
+        delete slot.data();
+        slot = nullptr;
+    }
+}
+
+void MainWindow::newBatch()
+{
+    const MsgAnswer answer = say(QStringLiteral("\n\n舊的匯款資料已存在,是否刪除之？\n\n"),
+                                 QStringLiteral("6. 產生另一批新的匯款"), MsgIcon::None, MsgButtons::YesNo, MsgAnswer::No);
+    if (answer != MsgAnswer::Yes)
+        return;
+    Store *store = m_context.working();
+    // The lines and the header go together or not at all.
+    const StoreResult result = store ? store->clearTables({Table::R_DETL, Table::R_DAY})
+                                     : StoreResult::readOnly(QString());
+    if (!result.ok()) {
+        say(storeFailureMessage(result), applicationTitle(), MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok);
+        return;
+    }
+    unloadEditingWindows();
+    RefreshMenu();
+}
+
+void MainWindow::exitProgram()
+{
+    QApplication::quit();
+}
+
+void MainWindow::showAbout()
+{
+    AboutBox box(this);
+    box.exec();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow()) {
+            if (!m_fresh)
+                RefreshMenu();
+        } else if (!m_inOwnMessage) {
+            m_fresh = false;
+        }
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // After the window has been drawn, so that a message stands in front of the menu.
+    QMetaObject::invokeMethod(this, [this] {
+        if (!m_fresh)
+            RefreshMenu();
+    }, Qt::QueuedConnection);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (!m_reloading)
+        QApplication::quit();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter presses the button that has the focus, as everywhere else in the program.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (auto *b = qobject_cast<QPushButton *>(watched)) {
+                b->animateClick();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+class Clock;
+class Store;
+
+// The small routines every window uses to check and shape field values. All but
+// InstNameLabel are pure functions of their arguments and the clock.
+
+// Today as an ROC date: mode 1 gives "yy/M/d" (the list's tabulation date), any other
+// mode "yymmdd".
+QString RocToday(const Clock &clock, const QString &mode);
+QString RocToday(const Clock &clock, int mode);
+
+// 1 valid; -1 not six characters; -2 no such day in that month; -3 no such month.
+int CheckRocDate(const QString &text);
+
+// Batch number yymmddxxnn against the remittance date: 1 valid; -1 not ten characters;
+// -2 its date differs; -3 sub-batch number 00; -4 customer code below 10.
+int CheckBatchNo(const QString &batch, const QString &date);
+
+// Check digit of the six-digit bank-and-branch prefix of an institution code; "*" when
+// the code is shorter than six characters.
+QString InstCheckDigit(const QString &code);
+
+// Whether a Korvana account number (twelve digits) carries its check digit.
+bool CheckHomeAccount(const QString &account);
+
+// "[full name]" of the institution as stored now in the reference store, or
+// "[代碼檔未建]" when the code is not there (or the reference store is not available).
+QString InstNameLabel(Store *reference, const QString &code);
+
+// Whether the text takes at most n Big5 bytes.
+bool FitsBig5(const QString &text, int n);
+
+// Zeros before a text shorter than n characters; a blank or long text stays as it is.
+QString ZeroPadLeft(int n, const QString &text);
+
+// Blanks after a text shorter than n Big5 bytes; never cuts.
+QString SpacePadRight(int n, const QString &text);
+
+// Number of Big5 bytes of the text.
+int Big5Length(const QString &text);
+
+// count Big5 bytes from byte position start (the first is 1). Half a two-byte character
+// at either end becomes a blank, so the piece keeps its width.
+QString Big5Mid(const QString &text, int start, int count);
+
+// Whether every character of the text can be written in Big5 (the user-defined
+// characters U+E000 to U+F848 can). Text that cannot would reach the bank as "?".
+bool IsBig5Text(const QString &text);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+struct TableDef;
+
+// One query over one table: conditions on columns and an order. Typed text only ever
+// travels as a bound value, so a quote, "%" or "_" in it is just a character.
+class Query {
+public:
+    // The table in the order its rows were added.
+    static Query table(const QString &name);
+
+    Query &orderBy(const QString &column);
+    Query &whereEquals(const QString &column, const QString &value);
+    Query &whereNotEquals(const QString &column, const QString &value);
+    // Rows whose column begins with the text, compared the way the keyed codes are: ignoring case.
+    Query &wherePrefix(const QString &column, const QString &prefix);
+
+    const QString &tableName() const { return m_table; }
+    // SQL selecting the rowid followed by every column of the table, and its bound values.
+    QString sql(const TableDef &def) const;
+    const QVariantList &bindings() const { return m_bindings; }
+
+private:
+    QString m_table;
+    QStringList m_conditions; // with column names checked against the table when built
+    QStringList m_conditionColumns;
+    QVariantList m_bindings;
+    QString m_orderBy;
+};
+
+// The access paths of the windows.
+namespace Queries {
+// Lines of the batch by payee code, without the lines marked "!000".
+Query linesWithoutMarker();
+// Korvana branches (codes beginning with 952) that begin with the typed text.
+Query korvanaBranches(const QString &prefix);
+} // namespace Queries

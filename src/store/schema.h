@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+struct ColumnDef {
+    QString name;
+    int width; // in Big5 bytes
+};
+
+struct TableDef {
+    QString name;
+    QList<ColumnDef> columns;
+
+    int ordinalOf(const QString &column) const; // -1 when the table has no such column
+};
+
+// Table names of the two data files.
+namespace Table {
+inline const QString R_BASE = QStringLiteral("R_BASE");
+inline const QString R_CUST = QStringLiteral("R_CUST");
+inline const QString R_DETL = QStringLiteral("R_DETL");
+inline const QString R_DAY = QStringLiteral("R_DAY");
+inline const QString NNOO = QStringLiteral("NNOO");
+inline const QString VXBANK = QStringLiteral("VXBANK");
+inline const QString ZQNBRH = QStringLiteral("ZQNBRH");
+} // namespace Table
+
+// Column ordinals, the way every window addresses a row.
+namespace RBase { enum { BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3 }; }
+namespace RCust { enum { R_ID, ACTNO, TRFBK, R_NAME }; }
+namespace RDetl { enum { R_ID, ACTNO, TRFBK, R_NAME, AMT, MARK, AMT2 }; }
+namespace RDay { enum { RMTDATE, BATCHNO, PURPOSE }; }
+namespace Vxbank { enum { BKBRNO, BNAME, FNAME }; }
+
+namespace Schema {
+
+// The purpose is printed in the list's heading after 80 bytes of other text; 60 bytes
+// (30 Chinese characters) still fit a landscape line.
+constexpr int PurposeWidth = 60;
+// A preset becomes a line's remark, whose column holds 50 bytes.
+constexpr int PresetWidth = 50;
+
+// Tables of the working store VXBANK.mdb, in the order the store tool makes them.
+const QList<TableDef> &working();
+// Tables of the reference store BRANCH.mdb that the program reads (ZQNBRH is never read).
+const QList<TableDef> &reference();
+
+// The definition of a table of either store, or nullptr.
+const TableDef *find(const QString &table);
+
+} // namespace Schema

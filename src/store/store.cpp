@@ -1,0 +1,233 @@
+#include "store.h"
+
+#include "recordset.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+
+namespace {
+
+// SQLite's primary result codes that mean "this store cannot be written now".
+bool isWriteRefusal(int primary)
+{
+    switch (primary) {
+    case 3:  // SQLITE_PERM
+    case 5:  // SQLITE_BUSY
+    case 6:  // SQLITE_LOCKED
+    case 8:  // SQLITE_READONLY
+    case 14: // SQLITE_CANTOPEN
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("talvek-store-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+// The check of one table: present, with exactly the expected columns in order.
+StoreResult checkTable(QSqlDatabase &db, const TableDef &def)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(def.name)))
+        return Store::resultOf(q.lastError());
+    QStringList found;
+    while (q.next())
+        found << q.value(1).toString();
+    if (found.isEmpty())
+        return StoreResult::other(1, QStringLiteral("資料檔缺少資料表 %1").arg(def.name));
+    QStringList expected;
+    for (const ColumnDef &c : def.columns)
+        expected << c.name;
+    bool same = found.size() == expected.size();
+    for (int i = 0; same && i < found.size(); ++i)
+        same = found[i].compare(expected[i], Qt::CaseInsensitive) == 0;
+    if (!same)
+        return StoreResult::other(1, QStringLiteral("資料表 %1 的欄位應為 %2，實為 %3")
+                                          .arg(def.name, expected.join(QLatin1Char(',')), found.join(QLatin1Char(','))));
+    return StoreResult::success();
+}
+
+} // namespace
+
+Store::Store(QString path, QString connection, QList<TableDef> schema)
+    : m_path(std::move(path)), m_connection(std::move(connection)), m_schema(std::move(schema))
+{
+}
+
+Store::~Store()
+{
+    m_prepared.clear();
+    {
+        QSqlDatabase db = database();
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+StoreResult Store::resultOf(const QSqlError &error)
+{
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric);
+    const QString detail = error.text();
+    if (numeric && isWriteRefusal(code & 0xff))
+        return StoreResult::readOnly(detail);
+    return StoreResult::other(numeric && code != 0 ? code : -1, detail);
+}
+
+Store::Opened Store::open(const QString &path, const QList<TableDef> &schema)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {nullptr, StoreResult::other(14, QStringLiteral("找不到資料檔 %1").arg(path))};
+    if (!info.isFile())
+        return {nullptr, StoreResult::other(14, QStringLiteral("%1 不是資料檔").arg(QDir::toNativeSeparators(path)))};
+
+    const QString connection = nextConnectionName();
+    std::unique_ptr<Store> store(new Store(info.absoluteFilePath(), connection, schema));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    // mode=rw: an existing file only, never a new empty one.
+    QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+    url.setQuery(QStringLiteral("mode=rw"));
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!db.open())
+        return {nullptr, resultOf(db.lastError())};
+
+    // Reading the catalogue is where a file that is not a database shows itself.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        StoreResult failure = resultOf(probe.lastError());
+        if (failure.otherCode == 26) // SQLITE_NOTADB
+            failure.detail = QStringLiteral("%1 不是資料庫檔").arg(QDir::toNativeSeparators(path));
+        return {nullptr, failure};
+    }
+    probe.finish();
+    for (const TableDef &def : schema) {
+        const StoreResult r = checkTable(db, def);
+        if (!r.ok())
+            return {nullptr, r};
+    }
+    return {std::move(store), StoreResult::success()};
+}
+
+StoreResult Store::checkWritable()
+{
+    const QString folder = QFileInfo(m_path).absolutePath();
+    // The engine writes its journal beside the file.
+    if (!QFileInfo(folder).isWritable())
+        return StoreResult::readOnly(QStringLiteral("資料夾 %1 不可寫入").arg(folder));
+    QSqlQuery probe(database());
+    if (!probe.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return resultOf(probe.lastError());
+    probe.exec(QStringLiteral("ROLLBACK"));
+    return StoreResult::success();
+}
+
+const TableDef &Store::table(const QString &name) const
+{
+    for (const TableDef &def : m_schema) {
+        if (def.name.compare(name, Qt::CaseInsensitive) == 0)
+            return def;
+    }
+    const TableDef *def = Schema::find(name);
+    Q_ASSERT_X(def, "Store::table", "unknown table");
+    return *def;
+}
+
+std::unique_ptr<RecordSet> Store::select(const Query &query, StoreResult *result)
+{
+    auto set = std::make_unique<RecordSet>(m_connection, table(query.tableName()), query);
+    const StoreResult r = set->refresh();
+    if (result)
+        *result = r;
+    return set;
+}
+
+std::optional<QString> Store::firstMatch(const QString &tableName, const QString &keyColumn, const QString &key,
+                          const QString &resultColumn, StoreResult *result)
+{
+    const QString cacheKey = tableName + QLatin1Char('\n') + keyColumn + QLatin1Char('\n') + resultColumn;
+    auto it = m_prepared.find(cacheKey);
+    if (it == m_prepared.end()) {
+        QSqlQuery q(database());
+        q.setForwardOnly(true);
+        const QString sql = QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ? ORDER BY rowid LIMIT 1")
+                                .arg(resultColumn, table(tableName).name, keyColumn);
+        if (!q.prepare(sql)) {
+            if (result)
+                *result = resultOf(q.lastError());
+            return std::nullopt;
+        }
+        it = m_prepared.insert(cacheKey, q);
+    }
+    QSqlQuery &q = it.value();
+    q.bindValue(0, key);
+    if (!q.exec()) {
+        if (result)
+            *result = resultOf(q.lastError());
+        return std::nullopt;
+    }
+    std::optional<QString> value;
+    if (q.next())
+        value = q.value(0).toString();
+    q.finish();
+    if (result)
+        *result = StoreResult::success();
+    return value;
+}
+
+bool Store::hasRows(const QString &tableName)
+{
+    QSqlQuery q(database());
+    return q.exec(QStringLiteral("SELECT 1 FROM \"%1\" LIMIT 1").arg(table(tableName).name)) && q.next();
+}
+
+StoreResult Store::transaction(const std::function<StoreResult()> &work)
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return resultOf(db.lastError());
+    StoreResult r = work();
+    if (!r.ok()) {
+        db.rollback();
+        return r;
+    }
+    if (!db.commit()) {
+        r = resultOf(db.lastError());
+        db.rollback();
+    }
+    return r;
+}
+
+StoreResult Store::clearTables(const QStringList &tables)
+{
+    return transaction([&] {
+        for (const QString &name : tables) {
+            const StoreResult r = exec(QStringLiteral("DELETE FROM \"%1\"").arg(table(name).name));
+            if (!r.ok())
+                return r;
+        }
+        return StoreResult::success();
+    });
+}
+
+StoreResult Store::exec(const QString &sql, const QVariantList &bindings)
+{
+    QSqlQuery q(database());
+    if (!q.prepare(sql))
+        return resultOf(q.lastError());
+    for (int i = 0; i < bindings.size(); ++i)
+        q.bindValue(i, bindings[i]);
+    if (!q.exec())
+        return resultOf(q.lastError());
+    return StoreResult::success();
+}

@@ -1,0 +1,355 @@
+#include "support/scripteddialogs.h"
+#include "support/teststores.h"
+
+#include "platform/clock.h"
+#include "shell/aboutbox.h"
+#include "shell/mainwindow.h"
+#include "store/appcontext.h"
+#include "store/schema.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+namespace {
+
+using Message = ScriptedDialogs::Message;
+
+const Message kNoRemitter{"無匯款人資料，請先建檔。", "Talvek", MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok};
+const Message kNewBatch{"\n\n舊的匯款資料已存在,是否刪除之？\n\n", "6. 產生另一批新的匯款", MsgIcon::None,
+                        MsgButtons::YesNo, MsgAnswer::No};
+const Message kOpenFailed{"資料庫開啟出錯", "程式即將關閉  !!", MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok};
+
+// One program directory, the seams and the main window over them.
+struct Program {
+    TestDir dir;
+    ScriptedDialogs dialogs;
+    FixedClock clock{QDate(2026, 12, 6)};
+    RecordingPrinter printer;
+    AppContext context{dir.path(), dialogs, clock, printer};
+    MainWindow window{context};
+
+    void remitter(const QString &branch = "123", const QString &name = "範例股份有限公司")
+    {
+        TestDir::insert(dir.working(), Table::R_BASE, {{branch, name, "10", "a", "b", "c"}});
+    }
+    void line(const QString &id = "A01")
+    {
+        TestDir::insert(dir.working(), Table::R_DETL, {{id, "123456789014", "9521236", "王小明", "1500", "", "0"}});
+    }
+    QList<int> enabledButtons() const
+    {
+        QList<int> out;
+        for (int n = 1; n <= 8; ++n)
+            if (window.button(n)->isEnabled())
+                out << n;
+        return out;
+    }
+};
+
+void verifyDialogs(const ScriptedDialogs &dialogs)
+{
+    const QStringList problems = dialogs.problems();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+}
+
+} // namespace
+
+class TstMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startupFailures_data();
+    void startupFailures();
+    void readOnlyStoreGetsItsWritePermissionBack();
+    void captionsAndMenu();
+    void buttonsFollowRemitterAndLines_data();
+    void buttonsFollowRemitterAndLines();
+    void banner_data();
+    void banner();
+    void noRemitterMessageOnEveryActivation();
+    void newBatchNoChangesNothing();
+    void newBatchYesEmptiesLinesAndHeaderOnly();
+    void linesWindowsRefuseWithoutLines();
+    void aboutBox();
+};
+
+void TstMainWindow::startupFailures_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QList<Message>>("messages");
+    const QString shown = QStringLiteral("\n%1") + QDir::separator() + QStringLiteral("VXBANK.mdb");
+    QTest::newRow("missing") << "missing"
+                             << QList<Message>{{"找不到資料庫,資料遺失" + shown, "Talvek", MsgIcon::Critical}};
+    QTest::newRow("not a database")
+        << "text" << QList<Message>{{"26\n%1" + QString(QDir::separator()) + "VXBANK.mdb 不是資料庫檔", "Talvek"}, kOpenFailed};
+    QTest::newRow("a folder") << "folder"
+                              << QList<Message>{{"14\n%1" + QString(QDir::separator()) + "VXBANK.mdb 不是資料檔", "Talvek"},
+                                                kOpenFailed};
+    QTest::newRow("table missing") << "partial" << QList<Message>{{"1\n資料檔缺少資料表 R_CUST", "Talvek"}, kOpenFailed};
+    QTest::newRow("a pipe") << "pipe" << QList<Message>{kOpenFailed};
+    QTest::newRow("locked by another program")
+        << "locked" << QList<Message>{{"資料庫唯讀,資料遺失" + shown, "Talvek", MsgIcon::Critical}};
+}
+
+void TstMainWindow::startupFailures()
+{
+    QFETCH(QString, kind);
+    QFETCH(QList<Message>, messages);
+    Program p;
+    const QString file = p.dir.working();
+    std::unique_ptr<QSqlDatabase> holder;
+    if (kind == "text") {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("This is not a data file, it only has the name of one.\n");
+    } else if (kind == "folder") {
+        QVERIFY(QDir(p.dir.path()).mkdir("VXBANK.mdb"));
+    } else if (kind == "partial") {
+        TestDir::exec(file, "CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)");
+    } else if (kind == "pipe") {
+        QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    } else if (kind == "locked") {
+        p.dir.makeStores();
+        holder = std::make_unique<QSqlDatabase>(QSqlDatabase::addDatabase("QSQLITE", "holder"));
+        holder->setDatabaseName(file);
+        QVERIFY(holder->open());
+        QVERIFY(QSqlQuery(*holder).exec("BEGIN EXCLUSIVE"));
+    }
+    for (Message m : messages) {
+        if (m.text.contains("%1"))
+            m.text = m.text.arg(QDir::toNativeSeparators(p.dir.path()));
+        p.dialogs.expectMessage(m);
+    }
+    QVERIFY(!p.window.load());
+    QVERIFY(!p.context.working());
+    verifyDialogs(p.dialogs);
+    if (holder) {
+        holder->close();
+        holder.reset();
+        QSqlDatabase::removeDatabase("holder");
+    }
+}
+
+void TstMainWindow::readOnlyStoreGetsItsWritePermissionBack()
+{
+    Program p;
+    p.dir.makeStores();
+    QVERIFY(QFile::setPermissions(p.dir.working(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    QVERIFY(p.window.load());
+    QVERIFY(QFileInfo(p.dir.working()).permissions() & QFileDevice::WriteOwner);
+    QVERIFY(p.context.working());
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::captionsAndMenu()
+{
+    Program p;
+    QCOMPARE(p.window.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(p.window.windowTitle(), QStringLiteral("Talvek"));
+    const QStringList captions{
+        "1. 匯款人資料建檔　　", "2. 收款人資料建檔　　", "3. 匯款資料輸入　　　", "4. 列印整批匯款明細　",
+        "5. 產生整批匯款檔　　", "6. 產生另一批新的匯款", "7. 金融機購代碼檔維護", "8. 結束"};
+    for (int n = 1; n <= 8; ++n) {
+        QPushButton *b = p.window.findChild<QPushButton *>(QStringLiteral("Command1_%1").arg(n - 1));
+        QVERIFY(b);
+        QCOMPARE(b->text(), captions[n - 1]);
+    }
+    QCOMPARE(p.window.findChild<QLabel *>("Label1")->text(), QStringLiteral("Talvek       "));
+    QStringList menus;
+    for (QAction *top : p.window.menuBar()->actions()) {
+        menus << top->text();
+        for (QAction *a : top->menu()->actions())
+            menus << (a->isSeparator() ? QStringLiteral("-") : a->text() + (a->isEnabled() ? "" : " (off)"));
+    }
+    QCOMPARE(menus, (QStringList{"系統(&S)", "回存資料 (off)", "備份資料 (off)", "-", "離開", "說明(&H)",
+                                 "文件說明 (off)", "-", "關於    Talvek(&A)"}));
+}
+
+void TstMainWindow::buttonsFollowRemitterAndLines_data()
+{
+    QTest::addColumn<bool>("hasRemitter");
+    QTest::addColumn<bool>("hasLines");
+    QTest::addColumn<QList<int>>("enabled");
+    QTest::newRow("nothing yet") << false << false << QList<int>{1, 2, 7, 8};
+    QTest::newRow("lines but no remitter") << false << true << QList<int>{1, 2, 7, 8};
+    QTest::newRow("remitter, no lines") << true << false << QList<int>{1, 2, 3, 7, 8};
+    QTest::newRow("remitter and lines") << true << true << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
+}
+
+void TstMainWindow::buttonsFollowRemitterAndLines()
+{
+    QFETCH(bool, hasRemitter);
+    QFETCH(bool, hasLines);
+    QFETCH(QList<int>, enabled);
+    Program p;
+    p.dir.makeStores();
+    if (hasRemitter)
+        p.remitter();
+    if (hasLines)
+        p.line();
+    QVERIFY(p.window.load());
+    if (!hasRemitter)
+        p.dialogs.expectMessage(kNoRemitter);
+    p.window.RefreshMenu();
+    QCOMPARE(p.enabledButtons(), enabled);
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::banner_data()
+{
+    QTest::addColumn<QList<Institution>>("institutions");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("branch in the code table")
+        << QList<Institution>{{"9521230", "X", "wrong digit"}, {"9521236", "Korvana", " Korvana銀行信義分行 "}}
+        << "匯款行： 952-123-6[Korvana銀行信義分行]      \n匯款人： 範例股份有限公司";
+    QTest::newRow("branch not in the code table") << QList<Institution>{}
+                                                  << "匯款行： 952-123-6[代碼檔未建]      \n匯款人： 範例股份有限公司";
+}
+
+void TstMainWindow::banner()
+{
+    QFETCH(QList<Institution>, institutions);
+    QFETCH(QString, expected);
+    Program p;
+    p.dir.makeStores(institutions);
+    p.remitter();
+    QVERIFY(p.window.load());
+    p.window.RefreshMenu();
+    QCOMPARE(p.window.bannerText(), expected);
+
+    // The remitter changes elsewhere: the next refresh shows it; a missing code table does not stop it.
+    TestDir::exec(p.dir.working(), "UPDATE R_BASE SET RMTNAME = '新名稱'");
+    QFile::remove(p.dir.reference());
+    p.context.closeStores();
+    QVERIFY(p.window.load());
+    p.window.RefreshMenu();
+    QCOMPARE(p.window.bannerText(), QStringLiteral("匯款行： 952-123-6[代碼檔未建]      \n匯款人： 新名稱"));
+
+    // With the remitter gone the banner keeps its last text.
+    TestDir::exec(p.dir.working(), "DELETE FROM R_BASE");
+    p.dialogs.expectMessage(kNoRemitter);
+    p.window.RefreshMenu();
+    QCOMPARE(p.window.bannerText(), QStringLiteral("匯款行： 952-123-6[代碼檔未建]      \n匯款人： 新名稱"));
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::noRemitterMessageOnEveryActivation()
+{
+    Program p;
+    p.dir.makeStores();
+    QVERIFY(p.window.load());
+    p.dialogs.expectMessage(kNoRemitter);
+    p.window.show();
+    p.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    QCOMPARE(p.dialogs.shown().size(), 1);
+
+    // Back from another window: asked again, each time.
+    QWidget other;
+    for (int round = 0; round < 2; ++round) {
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        p.dialogs.expectMessage(kNoRemitter);
+        p.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    }
+    QCOMPARE(p.dialogs.shown().size(), 3);
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::newBatchNoChangesNothing()
+{
+    Program p;
+    p.dir.makeStores();
+    p.remitter();
+    p.line("A01");
+    p.line("A02");
+    TestDir::insert(p.dir.working(), Table::R_DAY, {{"151206", "1512061001", "薪資"}});
+    QVERIFY(p.window.load());
+    p.window.RefreshMenu();
+    p.dialogs.expectMessage(kNewBatch, MsgAnswer::No);
+    p.window.button(6)->click();
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_DETL").size(), 2);
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_DAY").size(), 1);
+    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::newBatchYesEmptiesLinesAndHeaderOnly()
+{
+    Program p;
+    p.dir.makeStores({{"9521236", "Korvana", "台北"}});
+    p.remitter();
+    p.line("A01");
+    p.line("TMP0001");
+    TestDir::insert(p.dir.working(), Table::R_DAY, {{"151206", "1512061001", "薪資"}});
+    TestDir::insert(p.dir.working(), Table::R_CUST, {{"A01", "123456789014", "9521236", "王小明"}});
+    TestDir::insert(p.dir.working(), Table::NNOO, {{"貨款", "", "", "", "", "", "", "", "", "運費"}});
+    const auto keptBase = TestDir::rows(p.dir.working(), "R_BASE");
+    const auto keptCust = TestDir::rows(p.dir.working(), "R_CUST");
+    const auto keptPresets = TestDir::rows(p.dir.working(), "NNOO");
+    const auto keptInstitutions = TestDir::rows(p.dir.reference(), "VXBANK");
+    QVERIFY(p.window.load());
+    p.window.RefreshMenu();
+    p.dialogs.expectMessage(kNewBatch, MsgAnswer::Yes);
+    p.window.button(6)->click();
+    QVERIFY(TestDir::rows(p.dir.working(), "R_DETL").isEmpty());
+    QVERIFY(TestDir::rows(p.dir.working(), "R_DAY").isEmpty());
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_BASE"), keptBase);
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_CUST"), keptCust);
+    QCOMPARE(TestDir::rows(p.dir.working(), "NNOO"), keptPresets);
+    QCOMPARE(TestDir::rows(p.dir.reference(), "VXBANK"), keptInstitutions);
+    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 7, 8}));
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::linesWindowsRefuseWithoutLines()
+{
+    Program p;
+    p.dir.makeStores();
+    p.remitter();
+    QVERIFY(p.window.load());
+    p.window.RefreshMenu();
+    // Normally disabled; should one be pressed anyway, it still refuses.
+    p.window.button(4)->setEnabled(true);
+    p.window.button(5)->setEnabled(true);
+    p.dialogs.expectMessage({"無匯款資料,請建置匯款 ", "Talvek"});
+    p.window.button(4)->click();
+    p.dialogs.expectMessage({"無匯款資料,請建置匯款 Data", "Talvek"});
+    p.window.button(5)->click();
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::aboutBox()
+{
+    Program p;
+    QAction *about = p.window.findChild<QAction *>("mnuAbout");
+    QVERIFY(about);
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen << box->objectName() << box->windowTitle();
+        for (const char *name : {"lblTitle", "lblVersion"})
+            seen << box->findChild<QLabel *>(name)->text();
+        auto *close = box->findChild<QPushButton *>("cmdOK");
+        seen << close->text();
+        close->click();
+    });
+    about->trigger();
+    QCOMPARE(seen, (QStringList{"frmAbout", "About Talvek", "Talvek",
+                                QStringLiteral("Version %1.%2.%3").arg(TALVEK_VERSION_MAJOR).arg(TALVEK_VERSION_MINOR).arg(TALVEK_VERSION_PATCH),
+                                "關　閉"}));
+}
+
+QTEST_MAIN(TstMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,316 @@
+#include "support/teststores.h"
+
+#include "store/recordset.h"
+#include "store/schema.h"
+#include "store/store.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+// The store as every window uses it: snapshots, moves, writes, widths and failures.
+class TstStore : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void opensAStoreMadeWithPlainSql();
+    void refusesFilesThatAreNotTheStore_data();
+    void refusesFilesThatAreNotTheStore();
+    void tableOrderIsTheOrderAdded();
+    void markerLinesLeftOutOfThePayeeOrder();
+    void prefixIsLiteralText_data();
+    void prefixIsLiteralText();
+    void korvanaBranchesOnly();
+    void movesAndSignals();
+    void addUpdateRemove();
+    void widthsAreBig5Bytes();
+    void unwritableStoreIsReadOnly();
+    void otherFailuresAreTheirOwnKind();
+    void transactionIsAllOrNothing();
+
+private:
+    std::unique_ptr<Store> open(TestDir &dir);
+};
+
+std::unique_ptr<Store> TstStore::open(TestDir &dir)
+{
+    Store::Opened opened = Store::open(dir.working(), Schema::working());
+    if (!opened.store)
+        qWarning() << opened.failure.detail;
+    return std::move(opened.store);
+}
+
+void TstStore::opensAStoreMadeWithPlainSql()
+{
+    // The way someone would make the file with the sqlite3 shell: no types, no keys.
+    TestDir dir;
+    const QString file = dir.working();
+    TestDir::exec(file, "CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)");
+    TestDir::exec(file, "CREATE TABLE r_cust (r_id, actno, trfbk, r_name)");
+    TestDir::exec(file, "CREATE TABLE R_DETL (R_ID, ACTNO, TRFBK, R_NAME, AMT, MARK, AMT2)");
+    TestDir::exec(file, "CREATE TABLE R_DAY (RMTDATE, BATCHNO, PURPOSE)");
+    TestDir::exec(file, "CREATE TABLE NNOO (MARK1, MARK2, MARK3, MARK4, MARK5, MARK6, MARK7, MARK8, MARK9, MARK10)");
+    TestDir::exec(file, "CREATE TABLE OTHER (X)");
+    auto store = open(dir);
+    QVERIFY(store);
+    QVERIFY(store->checkWritable().ok());
+    auto set = store->select(Query::table(Table::R_CUST));
+    QCOMPARE(set->addRow({"A01", "123", "9521236", "王"}).error, StoreResult::Error::None);
+    QCOMPARE(TestDir::rows(file, "R_CUST"), (QList<QStringList>{{"A01", "123", "9521236", "王"}}));
+}
+
+void TstStore::refusesFilesThatAreNotTheStore_data()
+{
+    QTest::addColumn<QStringList>("sql");
+    QTest::addColumn<QString>("detailMentions");
+    QTest::newRow("table missing") << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)"} << "R_CUST";
+    QTest::newRow("columns out of order")
+        << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)",
+                       "CREATE TABLE R_CUST (R_ID, TRFBK, ACTNO, R_NAME)"}
+        << "R_CUST";
+    QTest::newRow("a column too many")
+        << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3, NOTE4)"} << "R_BASE";
+}
+
+void TstStore::refusesFilesThatAreNotTheStore()
+{
+    QFETCH(QStringList, sql);
+    QFETCH(QString, detailMentions);
+    TestDir dir;
+    for (const QString &s : sql)
+        TestDir::exec(dir.working(), s);
+    Store::Opened opened = Store::open(dir.working(), Schema::working());
+    QVERIFY(!opened.store);
+    QCOMPARE(opened.failure.error, StoreResult::Error::Other);
+    QVERIFY2(opened.failure.detail.contains(detailMentions), qPrintable(opened.failure.detail));
+}
+
+void TstStore::tableOrderIsTheOrderAdded()
+{
+    TestDir dir;
+    dir.makeStores();
+    auto store = open(dir);
+    QVERIFY(store);
+    auto lines = store->select(Query::table(Table::R_DETL));
+    for (const char *id : {"B", "A", "C"})
+        QVERIFY(lines->addRow({id, "1", "9521236", "n", "100", "", "0"}).ok());
+
+    auto byTable = store->select(Query::table(Table::R_DETL));
+    auto byPayee = store->select(Query::table(Table::R_DETL).orderBy("R_ID"));
+    QStringList tableOrder, payeeOrder;
+    for (int r = 0; r < 3; ++r) {
+        tableOrder << byTable->value(r, RDetl::R_ID);
+        payeeOrder << byPayee->value(r, RDetl::R_ID);
+    }
+    QCOMPARE(tableOrder, (QStringList{"B", "A", "C"}));
+    QCOMPARE(payeeOrder, (QStringList{"A", "B", "C"}));
+
+    // Deleting and adding again keeps the order added, not a reused slot.
+    byTable->moveFirst();
+    QVERIFY(byTable->remove().ok());
+    QVERIFY(byTable->addRow({"D", "1", "9521236", "n", "100", "", "0"}).ok());
+    auto again = store->select(Query::table(Table::R_DETL));
+    QCOMPARE(again->value(0, 0) + again->value(1, 0) + again->value(2, 0), QStringLiteral("ACD"));
+}
+
+void TstStore::markerLinesLeftOutOfThePayeeOrder()
+{
+    TestDir dir;
+    dir.makeStores();
+    TestDir::insert(dir.working(), Table::R_DETL,
+                    {{"B", "1", "9521236", "n", "100", "", "0"},
+                     {"A", "!000", "9521236", "n", "100", "", "0"},
+                     {"C", "3", "9521236", "n", "100", "", "0"}});
+    auto store = open(dir);
+    auto all = store->select(Query::table(Table::R_DETL));
+    QCOMPARE(all->rowCount(), 3);
+    auto lines = store->select(Queries::linesWithoutMarker());
+    QCOMPARE(lines->rowCount(), 2);
+    QCOMPARE(lines->value(0, RDetl::R_ID), QStringLiteral("B"));
+    QCOMPARE(lines->value(1, RDetl::R_ID), QStringLiteral("C"));
+}
+
+void TstStore::prefixIsLiteralText_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("ordinary prefix") << "A1" << QStringList{"A1", "A10", "A1_"};
+    QTest::newRow("case is ignored like the keyed codes") << "a1" << QStringList{"A1", "A10", "A1_"};
+    QTest::newRow("quote") << "O'" << QStringList{"O'B"};
+    QTest::newRow("percent is a character") << "%" << QStringList{"%X"};
+    QTest::newRow("underscore is a character") << "A1_" << QStringList{"A1_"};
+    QTest::newRow("backslash is a character") << "\\" << QStringList{"\\Z"};
+    QTest::newRow("empty prefix lists all") << "" << QStringList{"%X", "A1", "A10", "A1_", "A2", "O'B", "\\Z"};
+    QTest::newRow("no hit") << "Z" << QStringList{};
+}
+
+void TstStore::prefixIsLiteralText()
+{
+    QFETCH(QString, prefix);
+    QFETCH(QStringList, expected);
+    TestDir dir;
+    dir.makeStores();
+    QList<QStringList> payees;
+    for (const char *id : {"A2", "A10", "O'B", "A1_", "%X", "A1", "\\Z"})
+        payees.append({id, "1", "9521236", "n"});
+    TestDir::insert(dir.working(), Table::R_CUST, payees);
+    auto store = open(dir);
+    auto set = store->select(Query::table(Table::R_CUST).wherePrefix("R_ID", prefix).orderBy("R_ID"));
+    QStringList got;
+    for (int r = 0; r < set->rowCount(); ++r)
+        got << set->value(r, RCust::R_ID);
+    QCOMPARE(got, expected);
+}
+
+void TstStore::korvanaBranchesOnly()
+{
+    TestDir dir;
+    dir.makeStores({{"9520021", "K", "b"}, {"0091230", "X", "x"}, {"9520011", "K", "a"}, {"9530010", "Y", "y"}});
+    Store::Opened opened = Store::open(dir.reference(), Schema::reference());
+    QVERIFY(opened.store);
+    auto codes = [&](const QString &prefix) {
+        auto set = opened.store->select(Queries::korvanaBranches(prefix));
+        QStringList out;
+        for (int r = 0; r < set->rowCount(); ++r)
+            out << set->value(r, Vxbank::BKBRNO);
+        return out;
+    };
+    QCOMPARE(codes(""), (QStringList{"9520011", "9520021"}));
+    QCOMPARE(codes("95200"), (QStringList{"9520011", "9520021"}));
+    QCOMPARE(codes("952002"), (QStringList{"9520021"}));
+    QCOMPARE(codes("0"), QStringList{});
+    QCOMPARE(codes("95"), (QStringList{"9520011", "9520021"}));
+}
+
+void TstStore::movesAndSignals()
+{
+    TestDir dir;
+    dir.makeStores();
+    TestDir::insert(dir.working(), Table::R_CUST, {{"A", "1", "t", "n"}, {"B", "2", "t", "n"}});
+    auto store = open(dir);
+    auto set = store->select(Query::table(Table::R_CUST));
+    QSignalSpy moved(set.get(), &RecordSet::currentRowMoved);
+    QCOMPARE(set->field(RCust::R_ID), QStringLiteral("A"));
+    QVERIFY(!set->atStart() && !set->atEnd());
+    set->moveNext();
+    QCOMPARE(set->field(RCust::ACTNO), QStringLiteral("2"));
+    set->moveNext();
+    QVERIFY(set->atEnd());
+    QCOMPARE(set->field(RCust::R_ID), QString());
+    set->moveNext();
+    QVERIFY(set->atEnd());
+    set->movePrevious();
+    set->movePrevious();
+    set->movePrevious();
+    QVERIFY(set->atStart());
+    QCOMPARE(moved.count(), 6);
+    QVERIFY(set->findFirst(RCust::R_ID, "B"));
+    QCOMPARE(set->currentRow(), 1);
+    QVERIFY(!set->findFirst(RCust::R_ID, "C"));
+    QVERIFY(set->atEnd());
+
+    auto empty = store->select(Query::table(Table::R_DETL));
+    QVERIFY(empty->atStart() && empty->atEnd());
+}
+
+void TstStore::addUpdateRemove()
+{
+    TestDir dir;
+    dir.makeStores();
+    auto store = open(dir);
+    auto set = store->select(Query::table(Table::R_DAY));
+    QVERIFY(set->addRow({"910915"}).ok());
+    QVERIFY(set->isNull(RDay::PURPOSE));
+    QCOMPARE(set->field(RDay::PURPOSE), QString());
+    QVERIFY(set->update(RDay::BATCHNO, "9109151001").ok());
+    QVERIFY(set->update({"910916", "9109161001", "薪資"}).ok());
+    QCOMPARE(TestDir::rows(dir.working(), "R_DAY"), (QList<QStringList>{{"910916", "9109161001", "薪資"}}));
+
+    // A row deleted behind the snapshot's back is not silently "updated".
+    TestDir::exec(dir.working(), "DELETE FROM R_DAY");
+    QCOMPARE(set->update(RDay::PURPOSE, "x").error, StoreResult::Error::Other);
+
+    auto payees = store->select(Query::table(Table::R_CUST));
+    for (const char *id : {"A", "B", "C"})
+        QVERIFY(payees->addRow({id, "1", "t", "n"}).ok());
+    payees->moveTo(1);
+    QVERIFY(payees->remove().ok());
+    QCOMPARE(payees->field(RCust::R_ID), QStringLiteral("C"));
+    QCOMPARE(payees->rowCount(), 2);
+    QCOMPARE(TestDir::rows(dir.working(), "R_CUST").size(), 2);
+}
+
+void TstStore::widthsAreBig5Bytes()
+{
+    TestDir dir;
+    dir.makeStores();
+    auto store = open(dir);
+    auto set = store->select(Query::table(Table::R_CUST));
+    // 34 Chinese characters are 68 bytes: the name fits exactly; one more byte does not.
+    const QString name34(34, QChar(0x738B));
+    QVERIFY(set->addRow({"A", "1", "9521236", name34}).ok());
+    const StoreResult tooLong = set->addRow({"B", "1", "9521236", name34 + "x"});
+    QCOMPARE(tooLong.error, StoreResult::Error::TooLong);
+    QCOMPARE(tooLong.code(), -2147217887);
+    // Seven characters of a payee code, but eight bytes.
+    QCOMPARE(set->update(RCust::R_ID, "王ABCDEF").error, StoreResult::Error::TooLong);
+    QCOMPARE(TestDir::rows(dir.working(), "R_CUST").size(), 1);
+    QCOMPARE(TestDir::rows(dir.working(), "R_CUST")[0][0], QStringLiteral("A"));
+    auto day = store->select(Query::table(Table::R_DAY));
+    QVERIFY(day->addRow({"910915", "9109151001", QString(30, QChar(0x738B))}).ok());
+    QCOMPARE(day->update(RDay::PURPOSE, QString(30, QChar(0x738B)) + "x").error, StoreResult::Error::TooLong);
+}
+
+void TstStore::unwritableStoreIsReadOnly()
+{
+    TestDir dir;
+    dir.makeStores();
+    auto store = open(dir);
+    auto set = store->select(Query::table(Table::R_CUST));
+    // Another program holds the write lock: nothing can be stored now.
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+    other.setDatabaseName(dir.working());
+    QVERIFY(other.open());
+    QSqlQuery lock(other);
+    QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+    const StoreResult result = set->addRow({"A", "1", "t", "n"});
+    lock.exec("ROLLBACK");
+    lock.finish();
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("other");
+    QCOMPARE(result.error, StoreResult::Error::ReadOnly);
+    QCOMPARE(result.code(), -2147467259);
+    QCOMPARE(set->rowCount(), 0);
+    QCOMPARE(storeFailureMessage(result), QStringLiteral("資料庫唯讀,資料遺失"));
+}
+
+void TstStore::otherFailuresAreTheirOwnKind()
+{
+    TestDir dir;
+    dir.makeStores();
+    auto store = open(dir);
+    auto set = store->select(Query::table(Table::R_CUST));
+    TestDir::exec(dir.working(), "CREATE TRIGGER refuse BEFORE INSERT ON R_CUST BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    const StoreResult result = set->addRow({"A", "1", "t", "n"});
+    QCOMPARE(result.error, StoreResult::Error::Other);
+    QVERIFY(result.code() != -2147217887 && result.code() != -2147467259 && result.code() != 0);
+    QCOMPARE(storeFailureMessage(result), QStringLiteral("不可預期的錯誤"));
+}
+
+void TstStore::transactionIsAllOrNothing()
+{
+    TestDir dir;
+    dir.makeStores();
+    TestDir::insert(dir.working(), Table::R_DETL, {{"A", "1", "t", "n", "1", "", "0"}});
+    TestDir::insert(dir.working(), Table::R_DAY, {{"910915", "9109151001", "p"}});
+    TestDir::exec(dir.working(), "CREATE TRIGGER keep BEFORE DELETE ON R_DAY BEGIN SELECT RAISE(ABORT, 'kept'); END");
+    auto store = open(dir);
+    QVERIFY(!store->clearTables({Table::R_DETL, Table::R_DAY}).ok());
+    QCOMPARE(TestDir::rows(dir.working(), "R_DETL").size(), 1);
+    TestDir::exec(dir.working(), "DROP TRIGGER keep");
+    QVERIFY(store->clearTables({Table::R_DETL, Table::R_DAY}).ok());
+    QCOMPARE(TestDir::rows(dir.working(), "R_DETL").size(), 0);
+    QCOMPARE(TestDir::rows(dir.working(), "R_DAY").size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TstStore)
+#include "tst_store.moc"

@@ -1,0 +1,140 @@
+#include "scripteddialogs.h"
+
+namespace {
+
+const char *iconName(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::None: return "none";
+    case MsgIcon::Critical: return "critical";
+    case MsgIcon::Question: return "question";
+    case MsgIcon::Exclamation: return "exclamation";
+    case MsgIcon::Information: return "information";
+    }
+    return "?";
+}
+
+const char *buttonsName(MsgButtons b)
+{
+    switch (b) {
+    case MsgButtons::Ok: return "ok";
+    case MsgButtons::OkCancel: return "ok/cancel";
+    case MsgButtons::YesNo: return "yes/no";
+    case MsgButtons::YesNoCancel: return "yes/no/cancel";
+    }
+    return "?";
+}
+
+const char *answerName(MsgAnswer a)
+{
+    switch (a) {
+    case MsgAnswer::Ok: return "ok";
+    case MsgAnswer::Cancel: return "cancel";
+    case MsgAnswer::Yes: return "yes";
+    case MsgAnswer::No: return "no";
+    }
+    return "?";
+}
+
+} // namespace
+
+QString describe(const ScriptedDialogs::Message &m)
+{
+    QString text = m.text;
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return QStringLiteral("[%1] title [%2] icon %3 buttons %4 default %5")
+        .arg(text, m.title, QLatin1String(iconName(m.icon)), QLatin1String(buttonsName(m.buttons)),
+             QLatin1String(answerName(m.defaultButton)));
+}
+
+void ScriptedDialogs::expectMessage(const Message &message, MsgAnswer answer)
+{
+    Expectation e{Expectation::Kind::Message, message, answer, {}, {}, {}};
+    m_queue.append(e);
+}
+
+void ScriptedDialogs::expectSaveFile(const QString &title, const QString &filter, const QString &path)
+{
+    m_queue.append(Expectation{Expectation::Kind::SaveFile, {}, MsgAnswer::Ok, title, filter, path});
+}
+
+void ScriptedDialogs::expectOpenFile(const QString &title, const QString &filter, const QString &path)
+{
+    m_queue.append(Expectation{Expectation::Kind::OpenFile, {}, MsgAnswer::Ok, title, filter, path});
+}
+
+QStringList ScriptedDialogs::problems() const
+{
+    QStringList out = m_problems;
+    for (const Expectation &e : m_queue)
+        out << QStringLiteral("expected but never shown: ")
+                   + (e.kind == Expectation::Kind::Message ? describe(e.message) : e.title);
+    return out;
+}
+
+void ScriptedDialogs::reset()
+{
+    m_queue.clear();
+    m_shown.clear();
+    m_problems.clear();
+}
+
+std::optional<ScriptedDialogs::Expectation> ScriptedDialogs::next(Expectation::Kind kind, const QString &what)
+{
+    if (m_queue.isEmpty() || m_queue.first().kind != kind) {
+        m_problems << QStringLiteral("unexpected dialog: ") + what;
+        return std::nullopt;
+    }
+    return m_queue.takeFirst();
+}
+
+MsgAnswer ScriptedDialogs::message(QWidget *, const QString &text, const QString &title, MsgIcon icon,
+                                   MsgButtons buttons, MsgAnswer defaultButton)
+{
+    const Message shown{text, title.isEmpty() ? applicationTitle() : title, icon, buttons, defaultButton};
+    m_shown.append(shown);
+    const auto e = next(Expectation::Kind::Message, describe(shown));
+    if (!e)
+        return defaultButton;
+    Message wanted = e->message;
+    if (wanted.title.isEmpty())
+        wanted.title = applicationTitle();
+    if (describe(wanted) != describe(shown))
+        m_problems << QStringLiteral("message differs:\n  expected %1\n  shown    %2").arg(describe(wanted), describe(shown));
+    return e->answer;
+}
+
+QString ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &filter, const QString &)
+{
+    const auto e = next(Expectation::Kind::OpenFile, QStringLiteral("open file ") + title);
+    if (!e)
+        return {};
+    if (e->title != title || e->filter != filter)
+        m_problems << QStringLiteral("open dialog differs: [%1] [%2]").arg(title, filter);
+    return e->path;
+}
+
+QString ScriptedDialogs::saveFile(QWidget *, const QString &title, const QString &filter, const QString &folder,
+                                  bool confirmOverwrite)
+{
+    lastSaveFolder = folder;
+    lastConfirmOverwrite = confirmOverwrite;
+    const auto e = next(Expectation::Kind::SaveFile, QStringLiteral("save file ") + title);
+    if (!e)
+        return {};
+    if (e->title != title || e->filter != filter)
+        m_problems << QStringLiteral("save dialog differs: [%1] [%2]").arg(title, filter);
+    return e->path;
+}
+
+std::optional<QFont> ScriptedDialogs::chooseFont(QWidget *, const QFont &)
+{
+    m_problems << QStringLiteral("unexpected font dialog");
+    return std::nullopt;
+}
+
+bool ScriptedDialogs::printSetup(QWidget *, PrintSetup &)
+{
+    m_problems << QStringLiteral("unexpected print setup dialog");
+    return false;
+}

@@ -1,0 +1,99 @@
+#include "teststores.h"
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace {
+
+// Runs work on a connection of its own to the file, closed afterwards.
+template <typename Work>
+void withConnection(const QString &file, Work work)
+{
+    static int counter = 0;
+    const QString name = QStringLiteral("test-direct-%1").arg(++counter);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        if (!db.open())
+            qFatal("cannot open %s", qPrintable(file));
+        work(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace
+
+TestDir::TestDir()
+{
+    if (!m_dir.isValid())
+        qFatal("no temporary directory");
+}
+
+QString TestDir::working() const
+{
+    return QDir(path()).filePath(QStringLiteral("VXBANK.mdb"));
+}
+
+QString TestDir::reference() const
+{
+    return QDir(path()).filePath(QStringLiteral("BRANCH.mdb"));
+}
+
+void TestDir::makeStores(const QList<Institution> &institutions)
+{
+    QString e = createWorkingStore(working());
+    if (!e.isEmpty())
+        qFatal("%s", qPrintable(e));
+    e = createReferenceStore(reference(), institutions);
+    if (!e.isEmpty())
+        qFatal("%s", qPrintable(e));
+}
+
+QList<QStringList> TestDir::rows(const QString &file, const QString &table)
+{
+    QList<QStringList> out;
+    withConnection(file, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table)))
+            qFatal("%s", qPrintable(q.lastError().text()));
+        while (q.next()) {
+            QStringList row;
+            for (int c = 0; c < q.record().count(); ++c)
+                row << (q.value(c).isNull() ? QStringLiteral("<null>") : q.value(c).toString());
+            out << row;
+        }
+    });
+    return out;
+}
+
+void TestDir::insert(const QString &file, const QString &table, const QList<QStringList> &rows)
+{
+    withConnection(file, [&](QSqlDatabase &db) {
+        for (const QStringList &row : rows) {
+            QSqlQuery q(db);
+            QStringList marks;
+            for (int i = 0; i < row.size(); ++i)
+                marks << QStringLiteral("?");
+            if (!q.prepare(QStringLiteral("INSERT INTO \"%1\" VALUES (%2)").arg(table, marks.join(QLatin1Char(',')))))
+                qFatal("%s", qPrintable(q.lastError().text()));
+            for (int i = 0; i < row.size(); ++i)
+                q.bindValue(i, row[i]);
+            if (!q.exec())
+                qFatal("%s", qPrintable(q.lastError().text()));
+        }
+    });
+}
+
+void TestDir::exec(const QString &file, const QString &sql)
+{
+    withConnection(file, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    });
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "storefiles.h"
+
+#include "platform/printer.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A program directory of its own for one test, with data files made by the store tool's
+// code, and direct access to their rows behind the program's back.
+class TestDir {
+public:
+    TestDir();
+    QString path() const { return m_dir.path(); }
+    QString working() const;
+    QString reference() const;
+
+    // Makes VXBANK.mdb (empty tables) and BRANCH.mdb (the given institutions).
+    void makeStores(const QList<Institution> &institutions = {});
+
+    // Rows of a table in the order added, each column as text ("<null>" for null).
+    static QList<QStringList> rows(const QString &file, const QString &table);
+    static void insert(const QString &file, const QString &table, const QList<QStringList> &rows);
+    static void exec(const QString &file, const QString &sql);
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The Printer double: keeps each job.
+class RecordingPrinter : public Printer {
+public:
+    bool print(const PrintJob &job, QString *) override
+    {
+        jobs.append(job);
+        return true;
+    }
+    QList<PrintJob> jobs;
+};

@@ -1,0 +1,131 @@
+#include "support/teststores.h"
+
+#include "store/fieldroutines.h"
+#include "store/schema.h"
+#include "store/store.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+// The store tool as make run uses it, and the program as a user starts it.
+class TstTalvekStore : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initMakesBothStores();
+    void initNeverOverwrites();
+    void starterListIsConsistent();
+    void secondCopyEndsSilently();
+
+private:
+    static int tool(const QStringList &args, QString *err = nullptr);
+};
+
+int TstTalvekStore::tool(const QStringList &args, QString *err)
+{
+    QProcess p;
+    p.start(TALVEK_STORE_TOOL, args);
+    if (!p.waitForFinished(30000))
+        return -1;
+    if (err)
+        *err = QString::fromLocal8Bit(p.readAllStandardError());
+    return p.exitCode();
+}
+
+void TstTalvekStore::initMakesBothStores()
+{
+    TestDir dir;
+    QCOMPARE(tool({"init", dir.path()}), 0);
+    QVERIFY(Store::open(dir.working(), Schema::working()).store);
+    QVERIFY(Store::open(dir.reference(), Schema::reference()).store);
+    QCOMPARE(tool({"check", dir.working()}), 0);
+    QCOMPARE(tool({"check", dir.reference()}), 0);
+    for (const char *table : {"R_BASE", "R_CUST", "R_DETL", "R_DAY", "NNOO"})
+        QVERIFY(TestDir::rows(dir.working(), table).isEmpty());
+    TestDir::rows(dir.reference(), "ZQNBRH");
+}
+
+void TstTalvekStore::initNeverOverwrites()
+{
+    TestDir dir;
+    QCOMPARE(tool({"init", dir.path(), "VXBANK.mdb"}), 0);
+    QVERIFY(!QFileInfo::exists(dir.reference()));
+    TestDir::insert(dir.working(), Table::R_BASE, {{"123", "範例", "10", "", "", ""}});
+
+    QString err;
+    QCOMPARE(tool({"init", dir.path()}, &err), 1);
+    QVERIFY2(err.contains("already exists"), qPrintable(err));
+    QVERIFY(!QFileInfo::exists(dir.reference())); // refused as a whole
+    QCOMPARE(TestDir::rows(dir.working(), "R_BASE").size(), 1);
+
+    QCOMPARE(tool({"init", dir.path(), "BRANCH.mdb"}), 0);
+    QCOMPARE(TestDir::rows(dir.working(), "R_BASE").size(), 1);
+    QVERIFY(!TestDir::rows(dir.reference(), "VXBANK").isEmpty());
+
+    QCOMPARE(tool({"init", dir.path() + "/missing"}, &err), 2);
+    QCOMPARE(tool({"check", dir.path() + "/nothing.mdb"}, &err), 1);
+}
+
+void TstTalvekStore::starterListIsConsistent()
+{
+    const QList<Institution> list = starterInstitutions();
+    int korvana = 0;
+    QSet<QString> codes, banks;
+    for (const Institution &i : list) {
+        QCOMPARE(i.code.size(), 7);
+        QVERIFY2(!codes.contains(i.code), qPrintable(i.code));
+        codes << i.code;
+        banks << i.code.left(3);
+        QCOMPARE(i.code.right(1), InstCheckDigit(i.code.left(6)));
+        QVERIFY(FitsBig5(i.shortName, 10));
+        QVERIFY(FitsBig5(i.fullName, 60));
+        if (i.code.startsWith("952"))
+            ++korvana;
+    }
+    QVERIFY(korvana >= 10);
+    QVERIFY(list.size() - korvana >= 24);
+    // Every rule of the check digit appears: bank 009, banks 100 to 300, others.
+    QVERIFY(banks.contains("009"));
+    QVERIFY(std::any_of(banks.begin(), banks.end(), [](const QString &b) { return b >= "100" && b <= "300"; }));
+}
+
+void TstTalvekStore::secondCopyEndsSilently()
+{
+    TestDir dir;
+    const QString program = QDir(dir.path()).filePath("talvek");
+    QVERIFY(QFile::copy(TALVEK_PROGRAM, program));
+    QCOMPARE(tool({"init", dir.path()}), 0);
+    TestDir::insert(dir.working(), Table::R_BASE, {{"001", "範例股份有限公司", "10", "", "", ""}});
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(program);
+    QVERIFY(first.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QDir(dir.path()).filePath(".talvek.lock")), 10000);
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(program);
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.kill();
+    QVERIFY(first.waitForFinished(10000));
+    // The crashed copy's lock does not keep the next one out.
+    QProcess third;
+    third.setProcessEnvironment(env);
+    third.start(program);
+    QVERIFY(third.waitForStarted());
+    QTest::qWait(1500);
+    QCOMPARE(third.state(), QProcess::Running);
+    third.kill();
+    third.waitForFinished(10000);
+}
+
+QTEST_GUILESS_MAIN(TstTalvekStore)
+#include "tst_talvekstore.moc"

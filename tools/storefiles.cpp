@@ -1,0 +1,104 @@
+#include "storefiles.h"
+
+#include "store/schema.h"
+
+#include <QAtomicInt>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QString createTableSql(const TableDef &def)
+{
+    QStringList columns;
+    for (const ColumnDef &c : def.columns)
+        columns << QStringLiteral("\"%1\" TEXT").arg(c.name);
+    return QStringLiteral("CREATE TABLE \"%1\" (%2)").arg(def.name, columns.join(QStringLiteral(", ")));
+}
+
+// Builds the file under a temporary name beside the target, then renames it into place.
+template <typename Fill>
+QString createFile(const QString &path, Fill fill)
+{
+    if (QFileInfo::exists(path))
+        return QStringLiteral("%1 already exists; it is left unchanged").arg(path);
+    const QString temp = path + QStringLiteral(".new");
+    QFile::remove(temp);
+    static QAtomicInt counter;
+    const QString connection = QStringLiteral("talvek-create-%1").arg(counter.fetchAndAddRelaxed(1));
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(temp);
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            if (!db.transaction())
+                error = db.lastError().text();
+            else
+                error = fill(q);
+            if (error.isEmpty() && !db.commit())
+                error = db.lastError().text();
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    if (error.isEmpty() && !QFile::rename(temp, path))
+        error = QStringLiteral("cannot rename %1 to %2").arg(temp, path);
+    if (!error.isEmpty())
+        QFile::remove(temp);
+    return error;
+}
+
+QString run(QSqlQuery &q, const QString &sql)
+{
+    return q.exec(sql) ? QString() : q.lastError().text() + QStringLiteral(" in: ") + sql;
+}
+
+} // namespace
+
+QString createWorkingStore(const QString &path)
+{
+    return createFile(path, [](QSqlQuery &q) {
+        for (const TableDef &def : Schema::working()) {
+            if (QString e = run(q, createTableSql(def)); !e.isEmpty())
+                return e;
+        }
+        for (const QString &sql : {QStringLiteral("CREATE INDEX R_CUST_R_ID ON R_CUST (R_ID)"),
+                                   QStringLiteral("CREATE INDEX R_DETL_R_ID ON R_DETL (R_ID)")}) {
+            if (QString e = run(q, sql); !e.isEmpty())
+                return e;
+        }
+        return QString();
+    });
+}
+
+QString createReferenceStore(const QString &path, const QList<Institution> &institutions)
+{
+    return createFile(path, [&](QSqlQuery &q) {
+        for (const TableDef &def : Schema::reference()) {
+            if (QString e = run(q, createTableSql(def)); !e.isEmpty())
+                return e;
+        }
+        // The program opens this table but never reads it.
+        if (QString e = run(q, QStringLiteral("CREATE TABLE \"ZQNBRH\" (\"BRNO\" TEXT, \"BRNAME\" TEXT)")); !e.isEmpty())
+            return e;
+        if (QString e = run(q, QStringLiteral("CREATE INDEX VXBANK_BKBRNO ON VXBANK (BKBRNO)")); !e.isEmpty())
+            return e;
+        if (!q.prepare(QStringLiteral("INSERT INTO VXBANK (BKBRNO, BNAME, FNAME) VALUES (?, ?, ?)")))
+            return q.lastError().text();
+        for (const Institution &i : institutions) {
+            q.bindValue(0, i.code);
+            q.bindValue(1, i.shortName);
+            q.bindValue(2, i.fullName);
+            if (!q.exec())
+                return q.lastError().text();
+        }
+        return QString();
+    });
+}

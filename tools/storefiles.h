@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One row of the institution table.
+struct Institution {
+    QString code;      // BKBRNO, seven digits
+    QString shortName; // BNAME
+    QString fullName;  // FNAME
+};
+
+// A plainly fictional institution list to start with: Korvana's branches (952xxx) and a
+// few dozen other institutions, every code with its correct check digit.
+QList<Institution> starterInstitutions();
+
+// Makes a data file with every table of its schema, empty; the reference store gets the
+// institutions too. Refuses a path that exists. The file appears whole or not at all.
+// Returns an empty text on success, else what went wrong.
+QString createWorkingStore(const QString &path);
+QString createReferenceStore(const QString &path, const QList<Institution> &institutions);
