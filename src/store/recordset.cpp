@@ -8,6 +8,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <sqlite3.h>
+
 RecordSet::RecordSet(QString connection, TableDef table, Query query)
     : m_connection(std::move(connection)), m_table(std::move(table)), m_query(std::move(query))
 {
@@ -15,52 +17,84 @@ RecordSet::RecordSet(QString connection, TableDef table, Query query)
 
 StoreResult RecordSet::refresh()
 {
-    m_rows.clear();
+    // Buffers keep their capacity: the next keystroke fills them again.
+    m_arena.resize(0);
+    m_cells.clear();
+    m_rowids.clear();
     m_row = 0;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
+    // Read straight from the engine: a lookup re-runs its query on every keystroke, and
+    // Qt Sql's per-value path costs several times the reading itself.
+    sqlite3 *db = Store::engineHandle(QSqlDatabase::database(m_connection, false));
     StoreResult result;
-    if (!q.prepare(m_query.sql(m_table))) {
-        result = Store::resultOf(q.lastError());
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray sql = m_query.sql(m_table).toUtf8();
+    if (!db) {
+        result = StoreResult::other(-1, QStringLiteral("資料檔未開啟"));
+    } else if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        result = Store::resultOf(db);
     } else {
         const QVariantList &bindings = m_query.bindings();
-        for (int i = 0; i < bindings.size(); ++i)
-            q.bindValue(i, bindings[i]);
-        if (!q.exec()) {
-            result = Store::resultOf(q.lastError());
-        } else {
-            const int columns = fieldCount();
-            while (q.next()) {
-                Row row{q.value(0).toLongLong(), {}};
-                row.values.reserve(columns);
-                for (int c = 0; c < columns; ++c)
-                    row.values.append(q.value(c + 1));
-                m_rows.append(std::move(row));
+        for (int i = 0; i < bindings.size(); ++i) {
+            const QByteArray text = bindings[i].toString().toUtf8();
+            sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        const int columns = fieldCount();
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            m_rowids.push_back(sqlite3_column_int64(stmt, 0));
+            for (int c = 1; c <= columns; ++c) {
+                if (sqlite3_column_type(stmt, c) == SQLITE_NULL) {
+                    m_cells.push_back({0, -1});
+                } else {
+                    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
+                    m_cells.push_back(store(text, sqlite3_column_bytes(stmt, c)));
+                }
             }
         }
+        if (rc != SQLITE_DONE) {
+            result = Store::resultOf(db);
+            m_arena.clear();
+            m_cells.clear();
+            m_rowids.clear();
+        }
+        sqlite3_finalize(stmt);
     }
     Q_EMIT refreshed();
     Q_EMIT currentRowMoved();
     return result;
 }
 
+RecordSet::Cell RecordSet::store(const char *utf8, int length)
+{
+    const Cell c{qint32(m_arena.size()), length};
+    m_arena.append(utf8, length);
+    return c;
+}
+
+RecordSet::Cell RecordSet::store(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return store(utf8.constData(), int(utf8.size()));
+}
+
 void RecordSet::setRow(int row)
 {
-    m_row = qBound(-1, row, int(m_rows.size()));
+    m_row = qBound(-1, row, rowCount());
     Q_EMIT currentRowMoved();
 }
 
 void RecordSet::moveFirst() { setRow(0); }
 void RecordSet::moveNext() { setRow(m_row + 1); }
 void RecordSet::movePrevious() { setRow(m_row - 1); }
-void RecordSet::moveLast() { setRow(int(m_rows.size()) - 1); }
+void RecordSet::moveLast() { setRow(rowCount() - 1); }
 void RecordSet::moveTo(int row) { setRow(row); }
 
 QString RecordSet::value(int row, int ordinal) const
 {
-    if (row < 0 || row >= m_rows.size() || ordinal < 0 || ordinal >= fieldCount())
+    if (row < 0 || row >= rowCount() || ordinal < 0 || ordinal >= fieldCount())
         return {};
-    return m_rows[row].values[ordinal].toString();
+    const Cell &c = cell(row, ordinal);
+    return c.length < 0 ? QString() : QString::fromUtf8(m_arena.constData() + c.offset, c.length);
 }
 
 QString RecordSet::field(int ordinal) const
@@ -70,9 +104,9 @@ QString RecordSet::field(int ordinal) const
 
 bool RecordSet::isNull(int ordinal) const
 {
-    if (m_row < 0 || m_row >= m_rows.size() || ordinal < 0 || ordinal >= fieldCount())
+    if (!hasCurrentRow() || ordinal < 0 || ordinal >= fieldCount())
         return true;
-    return m_rows[m_row].values[ordinal].isNull();
+    return cell(m_row, ordinal).length < 0;
 }
 
 QStringList RecordSet::currentValues() const
@@ -116,11 +150,10 @@ StoreResult RecordSet::addRow(const QStringList &values)
         q.bindValue(i, values[i]);
     if (!q.exec())
         return Store::resultOf(q.lastError());
-    Row row{q.lastInsertId().toLongLong(), {}};
+    m_rowids.push_back(q.lastInsertId().toLongLong());
     for (int c = 0; c < fieldCount(); ++c)
-        row.values.append(c < values.size() ? QVariant(values[c]) : QVariant());
-    m_rows.append(std::move(row));
-    const int added = int(m_rows.size()) - 1;
+        m_cells.push_back(c < values.size() ? store(values[c]) : Cell{0, -1});
+    const int added = rowCount() - 1;
     Q_EMIT rowAdded(added);
     setRow(added);
     return StoreResult::success();
@@ -129,7 +162,7 @@ StoreResult RecordSet::addRow(const QStringList &values)
 StoreResult RecordSet::update(const QStringList &values)
 {
     Q_ASSERT(values.size() <= fieldCount());
-    if (m_row < 0 || m_row >= m_rows.size())
+    if (!hasCurrentRow())
         return StoreResult::other(-1, QStringLiteral("沒有目前的資料列"));
     QList<int> ordinals;
     QStringList sets;
@@ -146,20 +179,20 @@ StoreResult RecordSet::update(const QStringList &values)
         return Store::resultOf(q.lastError());
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values[i]);
-    q.bindValue(int(values.size()), m_rows[m_row].rowid);
+    q.bindValue(int(values.size()), m_rowids[m_row]);
     if (!q.exec())
         return Store::resultOf(q.lastError());
     if (q.numRowsAffected() != 1)
         return StoreResult::other(-1, QStringLiteral("資料列已不存在"));
     for (int i = 0; i < values.size(); ++i)
-        m_rows[m_row].values[i] = values[i];
+        cell(m_row, i) = store(values[i]);
     Q_EMIT rowChanged(m_row);
     return StoreResult::success();
 }
 
 StoreResult RecordSet::update(int ordinal, const QString &value)
 {
-    if (m_row < 0 || m_row >= m_rows.size())
+    if (!hasCurrentRow())
         return StoreResult::other(-1, QStringLiteral("沒有目前的資料列"));
     if (StoreResult r = checkWidths({ordinal}, {value}); !r.ok())
         return r;
@@ -167,28 +200,30 @@ StoreResult RecordSet::update(int ordinal, const QString &value)
     if (!q.prepare(QStringLiteral("UPDATE \"%1\" SET \"%2\" = ? WHERE rowid = ?").arg(m_table.name, m_table.columns[ordinal].name)))
         return Store::resultOf(q.lastError());
     q.bindValue(0, value);
-    q.bindValue(1, m_rows[m_row].rowid);
+    q.bindValue(1, m_rowids[m_row]);
     if (!q.exec())
         return Store::resultOf(q.lastError());
     if (q.numRowsAffected() != 1)
         return StoreResult::other(-1, QStringLiteral("資料列已不存在"));
-    m_rows[m_row].values[ordinal] = value;
+    cell(m_row, ordinal) = store(value);
     Q_EMIT rowChanged(m_row);
     return StoreResult::success();
 }
 
 StoreResult RecordSet::remove()
 {
-    if (m_row < 0 || m_row >= m_rows.size())
+    if (!hasCurrentRow())
         return StoreResult::other(-1, QStringLiteral("沒有目前的資料列"));
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     if (!q.prepare(QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(m_table.name)))
         return Store::resultOf(q.lastError());
-    q.bindValue(0, m_rows[m_row].rowid);
+    q.bindValue(0, m_rowids[m_row]);
     if (!q.exec())
         return Store::resultOf(q.lastError());
     const int removed = m_row;
-    m_rows.removeAt(removed);
+    m_rowids.erase(m_rowids.begin() + removed);
+    const auto first = m_cells.begin() + ptrdiff_t(removed) * fieldCount();
+    m_cells.erase(first, first + fieldCount());
     Q_EMIT rowRemoved(removed);
     setRow(removed);
     return StoreResult::success();
@@ -196,12 +231,14 @@ StoreResult RecordSet::remove()
 
 bool RecordSet::findFirst(int ordinal, const QString &value)
 {
-    for (int r = 0; r < m_rows.size(); ++r) {
-        if (m_rows[r].values[ordinal].toString() == value) {
+    const QByteArray wanted = value.toUtf8();
+    for (int r = 0; r < rowCount(); ++r) {
+        const Cell &c = cell(r, ordinal);
+        if (c.length >= 0 && QByteArrayView(m_arena.constData() + c.offset, c.length) == wanted) {
             setRow(r);
             return true;
         }
     }
-    setRow(int(m_rows.size()));
+    setRow(rowCount());
     return false;
 }

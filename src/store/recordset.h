@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <vector>
+
 // A snapshot of one query over one table with a current row. Moves are announced, so a
 // window can show the current row and a grid can follow it; changes go to the store at
 // once and into the snapshot only when the store took them.
@@ -18,14 +20,17 @@ public:
 
     // Re-runs the query; the first row becomes current.
     StoreResult refresh();
+    // Changes the query (a lookup's new prefix); takes effect at the next refresh.
+    void setQuery(Query query) { m_query = std::move(query); }
+    const Query &query() const { return m_query; }
 
     const TableDef &table() const { return m_table; }
-    int rowCount() const { return int(m_rows.size()); }
+    int rowCount() const { return int(m_rowids.size()); }
     int fieldCount() const { return int(m_table.columns.size()); }
     int currentRow() const { return m_row; }
-    bool atEnd() const { return m_row >= m_rows.size(); }
-    bool atStart() const { return m_row < 0 || m_rows.isEmpty(); }
-    bool isEmpty() const { return m_rows.isEmpty(); }
+    bool atEnd() const { return m_row >= rowCount(); }
+    bool atStart() const { return m_row < 0 || isEmpty(); }
+    bool isEmpty() const { return m_rowids.empty(); }
 
     void moveFirst();
     void moveNext();
@@ -57,16 +62,25 @@ Q_SIGNALS:
     void rowRemoved(int row);
 
 private:
-    struct Row {
-        qint64 rowid;
-        QVariantList values;
+    // The snapshot keeps the engine's UTF-8 bytes and makes text of a field only when it
+    // is read: a lookup over thousands of rows shows a screenful of them.
+    struct Cell {
+        qint32 offset;
+        qint32 length; // -1 for a null column
     };
     StoreResult checkWidths(const QList<int> &ordinals, const QStringList &values) const;
     void setRow(int row);
+    bool hasCurrentRow() const { return m_row >= 0 && m_row < rowCount(); }
+    Cell store(const char *utf8, int length);
+    Cell store(const QString &text);
+    const Cell &cell(int row, int ordinal) const { return m_cells[size_t(row) * fieldCount() + ordinal]; }
+    Cell &cell(int row, int ordinal) { return m_cells[size_t(row) * fieldCount() + ordinal]; }
 
     QString m_connection;
     TableDef m_table;
     Query m_query;
-    QList<Row> m_rows;
+    QByteArray m_arena;
+    std::vector<Cell> m_cells;
+    std::vector<qint64> m_rowids;
     int m_row = 0;
 };

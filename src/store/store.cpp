@@ -9,6 +9,8 @@
 #include <QSqlError>
 #include <QUrl>
 
+#include <sqlite3.h>
+
 namespace {
 
 // SQLite's primary result codes that mean "this store cannot be written now".
@@ -73,14 +75,37 @@ Store::~Store()
     QSqlDatabase::removeDatabase(m_connection);
 }
 
+namespace {
+
+StoreResult resultOfCode(bool known, int code, const QString &detail)
+{
+    if (known && isWriteRefusal(code & 0xff))
+        return StoreResult::readOnly(detail);
+    return StoreResult::other(known && code != 0 ? code : -1, detail);
+}
+
+} // namespace
+
 StoreResult Store::resultOf(const QSqlError &error)
 {
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);
-    const QString detail = error.text();
-    if (numeric && isWriteRefusal(code & 0xff))
-        return StoreResult::readOnly(detail);
-    return StoreResult::other(numeric && code != 0 ? code : -1, detail);
+    return resultOfCode(numeric, code, error.text());
+}
+
+StoreResult Store::resultOf(sqlite3 *db)
+{
+    return resultOfCode(true, sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+sqlite3 *Store::engineHandle(const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
 Store::Opened Store::open(const QString &path, const QList<TableDef> &schema)

@@ -14,6 +14,7 @@
 
 class RecordSet;
 class QSqlError;
+struct sqlite3;
 
 // One open data file. It opens only an existing SQLite file whose tables have the
 // expected columns in their order; it never creates a file, table or column.
@@ -59,8 +60,12 @@ public:
 
     QSqlDatabase database() const { return QSqlDatabase::database(m_connection, false); }
 
-    // The failure a Qt Sql error stands for.
+    // The failure a Qt Sql error, or the engine's last error, stands for.
     static StoreResult resultOf(const QSqlError &error);
+    static StoreResult resultOf(sqlite3 *db);
+
+    // The engine's own connection behind a Qt Sql connection, for reading in bulk.
+    static sqlite3 *engineHandle(const QSqlDatabase &db);
 
 private:
     Store(QString path, QString connection, QList<TableDef> schema);

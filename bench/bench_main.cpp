@@ -1,0 +1,125 @@
+// Times what a user triggers by a key on a large customer's data, each beside the bare
+// SQLite work that gets the same rows.
+#include "benchdata.h"
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/printer.h"
+#include "shell/mainwindow.h"
+#include "store/appcontext.h"
+#include "store/fieldroutines.h"
+#include "store/recordset.h"
+#include "store/storeopening.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <sqlite3.h>
+
+namespace {
+
+// Answers every dialog with its default, silently.
+class SilentDialogs : public Dialogs {
+public:
+    MsgAnswer message(QWidget *, const QString &, const QString &, MsgIcon, MsgButtons, MsgAnswer d) override { return d; }
+    QString openFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFile(QWidget *, const QString &, const QString &, const QString &, bool) override { return {}; }
+    std::optional<QFont> chooseFont(QWidget *, const QFont &) override { return std::nullopt; }
+    bool printSetup(QWidget *, PrintSetup &) override { return false; }
+};
+
+class NoPrinter : public Printer {
+public:
+    bool print(const PrintJob &, QString *) override { return true; }
+};
+
+void report(QTextStream &out, const char *what, double talvek, double bare)
+{
+    out << QStringLiteral("%1  %2 ms   (bare SQLite %3 ms, x%4)\n")
+               .arg(QString::fromLatin1(what), -44)
+               .arg(talvek / 1000.0, 8, 'f', 3)
+               .arg(bare / 1000.0, 7, 'f', 3)
+               .arg(bare > 0 ? talvek / bare : 0.0, 0, 'f', 1);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTemporaryDir dir;
+    const BenchData size;
+    if (const QString e = makeBenchStores(dir.path(), size); !e.isEmpty()) {
+        out << "bench data: " << e << "\n";
+        return 1;
+    }
+    out << QStringLiteral("store: %1 payees, %2 institutions, %3 lines; median of repeated runs\n\n")
+               .arg(size.payees).arg(size.institutions).arg(size.lines);
+
+    SilentDialogs dialogs;
+    SystemClock clock;
+    NoPrinter printer;
+    const QString working = workingStorePath(dir.path());
+    const QString reference = referenceStorePath(dir.path());
+
+    // Opening the main window: the store opened and checked, the menu refreshed.
+    const double openWindow = medianMicros(21, [&] {
+        AppContext context(dir.path(), dialogs, clock, printer);
+        MainWindow window(context);
+        window.load();
+        window.RefreshMenu();
+    });
+    const double openBareTime = medianMicros(21, [&] {
+        sqlite3 *db = openBare(working);
+        stepAll(db, "SELECT * FROM R_BASE");
+        stepAll(db, "SELECT 1 FROM R_DETL LIMIT 1");
+        sqlite3 *ref = openBare(reference);
+        stepAll(ref, "SELECT FNAME FROM VXBANK WHERE BKBRNO = ? LIMIT 1", "9520011");
+        sqlite3_close(ref);
+        sqlite3_close(db);
+    });
+    report(out, "open main window (load + RefreshMenu)", openWindow, openBareTime);
+
+    AppContext context(dir.path(), dialogs, clock, printer);
+    Store *ref = context.reference();
+    const QStringList codes{"9520011", "0120003", "0580991", "9999999"};
+    int k = 0;
+    const double label = medianMicros(2001, [&] { InstNameLabel(ref, codes[k++ % codes.size()]); });
+    sqlite3 *bareRef = openBare(reference);
+    sqlite3_stmt *stmt = nullptr;
+    sqlite3_prepare_v2(bareRef, "SELECT FNAME FROM VXBANK WHERE BKBRNO = ? ORDER BY rowid LIMIT 1", -1, &stmt, nullptr);
+    k = 0;
+    const double labelBare = medianMicros(2001, [&] {
+        const QByteArray code = codes[k++ % codes.size()].toUtf8();
+        sqlite3_bind_text(stmt, 1, code.constData(), int(code.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            sqlite3_column_text(stmt, 0);
+        sqlite3_reset(stmt);
+    });
+    sqlite3_finalize(stmt);
+    sqlite3_close(bareRef);
+    report(out, "InstNameLabel", label, labelBare);
+
+    // A lookup re-runs its query on its own record set at every keystroke.
+    Store::Opened opened = Store::open(working, Schema::working());
+    auto payees = opened.store->select(Query::table(Table::R_CUST).orderBy("R_ID"));
+    sqlite3 *bare = openBare(working);
+    for (const char *prefix : {"", "0", "00012", "0009999"}) {
+        const double query = medianMicros(51, [&] {
+            payees->setQuery(Query::table(Table::R_CUST).wherePrefix("R_ID", prefix).orderBy("R_ID"));
+            payees->refresh();
+        });
+        const double queryBare = medianMicros(51, [&] {
+            stepAll(bare, "SELECT rowid, * FROM R_CUST WHERE R_ID LIKE ? ESCAPE '\\' ORDER BY R_ID, rowid",
+                    QByteArray(prefix) + "%");
+        });
+        const int rows = stepAll(bare, "SELECT * FROM R_CUST WHERE R_ID LIKE ?", QByteArray(prefix) + "%");
+        report(out, qPrintable(QStringLiteral("payee prefix \"%1\" (%2 rows)").arg(prefix).arg(rows)), query, queryBare);
+    }
+    sqlite3_close(bare);
+    return 0;
+}
