@@ -76,6 +76,7 @@ private Q_SLOTS:
     void noRemitterMessageOnEveryActivation();
     void newBatchNoChangesNothing();
     void newBatchYesEmptiesLinesAndHeaderOnly();
+    void newBatchThatCannotBeStoredKeepsEverything();
     void linesWindowsRefuseWithoutLines();
     void aboutBox();
 };
@@ -308,6 +309,26 @@ void TstMainWindow::newBatchYesEmptiesLinesAndHeaderOnly()
     QCOMPARE(TestDir::rows(p.dir.working(), "NNOO"), keptPresets);
     QCOMPARE(TestDir::rows(p.dir.reference(), "VXBANK"), keptInstitutions);
     QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 7, 8}));
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::newBatchThatCannotBeStoredKeepsEverything()
+{
+    Program p;
+    p.dir.makeStores();
+    p.remitter();
+    p.line("A01");
+    TestDir::insert(p.dir.working(), Table::R_DAY, {{"151206", "1512061001", "薪資"}});
+    TestDir::exec(p.dir.working(), "CREATE TRIGGER keep BEFORE DELETE ON R_DAY BEGIN SELECT RAISE(ABORT, 'kept'); END");
+    QVERIFY(p.window.load());
+    p.window.RefreshMenu();
+    p.dialogs.expectMessage(kNewBatch, MsgAnswer::Yes);
+    p.dialogs.expectMessage({"不可預期的錯誤", "Talvek", MsgIcon::Critical});
+    p.window.button(6)->click();
+    // The lines were not emptied without the header: both stay.
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_DETL").size(), 1);
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_DAY").size(), 1);
+    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
     verifyDialogs(p.dialogs);
 }
 
