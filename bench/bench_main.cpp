@@ -24,7 +24,7 @@ class SilentDialogs : public Dialogs {
 public:
     MsgAnswer message(QWidget *, const QString &, const QString &, MsgIcon, MsgButtons, MsgAnswer d) override { return d; }
     QString openFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFile(QWidget *, const QString &, const QString &, const QString &, bool) override { return {}; }
+    QString saveFile(QWidget *, const QString &, const QString &, const QString &, const QString &, bool) override { return {}; }
     std::optional<QFont> chooseFont(QWidget *, const QFont &) override { return std::nullopt; }
     bool printSetup(QWidget *, PrintSetup &) override { return false; }
 };

@@ -68,12 +68,13 @@ QString QtDialogs::openFile(QWidget *parent, const QString &title, const QString
 }
 
 QString QtDialogs::saveFile(QWidget *parent, const QString &title, const QString &filter,
-                            const QString &folder, bool confirmOverwrite)
+                            const QString &selectedFilter, const QString &folder, bool confirmOverwrite)
 {
     QFileDialog::Options options;
     if (!confirmOverwrite)
         options |= QFileDialog::DontConfirmOverwrite;
-    return QFileDialog::getSaveFileName(parent, title, folder, filter, nullptr, options);
+    QString selected = selectedFilter;
+    return QFileDialog::getSaveFileName(parent, title, folder, filter, &selected, options);
 }
 
 std::optional<QFont> QtDialogs::chooseFont(QWidget *parent, const QFont &initial)

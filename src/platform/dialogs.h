@@ -31,10 +31,12 @@ public:
     virtual QString openFile(QWidget *parent, const QString &title, const QString &filter,
                              const QString &folder) = 0;
 
-    // A file to write, or an empty text when the user cancels. With confirmOverwrite
+    // A file to write, or an empty text when the user cancels. The filter lists entries
+    // separated by ";;", selectedFilter is the entry offered first. With confirmOverwrite
     // the user is asked before an existing file is chosen.
     virtual QString saveFile(QWidget *parent, const QString &title, const QString &filter,
-                             const QString &folder, bool confirmOverwrite) = 0;
+                             const QString &selectedFilter, const QString &folder,
+                             bool confirmOverwrite) = 0;
 
     virtual std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) = 0;
 
@@ -60,7 +62,7 @@ public:
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
                      const QString &folder) override;
     QString saveFile(QWidget *parent, const QString &title, const QString &filter,
-                     const QString &folder, bool confirmOverwrite) override;
+                     const QString &selectedFilter, const QString &folder, bool confirmOverwrite) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) override;
     bool printSetup(QWidget *parent, PrintSetup &setup) override;
 };

@@ -3,6 +3,8 @@
 #include "aboutbox.h"
 #include "logo.h"
 
+#include "output/batchfilewindow.h"
+
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
 #include "store/recordset.h"
@@ -252,11 +254,21 @@ void MainWindow::openLinesWindow(int number, const QString &noLinesMessage)
 
 QDialog *MainWindow::windowFor(int number)
 {
+    // The editing windows (2, 3, 7) are kept between openings; the others are made anew.
     QPointer<QDialog> &slot = m_windows[number - 1];
-    if (slot)
+    if (slot && (number == 2 || number == 3 || number == 7))
         return slot;
-    // The windows of the other parts of the program are hooked in here as they are built.
-    return nullptr;
+    delete slot.data();
+    switch (number) {
+    case 5:
+        slot = new BatchFileWindow(m_context, this);
+        break;
+    default:
+        // Windows not built yet open nothing.
+        slot = nullptr;
+        break;
+    }
+    return slot;
 }
 
 void MainWindow::unloadEditingWindows()

@@ -177,6 +177,11 @@ QString Big5Mid(const QString &text, int start, int count)
     return Big5::decode(piece);
 }
 
+qint64 NumberValue(const QString &text)
+{
+    return leadingNumber(QStringView(text).trimmed());
+}
+
 bool IsBig5Text(const QString &text)
 {
     return Big5::canEncode(text);

@@ -47,6 +47,10 @@ int Big5Length(const QString &text);
 // at either end becomes a blank, so the piece keeps its width.
 QString Big5Mid(const QString &text, int start, int count);
 
+// The value of the digits a trimmed text begins with (0 when none), the way amounts
+// are added up.
+qint64 NumberValue(const QString &text);
+
 // Whether every character of the text can be written in Big5 (the user-defined
 // characters U+E000 to U+F848 can). Text that cannot would reach the bank as "?".
 bool IsBig5Text(const QString &text);

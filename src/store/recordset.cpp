@@ -122,7 +122,11 @@ StoreResult RecordSet::checkWidths(const QList<int> &ordinals, const QStringList
     for (int i = 0; i < ordinals.size(); ++i) {
         const ColumnDef &col = m_table.columns[ordinals[i]];
         if (Big5::byteLength(values[i]) > col.width)
-            return StoreResult::tooLong(QStringLiteral("%1 超過 %2 Byte").arg(col.name).arg(col.width));
+        {
+            StoreResult r = StoreResult::tooLong(QStringLiteral("%1 超過 %2 Byte").arg(col.name).arg(col.width));
+            r.ordinal = ordinals[i];
+            return r;
+        }
     }
     return StoreResult::success();
 }

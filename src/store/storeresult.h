@@ -13,6 +13,7 @@ struct StoreResult {
     Error error = Error::None;
     int otherCode = 0; // the engine's own code for Other
     QString detail;
+    int ordinal = -1;  // for TooLong: the column that did not fit
 
     bool ok() const { return error == Error::None; }
     int code() const

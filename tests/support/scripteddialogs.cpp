@@ -114,10 +114,11 @@ QString ScriptedDialogs::openFile(QWidget *, const QString &title, const QString
     return e->path;
 }
 
-QString ScriptedDialogs::saveFile(QWidget *, const QString &title, const QString &filter, const QString &folder,
-                                  bool confirmOverwrite)
+QString ScriptedDialogs::saveFile(QWidget *, const QString &title, const QString &filter,
+                                  const QString &selectedFilter, const QString &folder, bool confirmOverwrite)
 {
     lastSaveFolder = folder;
+    lastSelectedFilter = selectedFilter;
     lastConfirmOverwrite = confirmOverwrite;
     const auto e = next(Expectation::Kind::SaveFile, QStringLiteral("save file ") + title);
     if (!e)

@@ -34,12 +34,13 @@ public:
     MsgAnswer message(QWidget *parent, const QString &text, const QString &title, MsgIcon icon,
                       MsgButtons buttons, MsgAnswer defaultButton) override;
     QString openFile(QWidget *parent, const QString &title, const QString &filter, const QString &folder) override;
-    QString saveFile(QWidget *parent, const QString &title, const QString &filter, const QString &folder,
-                     bool confirmOverwrite) override;
+    QString saveFile(QWidget *parent, const QString &title, const QString &filter, const QString &selectedFilter,
+                     const QString &folder, bool confirmOverwrite) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) override;
     bool printSetup(QWidget *parent, PrintSetup &setup) override;
 
     QString lastSaveFolder;
+    QString lastSelectedFilter;
     bool lastConfirmOverwrite = false;
 
 private:

@@ -1,0 +1,254 @@
+#include "batchheaderfields.h"
+
+#include "platform/dialogs.h"
+#include "store/appcontext.h"
+#include "store/batchheader.h"
+#include "store/fieldroutines.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+const QString kTitleInputError = QStringLiteral("輸入錯誤");
+
+struct FieldText {
+    const char16_t *label;
+    const char16_t *hint;
+};
+const FieldText kFieldTexts[3] = {
+    {u"匯款日： ", u"(國曆yymmdd)"},
+    {u"批　號：", u"(yymmddxxnn)      xx--客戶代號   nn--子批號"},
+    {u"用　途：", u"(列印在匯款資料清單上)"},
+};
+const char16_t *const kFieldNames[3] = {u"匯款日", u"批號", u"用途"};
+
+} // namespace
+
+BatchHeaderFields::BatchHeaderFields(AppContext &context, Host host, QWidget *parent)
+    : QWidget(parent), m_context(context), m_host(host)
+{
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < 3; ++i) {
+        auto *label = new QLabel(QString::fromUtf16(kFieldTexts[i].label), this);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        auto *field = new QLineEdit(this);
+        field->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        field->setAccessibleName(label->text().trimmed());
+        label->setBuddy(field);
+        auto *hint = new QLabel(QString::fromUtf16(kFieldTexts[i].hint), this);
+        hint->setObjectName(QStringLiteral("Label2_%1").arg(i));
+        field->installEventFilter(this);
+        grid->addWidget(label, i, 0);
+        grid->addWidget(field, i, 1);
+        grid->addWidget(hint, i, 2);
+        m_fields[i] = field;
+    }
+    m_fields[0]->setMaxLength(6);
+    m_fields[1]->setMaxLength(10);
+    m_fields[0]->setFixedWidth(m_fields[0]->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
+    m_fields[1]->setFixedWidth(m_fields[1]->fontMetrics().horizontalAdvance(QStringLiteral("00000000000000")));
+    m_fields[2]->setMinimumWidth(m_fields[2]->fontMetrics().horizontalAdvance(QString(30, QChar(0x6F22))));
+    grid->setColumnStretch(2, 1);
+    setTabOrder(m_fields[0], m_fields[1]);
+    setTabOrder(m_fields[1], m_fields[2]);
+}
+
+void BatchHeaderFields::setMoveTargets(QWidget *aboveDate, QWidget *belowPurpose)
+{
+    m_aboveDate = aboveDate;
+    m_belowPurpose = belowPurpose;
+}
+
+BatchHeader BatchHeaderFields::values() const
+{
+    return {m_fields[0]->text(), m_fields[1]->text(), m_fields[2]->text()};
+}
+
+void BatchHeaderFields::LoadHeader()
+{
+    BatchHeader header;
+    const StoreResult result = m_context.working() ? readHeader(*m_context.working(), header)
+                                                   : StoreResult::other(-1, QString());
+    m_fields[0]->setText(header.date);
+    m_fields[1]->setText(header.batchNo);
+    m_fields[2]->setText(header.purpose);
+    if (!result.ok())
+        reportStoreFailure(result);
+}
+
+bool BatchHeaderFields::StoreHeader()
+{
+    const BatchHeader header = values();
+    // The purpose is printed on the list: it must be writable in Big5 too.
+    for (int i = 0; i < 3; ++i) {
+        if (!IsBig5Text(m_fields[i]->text())) {
+            m_context.dialogs().critical(window(), QStringLiteral("%1含有無法轉成 Big5 的字元，請修改")
+                                                       .arg(QString::fromUtf16(kFieldNames[i])));
+            m_fields[i]->setFocus();
+            return false;
+        }
+    }
+    const StoreResult result = m_context.working() ? writeHeader(*m_context.working(), header)
+                                                   : StoreResult::other(-1, QString());
+    if (result.ok())
+        return true;
+    reportStoreFailure(result);
+    if (result.error == StoreResult::Error::TooLong && result.ordinal >= 0 && result.ordinal < 3)
+        m_fields[result.ordinal]->setFocus();
+    return false;
+}
+
+void BatchHeaderFields::reportStoreFailure(const StoreResult &result)
+{
+    m_context.dialogs().critical(window(), result.error == StoreResult::Error::TooLong
+                                               ? QStringLiteral("輸入欄位超出")
+                                               : QStringLiteral("不可預期的錯誤"));
+}
+
+void BatchHeaderFields::refuse(int index, const QString &text, const QString &title)
+{
+    m_context.dialogs().critical(window(), text, title);
+    MessageShown = true;
+    m_fields[index]->setFocus();
+}
+
+bool BatchHeaderFields::checkDate()
+{
+    const QString date = m_fields[0]->text();
+    if (CheckRocDate(date) != 1) {
+        refuse(0, QStringLiteral("輸入日期錯誤!!"), kTitleInputError);
+        return false;
+    }
+    // Two-digit ROC years compare as text, as the bank's dates always have.
+    if (date < RocToday(m_context.clock(), QStringLiteral("2"))) {
+        refuse(0, QStringLiteral("日期必須大於等於今天"), applicationTitle());
+        return false;
+    }
+    return true;
+}
+
+bool BatchHeaderFields::checkBatchNo()
+{
+    const int code = CheckBatchNo(m_fields[1]->text(), m_fields[0]->text());
+    if (code == 1)
+        return true;
+    refuse(1, batchNoMessage(code), kTitleInputError);
+    return false;
+}
+
+int BatchHeaderFields::indexOf(QObject *field) const
+{
+    for (int i = 0; i < 3; ++i) {
+        if (m_fields[i] == field)
+            return i;
+    }
+    return -1;
+}
+
+void BatchHeaderFields::moveTo(QWidget *target)
+{
+    if (!target)
+        return;
+    KeyMoved = true;
+    target->setFocus(Qt::TabFocusReason);
+}
+
+void BatchHeaderFields::entered(int index)
+{
+    QLineEdit *field = m_fields[index];
+    if (index == 0) {
+        QString date = RocToday(m_context.clock(), QStringLiteral("2"));
+        if (m_host == Host::BatchFile && m_context.working()) {
+            BatchHeader stored;
+            readHeader(*m_context.working(), stored);
+            if (stored.stored)
+                date = stored.date;
+        }
+        field->setText(date);
+    } else if (index == 1) {
+        // The user types only the customer code and the sub-batch number.
+        field->setText(m_fields[0]->text());
+    }
+    // After the line edit's own handling of the focus, which would select or place the caret.
+    QMetaObject::invokeMethod(field, [field, index] {
+        if (index == 1) {
+            field->deselect();
+            field->end(false);
+        } else {
+            field->selectAll();
+        }
+    }, Qt::QueuedConnection);
+}
+
+void BatchHeaderFields::left(int index)
+{
+    if (m_host != Host::BatchFile || MessageShown)
+        return;
+    // Runs once the focus has settled: leaving for the window's own buttons, or for
+    // another window, checks nothing here (the confirm button checks for itself).
+    QMetaObject::invokeMethod(this, [this, index] {
+        QWidget *now = QApplication::focusWidget();
+        if (MessageShown || !now || now == m_fields[index] || now->window() != window())
+            return;
+        if (now == m_aboveDate || now == m_belowPurpose)
+            return;
+        if (index == 0)
+            checkDate();
+        else if (index == 1)
+            checkBatchNo();
+    }, Qt::QueuedConnection);
+}
+
+bool BatchHeaderFields::eventFilter(QObject *watched, QEvent *event)
+{
+    const int index = indexOf(watched);
+    if (index < 0)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            break;
+        KeyMoved = false;
+        MessageShown = false;
+        // Enter moves on release; it must not press the window's default button.
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Up
+            || key->key() == Qt::Key_Down)
+            return true;
+        break;
+    }
+    case QEvent::KeyRelease: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (KeyMoved || key->isAutoRepeat())
+            break;
+        const bool up = key->key() == Qt::Key_Up;
+        const bool down = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Down;
+        if (up)
+            moveTo(index == 0 ? m_aboveDate.data() : m_fields[index - 1]);
+        else if (down)
+            moveTo(index == 2 ? m_belowPurpose.data() : m_fields[index + 1]);
+        break;
+    }
+    case QEvent::FocusIn: {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            entered(index);
+        break;
+    }
+    case QEvent::FocusOut: {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            left(index);
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class AppContext;
+class QLineEdit;
+struct BatchHeader;
+struct StoreResult;
+
+// The three batch header fields (remittance date, batch number, purpose) with their
+// hints, checks, moves and store. The batch-file window and the remittance entry
+// window's batch tab host them, with the small differences of Host.
+class BatchHeaderFields : public QWidget {
+    Q_OBJECT
+public:
+    enum class Host {
+        BatchFile, // date proposed from the store, fields checked when left
+        EntryTab,  // date always today, checks only on the tab's confirm button
+    };
+
+    BatchHeaderFields(AppContext &context, Host host, QWidget *parent = nullptr);
+
+    QLineEdit *dateField() const { return m_fields[0]; }
+    QLineEdit *batchField() const { return m_fields[1]; }
+    QLineEdit *purposeField() const { return m_fields[2]; }
+
+    // Where Up from the date field and Enter or Down from the purpose field go.
+    void setMoveTargets(QWidget *aboveDate, QWidget *belowPurpose);
+
+    BatchHeader values() const;
+
+    // Fills the fields from the store (empty texts when there is no header yet).
+    void LoadHeader();
+    // Stores the fields trimmed; tells the user and returns false when it could not.
+    bool StoreHeader();
+    // The date check: a valid ROC date, not before today.
+    bool checkDate();
+    // The batch number check against the date field.
+    bool checkBatchNo();
+
+    bool KeyMoved = false;
+    bool MessageShown = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int indexOf(QObject *field) const;
+    void entered(int index);
+    void left(int index);
+    void moveTo(QWidget *target);
+    void refuse(int index, const QString &text, const QString &title);
+    void reportStoreFailure(const StoreResult &result);
+
+    AppContext &m_context;
+    Host m_host;
+    QLineEdit *m_fields[3] = {};
+    QPointer<QWidget> m_aboveDate;
+    QPointer<QWidget> m_belowPurpose;
+};
