@@ -111,35 +111,46 @@ void BatchHeaderFields::reportStoreFailure(const StoreResult &result)
                                                : QStringLiteral("不可預期的錯誤"));
 }
 
-void BatchHeaderFields::refuse(int index, const QString &text, const QString &title)
+void BatchHeaderFields::refuse(int index, const Problem &problem)
 {
-    m_context.dialogs().critical(window(), text, title);
+    m_context.dialogs().critical(window(), problem.text, problem.title);
     MessageShown = true;
     m_fields[index]->setFocus();
 }
 
-bool BatchHeaderFields::checkDate()
+BatchHeaderFields::Problem BatchHeaderFields::dateProblem() const
 {
     const QString date = m_fields[0]->text();
-    if (CheckRocDate(date) != 1) {
-        refuse(0, QStringLiteral("輸入日期錯誤!!"), kTitleInputError);
-        return false;
-    }
+    if (CheckRocDate(date) != 1)
+        return {QStringLiteral("輸入日期錯誤!!"), kTitleInputError};
     // Two-digit ROC years compare as text, as the bank's dates always have.
-    if (date < RocToday(m_context.clock(), QStringLiteral("2"))) {
-        refuse(0, QStringLiteral("日期必須大於等於今天"), applicationTitle());
-        return false;
-    }
-    return true;
+    if (date < RocToday(m_context.clock(), QStringLiteral("2")))
+        return {QStringLiteral("日期必須大於等於今天"), applicationTitle()};
+    return {};
+}
+
+BatchHeaderFields::Problem BatchHeaderFields::batchProblem() const
+{
+    const int code = CheckBatchNo(m_fields[1]->text(), m_fields[0]->text());
+    if (code == 1)
+        return {};
+    return {batchNoMessage(code), kTitleInputError};
+}
+
+bool BatchHeaderFields::checkDate()
+{
+    const Problem problem = dateProblem();
+    if (!problem.text.isEmpty())
+        refuse(0, problem);
+    return problem.text.isEmpty();
 }
 
 bool BatchHeaderFields::checkBatchNo()
 {
-    const int code = CheckBatchNo(m_fields[1]->text(), m_fields[0]->text());
-    if (code == 1)
-        return true;
-    refuse(1, batchNoMessage(code), kTitleInputError);
-    return false;
+    const Problem problem = batchProblem();
+    if (!problem.text.isEmpty())
+        refuse(1, problem);
+    return problem.text.isEmpty();
 }
 
 int BatchHeaderFields::indexOf(QObject *field) const
@@ -188,21 +199,19 @@ void BatchHeaderFields::entered(int index)
 
 void BatchHeaderFields::left(int index)
 {
-    if (m_host != Host::BatchFile || MessageShown)
+    if (m_host != Host::BatchFile || MessageShown || index == 2)
         return;
-    // Runs once the focus has settled: leaving for the window's own buttons, or for
-    // another window, checks nothing here (the confirm button checks for itself).
-    QMetaObject::invokeMethod(this, [this, index] {
-        QWidget *now = QApplication::focusWidget();
-        if (MessageShown || !now || now == m_fields[index] || now->window() != window())
-            return;
-        if (now == m_aboveDate || now == m_belowPurpose)
-            return;
-        if (index == 0)
-            checkDate();
-        else if (index == 1)
-            checkBatchNo();
-    }, Qt::QueuedConnection);
+    // The focus already names where it goes. Leaving for the window's own buttons, or
+    // for another window, checks nothing here (the confirm button checks for itself).
+    QWidget *to = QApplication::focusWidget();
+    if (!to || to == m_fields[index] || to->window() != window() || to == m_aboveDate || to == m_belowPurpose)
+        return;
+    // Checked as the fields stand now; told once the focus has settled.
+    const Problem problem = index == 0 ? dateProblem() : batchProblem();
+    if (problem.text.isEmpty())
+        return;
+    MessageShown = true;
+    QMetaObject::invokeMethod(this, [this, index, problem] { refuse(index, problem); }, Qt::QueuedConnection);
 }
 
 bool BatchHeaderFields::eventFilter(QObject *watched, QEvent *event)

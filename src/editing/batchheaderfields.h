@@ -50,7 +50,13 @@ private:
     void entered(int index);
     void left(int index);
     void moveTo(QWidget *target);
-    void refuse(int index, const QString &text, const QString &title);
+    struct Problem {
+        QString text;
+        QString title;
+    };
+    Problem dateProblem() const;
+    Problem batchProblem() const;
+    void refuse(int index, const Problem &problem);
     void reportStoreFailure(const StoreResult &result);
 
     AppContext &m_context;

@@ -78,6 +78,7 @@ private Q_SLOTS:
     void newBatchYesEmptiesLinesAndHeaderOnly();
     void newBatchThatCannotBeStoredKeepsEverything();
     void linesWindowsRefuseWithoutLines();
+    void buttonFiveOpensTheBatchFileWindow();
     void aboutBox();
 };
 
@@ -346,6 +347,26 @@ void TstMainWindow::linesWindowsRefuseWithoutLines()
     p.window.button(4)->click();
     p.dialogs.expectMessage({"無匯款資料,請建置匯款 Data", "Talvek"});
     p.window.button(5)->click();
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::buttonFiveOpensTheBatchFileWindow()
+{
+    Program p;
+    p.dir.makeStores();
+    p.remitter();
+    p.line();
+    QVERIFY(p.window.load());
+    p.window.RefreshMenu();
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        if (auto *w = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            opened = w->objectName();
+            w->reject();
+        }
+    });
+    p.window.button(5)->click();
+    QCOMPARE(opened, QStringLiteral("Form7"));
     verifyDialogs(p.dialogs);
 }
 
