@@ -1,6 +1,7 @@
 #include "batchfile.h"
 
 #include "platform/big5codec.h"
+#include "store/fieldroutines.h"
 
 namespace {
 
@@ -108,13 +109,13 @@ BatchFileResult buildBatchFile(const BatchFileInput &in)
     bool sumFits = true;
     for (int i = 0; i < in.lines.size(); ++i) {
         const LineRow &line = in.lines[i];
-        const QString where = QStringLiteral("收款人代碼 %1（第 %2 筆）").arg(line.payee.trimmed()).arg(i + 1);
+        const QString where = QStringLiteral("收款人代碼 %1（第 %2 筆）").arg(TrimBlanks(line.payee)).arg(i + 1);
         const QByteArray bank = check.exact(where, QStringLiteral("解款行代號"), line.bank, 7, true);
-        const QString account = line.account.trimmed();
+        const QString account = TrimBlanks(line.account);
         if (!allDigits(account) || account.size() > 14)
             check.fail(where, QStringLiteral("帳號應為 14 位以內的數字，實為「%1」").arg(line.account));
         const QByteArray name = check.atMost(where, QStringLiteral("收款人名稱"), line.name, 68);
-        const QString amount = line.amount.trimmed();
+        const QString amount = TrimBlanks(line.amount);
         if (!allDigits(amount) || amount.size() > 12)
             check.fail(where, QStringLiteral("金額應為 12 位以內的數字，實為「%1」").arg(line.amount));
         const QByteArray remark = check.atMost(where, QStringLiteral("備註"), line.remark, 50);

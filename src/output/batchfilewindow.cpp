@@ -139,8 +139,10 @@ void BatchFileWindow::showTotals()
             }
             return StoreResult::success();
         });
-        if (!filled.ok())
+        if (!filled.ok()) {
             m_context.dialogs().critical(this, storeFailureMessage(filled));
+            lines->refresh(); // the totals of what is stored, not of what could not be
+        }
         for (int r = 0; r < lines->rowCount(); ++r) {
             total += NumberValue(lines->value(r, RDetl::AMT));
             ++count;

@@ -60,7 +60,7 @@ QByteArray encodeWith(QStringView text, OnUnmappable onUnmappable)
             dst = out.data() + used;
             continue;
         }
-        if (err == U_INVALID_CHAR_FOUND || err == U_ILLEGAL_CHAR_FOUND) {
+        if (err == U_INVALID_CHAR_FOUND || err == U_ILLEGAL_CHAR_FOUND || err == U_TRUNCATED_CHAR_FOUND) {
             ucnv_resetFromUnicode(conv);
             const qsizetype used = dst - out.data();
             if (!onUnmappable())

@@ -7,8 +7,8 @@
 // The bank's code page 950 (Big5 with the user-defined area), through ICU.
 namespace Big5 {
 
-// Big5 bytes of the text. A character with no Big5 form becomes "?", the way the old
-// platform wrote it; `complete` tells whether that happened.
+// Big5 bytes of the text. A character with no Big5 form becomes "?"; `complete`
+// tells whether that happened.
 QByteArray encode(QStringView text, bool *complete = nullptr);
 
 // Text of Big5 bytes; a byte sequence with no Unicode form becomes U+FFFD.

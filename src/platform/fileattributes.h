@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// File attributes in the values the data files' users know from the old platform.
+// File attributes as numbers: read-only 1, hidden 2, system 4, directory 16, archive 32.
 namespace FileAttributes {
 
 enum : int {

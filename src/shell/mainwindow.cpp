@@ -41,6 +41,8 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent) : QMainWindow(paren
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(applicationTitle());
     setWindowIcon(talvekLogo(64));
+    // This window decides when the program ends: reloading closes it for a moment.
+    QApplication::setQuitOnLastWindowClosed(false);
     buildMenu();
     buildContent();
 }
@@ -99,6 +101,7 @@ void MainWindow::buildContent()
     bannerFont.setPointSize(bannerFont.pointSize() + 1);
     m_banner->setFont(bannerFont);
     m_banner->setMinimumHeight(m_banner->fontMetrics().lineSpacing() * 2 + 8);
+    m_banner->setTextFormat(Qt::PlainText);
     m_banner->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     QFont buttonFont = font();
@@ -213,7 +216,7 @@ void MainWindow::onButton(int number)
         if (QDialog *w = windowFor(1))
             w->exec();
         bool isNumber = false;
-        const int returned = m_context.values().DataReturn.trimmed().toInt(&isNumber);
+        const int returned = TrimBlanks(m_context.values().DataReturn).toInt(&isNumber);
         if (isNumber && returned == 5)
             RefreshMenu();
         break;

@@ -1,5 +1,6 @@
 #include "batchheader.h"
 
+#include "fieldroutines.h"
 #include "recordset.h"
 #include "store.h"
 
@@ -17,7 +18,7 @@ StoreResult writeHeader(Store &store, const BatchHeader &header)
     const auto set = store.select(Query::table(Table::R_DAY), &result);
     if (!result.ok())
         return result;
-    const QStringList values{header.date.trimmed(), header.batchNo.trimmed(), header.purpose.trimmed()};
+    const QStringList values{TrimBlanks(header.date), TrimBlanks(header.batchNo), TrimBlanks(header.purpose)};
     return set->isEmpty() ? set->addRow(values) : set->update(values);
 }
 

@@ -43,7 +43,7 @@ QString RocToday(const Clock &clock, const QString &mode)
 {
     const QDate today = clock.today();
     const int rocYear = ((today.year() - 1911) % 100 + 100) % 100;
-    if (mode.trimmed() == QLatin1String("1"))
+    if (TrimBlanks(mode) == QLatin1String("1"))
         return twoDigits(rocYear) + QStringLiteral("/%1/%2").arg(today.month()).arg(today.day());
     return twoDigits(rocYear) + twoDigits(today.month()) + twoDigits(today.day());
 }
@@ -55,7 +55,7 @@ QString RocToday(const Clock &clock, int mode)
 
 int CheckRocDate(const QString &text)
 {
-    const QString t = text.trimmed();
+    const QString t = TrimBlanks(text);
     if (t.size() != 6)
         return -1;
     const int month = int(leadingNumber(QStringView(t).mid(2, 2)));
@@ -72,7 +72,7 @@ int CheckBatchNo(const QString &batch, const QString &date)
 {
     if (batch.size() != 10)
         return -1;
-    const QString d = date.trimmed();
+    const QString d = TrimBlanks(date);
     bool dateIsNumber = !d.isEmpty();
     for (QChar c : d)
         dateIsNumber = dateIsNumber && c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -88,13 +88,13 @@ int CheckBatchNo(const QString &batch, const QString &date)
 
 QString InstCheckDigit(const QString &code)
 {
-    const QString t = code.trimmed();
-    if (t.size() < 6)
+    // Blanks only shorten the code; the digits are read where they stand.
+    if (TrimBlanks(code).size() < 6)
         return QStringLiteral("*");
     int d[6];
     for (int i = 0; i < 6; ++i)
-        d[i] = digitValue(t[i]);
-    const QString bank = t.left(3);
+        d[i] = digitValue(code[i]);
+    const QString bank = code.left(3);
     int s;
     if (bank == QLatin1String("009"))
         s = d[3] + 4 * d[4] + 7 * d[5];
@@ -109,7 +109,7 @@ QString InstCheckDigit(const QString &code)
 
 bool CheckHomeAccount(const QString &account)
 {
-    const QString t = account.trimmed();
+    const QString t = TrimBlanks(account);
     if (t.size() != 12)
         return false;
     if (leadingNumber(QStringView(t).left(3)) == 0)
@@ -127,7 +127,7 @@ QString InstNameLabel(Store *reference, const QString &code)
         const std::optional<QString> name =
             reference->firstMatch(Table::VXBANK, QStringLiteral("BKBRNO"), code, QStringLiteral("FNAME"));
         if (name)
-            return QLatin1Char('[') + name->trimmed() + QLatin1Char(']');
+            return QLatin1Char('[') + TrimBlanks(*name) + QLatin1Char(']');
     }
     return QStringLiteral("[代碼檔未建]");
 }
@@ -139,7 +139,7 @@ bool FitsBig5(const QString &text, int n)
 
 QString ZeroPadLeft(int n, const QString &text)
 {
-    const int k = int(text.trimmed().size());
+    const int k = int(TrimBlanks(text).size());
     if (k != 0 && k < n)
         return QString(n - k, QLatin1Char('0')) + text;
     return text;
@@ -147,7 +147,7 @@ QString ZeroPadLeft(int n, const QString &text)
 
 QString SpacePadRight(int n, const QString &text)
 {
-    const int b = Big5Length(text.trimmed());
+    const int b = Big5Length(TrimBlanks(text));
     if (b < n)
         return text + QString(n - b, QLatin1Char(' '));
     return text;
@@ -177,9 +177,20 @@ QString Big5Mid(const QString &text, int start, int count)
     return Big5::decode(piece);
 }
 
+QString TrimBlanks(const QString &text)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text[from] == QLatin1Char(' '))
+        ++from;
+    while (to > from && text[to - 1] == QLatin1Char(' '))
+        --to;
+    return text.mid(from, to - from);
+}
+
 qint64 NumberValue(const QString &text)
 {
-    return leadingNumber(QStringView(text).trimmed());
+    return leadingNumber(TrimBlanks(text));
 }
 
 bool IsBig5Text(const QString &text)

@@ -47,6 +47,10 @@ int Big5Length(const QString &text);
 // at either end becomes a blank, so the piece keeps its width.
 QString Big5Mid(const QString &text, int start, int count);
 
+// The text without the blanks (U+0020) at either end. Other white space, the
+// full-width blank among it, is part of the text and keeps its Big5 width.
+QString TrimBlanks(const QString &text);
+
 // The value of the digits a trimmed text begins with (0 when none), the way amounts
 // are added up.
 qint64 NumberValue(const QString &text);

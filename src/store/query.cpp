@@ -39,7 +39,7 @@ Query &Query::orderBy(const QString &column)
 Query &Query::whereEquals(const QString &column, const QString &value)
 {
     m_conditionColumns << column;
-    m_conditions << QStringLiteral("%1 = ?");
+    m_conditions << QStringLiteral("%1 = ? COLLATE NOCASE");
     m_bindings << value;
     return *this;
 }
@@ -47,7 +47,7 @@ Query &Query::whereEquals(const QString &column, const QString &value)
 Query &Query::whereNotEquals(const QString &column, const QString &value)
 {
     m_conditionColumns << column;
-    m_conditions << QStringLiteral("%1 <> ?");
+    m_conditions << QStringLiteral("%1 <> ? COLLATE NOCASE");
     m_bindings << value;
     return *this;
 }
@@ -73,11 +73,12 @@ QString Query::sql(const TableDef &def) const
     }
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    // Equal keys keep the order in which their rows were added.
+    // Codes compare without regard to case everywhere: equal, prefix and order. Equal
+    // keys keep the order in which their rows were added.
     sql += QStringLiteral(" ORDER BY ");
     if (!m_orderBy.isEmpty()) {
         Q_ASSERT(def.ordinalOf(m_orderBy) >= 0);
-        sql += quoted(m_orderBy) + QLatin1Char(',');
+        sql += quoted(m_orderBy) + QStringLiteral(" COLLATE NOCASE,");
     }
     sql += QStringLiteral("rowid");
     return sql;

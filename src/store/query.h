@@ -16,7 +16,7 @@ public:
     Query &orderBy(const QString &column);
     Query &whereEquals(const QString &column, const QString &value);
     Query &whereNotEquals(const QString &column, const QString &value);
-    // Rows whose column begins with the text, compared the way the keyed codes are: ignoring case.
+    // Rows whose column begins with the text. Codes compare ignoring (ASCII) case.
     Query &wherePrefix(const QString &column, const QString &prefix);
 
     const QString &tableName() const { return m_table; }

@@ -235,10 +235,9 @@ StoreResult RecordSet::remove()
 
 bool RecordSet::findFirst(int ordinal, const QString &value)
 {
-    const QByteArray wanted = value.toUtf8();
-    for (int r = 0; r < rowCount(); ++r) {
+    for (int r = qMax(0, m_row); r < rowCount(); ++r) {
         const Cell &c = cell(r, ordinal);
-        if (c.length >= 0 && QByteArrayView(m_arena.constData() + c.offset, c.length) == wanted) {
+        if (c.length >= 0 && QString::fromUtf8(m_arena.constData() + c.offset, c.length).compare(value, Qt::CaseInsensitive) == 0) {
             setRow(r);
             return true;
         }

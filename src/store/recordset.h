@@ -51,7 +51,8 @@ public:
     StoreResult update(int ordinal, const QString &value);
     // Deletes the current row; the row after it becomes current.
     StoreResult remove();
-    // Makes the first row whose field equals value current; false (and at end) when none does.
+    // From the current row on, makes the first row whose field equals value (ignoring case,
+    // as the queries do) current; false (and at end) when none does.
     bool findFirst(int ordinal, const QString &value);
 
 Q_SIGNALS:

@@ -41,8 +41,16 @@ StoreResult checkTable(QSqlDatabase &db, const TableDef &def)
     if (!q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(def.name)))
         return Store::resultOf(q.lastError());
     QStringList found;
-    while (q.next())
+    while (q.next()) {
         found << q.value(1).toString();
+        // A column declared as a number would turn "0012" into 12: only text may hold the codes.
+        const QString type = q.value(2).toString().toUpper();
+        const bool keepsText = type.isEmpty() || type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB"))
+            || type.contains(QLatin1String("TEXT")) || type == QLatin1String("BLOB");
+        if (!keepsText)
+            return StoreResult::other(1, QStringLiteral("資料表 %1 的欄位 %2 宣告為 %3，應為 TEXT")
+                                             .arg(def.name, q.value(1).toString(), q.value(2).toString()));
+    }
     if (found.isEmpty())
         return StoreResult::other(1, QStringLiteral("資料檔缺少資料表 %1").arg(def.name));
     QStringList expected;
@@ -185,7 +193,7 @@ std::optional<QString> Store::firstMatch(const QString &tableName, const QString
     if (it == m_prepared.end()) {
         QSqlQuery q(database());
         q.setForwardOnly(true);
-        const QString sql = QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ? ORDER BY rowid LIMIT 1")
+        const QString sql = QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ? COLLATE NOCASE ORDER BY rowid LIMIT 1")
                                 .arg(resultColumn, table(tableName).name, keyColumn);
         if (!q.prepare(sql)) {
             if (result)

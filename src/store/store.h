@@ -49,7 +49,8 @@ public:
     // Whether the table has any row; false too when it cannot be read.
     bool hasRows(const QString &table);
 
-    // Runs work inside one transaction: all of it is stored, or none.
+    // Runs work inside one transaction: all of it is stored, or none. A record set changed
+    // inside keeps its new values when the work fails: refresh it.
     StoreResult transaction(const std::function<StoreResult()> &work);
 
     // Deletes every row of the tables, all in one transaction.

@@ -43,7 +43,8 @@ WorkingStoreOpening openWorkingStore(const QString &programDir)
 {
     WorkingStoreOpening out;
     const QString path = workingStorePath(programDir);
-    if (!QFileInfo::exists(path)) {
+    // A folder of that name is no data file: the store is missing.
+    if (!QFileInfo::exists(path) || QFileInfo(path).isDir()) {
         out.failure = WorkingStoreOpening::Failure::Missing;
         return out;
     }

@@ -10,8 +10,7 @@ QString referenceStorePath(const QString &programDir);
 // The path as the user sees it in a message.
 QString displayPath(const QString &path);
 
-// Reduces the file's attributes the way the old platform did: read-only, hidden and
-// system are cleared (the file gets its write permission back); anything else that
+// Reduces the file's attributes: read-only, hidden and system are cleared (the file gets its write permission back); anything else that
 // remains means the path is not a plain data file. Returns what remains, 0 when fine.
 int GetAtt_file(const QString &path);
 

@@ -24,6 +24,7 @@ void TstBig5Codec::encodes_data()
     QTest::newRow("user-defined area end") << QString(QChar(0xF848)) << QByteArray("\xC8\xFE") << true;
     QTest::newRow("unmappable becomes ?") << "A\u00E9B" << QByteArray("A?B") << false;
     QTest::newRow("emoji (two UTF-16 units) is one ?") << QString::fromUtf8("\xF0\x9F\x98\x80王") << QByteArray("?\xA4\xFD") << false;
+    QTest::newRow("lone surrogate at the end") << QString("A") + QChar(0xD840) << QByteArray("A?") << false;
     QTest::newRow("empty") << "" << QByteArray() << true;
 }
 

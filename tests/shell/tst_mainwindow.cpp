@@ -79,6 +79,7 @@ private Q_SLOTS:
     void newBatchThatCannotBeStoredKeepsEverything();
     void linesWindowsRefuseWithoutLines();
     void buttonFiveOpensTheBatchFileWindow();
+    void closingEndsTheProgramUnlessReloading();
     void aboutBox();
 };
 
@@ -91,9 +92,10 @@ void TstMainWindow::startupFailures_data()
                              << QList<Message>{{"找不到資料庫,資料遺失" + shown, "Talvek", MsgIcon::Critical}};
     QTest::newRow("not a database")
         << "text" << QList<Message>{{"26\n%1" + QString(QDir::separator()) + "VXBANK.mdb 不是資料庫檔", "Talvek"}, kOpenFailed};
-    QTest::newRow("a folder") << "folder"
-                              << QList<Message>{{"14\n%1" + QString(QDir::separator()) + "VXBANK.mdb 不是資料檔", "Talvek"},
-                                                kOpenFailed};
+    QTest::newRow("a folder is no data file")
+        << "folder" << QList<Message>{{"找不到資料庫,資料遺失" + shown, "Talvek", MsgIcon::Critical}};
+    QTest::newRow("codes declared as numbers")
+        << "numeric" << QList<Message>{{"1\n資料表 R_CUST 的欄位 ACTNO 宣告為 INTEGER，應為 TEXT", "Talvek"}, kOpenFailed};
     QTest::newRow("table missing") << "partial" << QList<Message>{{"1\n資料檔缺少資料表 R_CUST", "Talvek"}, kOpenFailed};
     QTest::newRow("a pipe") << "pipe" << QList<Message>{kOpenFailed};
     QTest::newRow("locked by another program")
@@ -113,6 +115,10 @@ void TstMainWindow::startupFailures()
         f.write("This is not a data file, it only has the name of one.\n");
     } else if (kind == "folder") {
         QVERIFY(QDir(p.dir.path()).mkdir("VXBANK.mdb"));
+    } else if (kind == "numeric") {
+        // Such a column would read the account 001234567890 back as 1234567890.
+        TestDir::exec(file, "CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)");
+        TestDir::exec(file, "CREATE TABLE R_CUST (R_ID TEXT, ACTNO INTEGER, TRFBK, R_NAME)");
     } else if (kind == "partial") {
         TestDir::exec(file, "CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)");
     } else if (kind == "pipe") {
@@ -368,6 +374,27 @@ void TstMainWindow::buttonFiveOpensTheBatchFileWindow()
     p.window.button(5)->click();
     QCOMPARE(opened, QStringLiteral("Form7"));
     verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::closingEndsTheProgramUnlessReloading()
+{
+    Program p;
+    p.dir.makeStores();
+    p.remitter();
+    QVERIFY(p.window.load());
+    // The program's own event loop: ending the program leaves it with 0, else it ends with 7.
+    auto closeAndWait = [&](bool reloading) {
+        p.window.show();
+        QTimer::singleShot(0, [&] {
+            p.window.setReloading(reloading);
+            p.window.close();
+        });
+        QTimer::singleShot(300, [] { QApplication::exit(7); });
+        return QApplication::exec();
+    };
+    QCOMPARE(closeAndWait(true), 7);
+    QVERIFY(!p.window.isVisible());
+    QCOMPARE(closeAndWait(false), 0);
 }
 
 void TstMainWindow::aboutBox()

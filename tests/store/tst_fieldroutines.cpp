@@ -128,6 +128,7 @@ void TstFieldRoutines::instCheckDigit_data()
     QTest::newRow("bank 301 is above it") << "301000" << "2";
     QTest::newRow("five characters") << "95212" << "*";
     QTest::newRow("blanks do not count toward six") << "  95212  " << "*";
+    QTest::newRow("digits read where they stand") << "952123 " << "6";
 }
 
 void TstFieldRoutines::instCheckDigit()
@@ -199,6 +200,8 @@ void TstFieldRoutines::padding_data()
     QTest::newRow("space account to 14") << "space" << 14 << "123456789" << "123456789     ";
     QTest::newRow("space long never cut") << "space" << 2 << "王小" << "王小";
     QTest::newRow("space counts trimmed text") << "space" << 5 << "AB  " << "AB     ";
+    QTest::newRow("space keeps a full-width blank's width") << "space" << 6 << "中　" << "中　  ";
+    QTest::newRow("zero trims blanks only") << "zero" << 3 << "\t" << "00\t";
 }
 
 void TstFieldRoutines::padding()
