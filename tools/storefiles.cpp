@@ -62,6 +62,7 @@ QString run(QSqlQuery &q, const QString &sql)
 
 } // namespace
 
+// Codes are looked up, listed and ordered ignoring case, so their indexes do too.
 QString createWorkingStore(const QString &path)
 {
     return createFile(path, [](QSqlQuery &q) {
@@ -69,8 +70,8 @@ QString createWorkingStore(const QString &path)
             if (QString e = run(q, createTableSql(def)); !e.isEmpty())
                 return e;
         }
-        for (const QString &sql : {QStringLiteral("CREATE INDEX R_CUST_R_ID ON R_CUST (R_ID)"),
-                                   QStringLiteral("CREATE INDEX R_DETL_R_ID ON R_DETL (R_ID)")}) {
+        for (const QString &sql : {QStringLiteral("CREATE INDEX R_CUST_R_ID ON R_CUST (R_ID COLLATE NOCASE)"),
+                                   QStringLiteral("CREATE INDEX R_DETL_R_ID ON R_DETL (R_ID COLLATE NOCASE)")}) {
             if (QString e = run(q, sql); !e.isEmpty())
                 return e;
         }
@@ -88,7 +89,7 @@ QString createReferenceStore(const QString &path, const QList<Institution> &inst
         // The program opens this table but never reads it.
         if (QString e = run(q, QStringLiteral("CREATE TABLE \"ZQNBRH\" (\"BRNO\" TEXT, \"BRNAME\" TEXT)")); !e.isEmpty())
             return e;
-        if (QString e = run(q, QStringLiteral("CREATE INDEX VXBANK_BKBRNO ON VXBANK (BKBRNO)")); !e.isEmpty())
+        if (QString e = run(q, QStringLiteral("CREATE INDEX VXBANK_BKBRNO ON VXBANK (BKBRNO COLLATE NOCASE)")); !e.isEmpty())
             return e;
         if (!q.prepare(QStringLiteral("INSERT INTO VXBANK (BKBRNO, BNAME, FNAME) VALUES (?, ?, ?)")))
             return q.lastError().text();

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,9 +45,12 @@ BatchHeaderFields::BatchHeaderFields(AppContext &context, Host host, QWidget *pa
         auto *hint = new QLabel(QString::fromUtf16(kFieldTexts[i].hint), this);
         hint->setObjectName(QStringLiteral("Label2_%1").arg(i));
         field->installEventFilter(this);
+        auto *row = new QHBoxLayout;
+        row->addWidget(field);
+        row->addWidget(hint);
+        row->addStretch();
         grid->addWidget(label, i, 0);
-        grid->addWidget(field, i, 1);
-        grid->addWidget(hint, i, 2);
+        grid->addLayout(row, i, 1);
         m_fields[i] = field;
     }
     m_fields[0]->setMaxLength(6);
@@ -54,7 +58,8 @@ BatchHeaderFields::BatchHeaderFields(AppContext &context, Host host, QWidget *pa
     m_fields[0]->setFixedWidth(m_fields[0]->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
     m_fields[1]->setFixedWidth(m_fields[1]->fontMetrics().horizontalAdvance(QStringLiteral("00000000000000")));
     m_fields[2]->setMinimumWidth(m_fields[2]->fontMetrics().horizontalAdvance(QString(30, QChar(0x6F22))));
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setVerticalSpacing(8);
     setTabOrder(m_fields[0], m_fields[1]);
     setTabOrder(m_fields[1], m_fields[2]);
 }

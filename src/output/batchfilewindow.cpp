@@ -99,6 +99,7 @@ BatchFileWindow::BatchFileWindow(AppContext &context, QWidget *parent) : QDialog
     layout->addWidget(m_totals[1]);
     layout->addSpacing(6);
     layout->addLayout(buttons);
+    setMinimumWidth(640);
 
     setTabOrder(m_header->dateField(), m_header->batchField());
     setTabOrder(m_header->batchField(), m_header->purposeField());
