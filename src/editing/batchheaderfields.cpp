@@ -1,5 +1,7 @@
 #include "batchheaderfields.h"
 
+#include "fieldmoves.h"
+
 #include "platform/dialogs.h"
 #include "store/appcontext.h"
 #include "store/batchheader.h"
@@ -9,7 +11,6 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -58,6 +59,8 @@ BatchHeaderFields::BatchHeaderFields(AppContext &context, Host host, QWidget *pa
     m_fields[0]->setFixedWidth(m_fields[0]->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
     m_fields[1]->setFixedWidth(m_fields[1]->fontMetrics().horizontalAdvance(QStringLiteral("00000000000000")));
     m_fields[2]->setMinimumWidth(m_fields[2]->fontMetrics().horizontalAdvance(QString(30, QChar(0x6F22))));
+    m_moves = new FieldMoves({m_fields[0], m_fields[1], m_fields[2]}, this);
+    connect(m_moves, &FieldMoves::keyPressed, this, [this] { MessageShown = false; });
     grid->setColumnStretch(1, 1);
     grid->setVerticalSpacing(8);
     setTabOrder(m_fields[0], m_fields[1]);
@@ -68,6 +71,7 @@ void BatchHeaderFields::setMoveTargets(QWidget *aboveDate, QWidget *belowPurpose
 {
     m_aboveDate = aboveDate;
     m_belowPurpose = belowPurpose;
+    m_moves->setEnds(aboveDate, belowPurpose);
 }
 
 BatchHeader BatchHeaderFields::values() const
@@ -167,14 +171,6 @@ int BatchHeaderFields::indexOf(QObject *field) const
     return -1;
 }
 
-void BatchHeaderFields::moveTo(QWidget *target)
-{
-    if (!target)
-        return;
-    KeyMoved = true;
-    target->setFocus(Qt::TabFocusReason);
-}
-
 void BatchHeaderFields::entered(int index)
 {
     QLineEdit *field = m_fields[index];
@@ -191,14 +187,14 @@ void BatchHeaderFields::entered(int index)
         // The user types only the customer code and the sub-batch number.
         field->setText(m_fields[0]->text());
     }
-    // After the line edit's own handling of the focus, which would select or place the caret.
-    QMetaObject::invokeMethod(field, [field, index] {
-        if (index == 1) {
-            field->deselect();
-            field->end(false);
-        } else {
-            field->selectAll();
-        }
+    if (index != 1) {
+        selectAllSoon(field);
+        return;
+    }
+    // After the line edit's own handling of the focus, which would select everything.
+    QMetaObject::invokeMethod(field, [field] {
+        field->deselect();
+        field->end(false);
     }, Qt::QueuedConnection);
 }
 
@@ -222,47 +218,15 @@ void BatchHeaderFields::left(int index)
 bool BatchHeaderFields::eventFilter(QObject *watched, QEvent *event)
 {
     const int index = indexOf(watched);
-    if (index < 0)
-        return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            break;
-        KeyMoved = false;
-        MessageShown = false;
-        // Enter moves on release; it must not press the window's default button.
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Up
-            || key->key() == Qt::Key_Down)
-            return true;
-        break;
-    }
-    case QEvent::KeyRelease: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (KeyMoved || key->isAutoRepeat())
-            break;
-        const bool up = key->key() == Qt::Key_Up;
-        const bool down = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Down;
-        if (up)
-            moveTo(index == 0 ? m_aboveDate.data() : m_fields[index - 1]);
-        else if (down)
-            moveTo(index == 2 ? m_belowPurpose.data() : m_fields[index + 1]);
-        break;
-    }
-    case QEvent::FocusIn: {
+    if (index >= 0 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            entered(index);
-        break;
-    }
-    case QEvent::FocusOut: {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            left(index);
-        break;
-    }
-    default:
-        break;
+        // Only moves inside the window count, not another window coming to the front.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (event->type() == QEvent::FocusIn)
+                entered(index);
+            else
+                left(index);
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class AppContext;
+class FieldMoves;
 class QLineEdit;
 struct BatchHeader;
 struct StoreResult;
@@ -39,7 +40,8 @@ public:
     // The batch number check against the date field.
     bool checkBatchNo();
 
-    bool KeyMoved = false;
+    // Set when a check has just told the user and sent the focus back; while set, leaving
+    // a field checks nothing. Cleared when a key goes down in a field.
     bool MessageShown = false;
 
 protected:
@@ -49,7 +51,6 @@ private:
     int indexOf(QObject *field) const;
     void entered(int index);
     void left(int index);
-    void moveTo(QWidget *target);
     struct Problem {
         QString text;
         QString title;
@@ -62,6 +63,7 @@ private:
     AppContext &m_context;
     Host m_host;
     QLineEdit *m_fields[3] = {};
+    FieldMoves *m_moves = nullptr;
     QPointer<QWidget> m_aboveDate;
     QPointer<QWidget> m_belowPurpose;
 };

@@ -3,6 +3,7 @@
 #include "aboutbox.h"
 #include "logo.h"
 
+#include "master/remitterwindow.h"
 #include "output/batchfilewindow.h"
 
 #include "store/appcontext.h"
@@ -212,7 +213,6 @@ void MainWindow::onButton(int number)
 {
     switch (number) {
     case 1: {
-        m_context.values().DataReturn = QStringLiteral("0");
         if (QDialog *w = windowFor(1))
             w->exec();
         bool isNumber = false;
@@ -263,6 +263,9 @@ QDialog *MainWindow::windowFor(int number)
         return slot;
     delete slot.data();
     switch (number) {
+    case 1:
+        slot = new RemitterWindow(m_context, this);
+        break;
     case 5:
         slot = new BatchFileWindow(m_context, this);
         break;

@@ -39,6 +39,8 @@ public:
     // unusable (referenceProblem() then says why). A later call tries again.
     Store *reference();
     const StoreResult &referenceProblem() const { return m_referenceProblem; }
+    // What to tell the user when the reference store is not available.
+    QString referenceProblemText() const;
 
 private:
     QString m_programDir;

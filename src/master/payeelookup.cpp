@@ -1,0 +1,75 @@
+#include "payeelookup.h"
+
+#include "store/appcontext.h"
+#include "store/fieldroutines.h"
+#include "store/recordset.h"
+#include "store/schema.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+LookupLayout payeeLayout()
+{
+    return {QStringLiteral("Form10"),
+            QStringLiteral("收款人資料--查詢"),
+            QStringLiteral("收款人資料--查詢"),
+            {{QStringLiteral("收款人代碼："), 7},
+             {QStringLiteral("收款人帳號："), 14},
+             {QStringLiteral("解款人代號："), 7},
+             {QStringLiteral("收款人姓名："), 68}},
+            {{RCust::R_ID, QStringLiteral("收款人代碼"), 7},
+             {RCust::ACTNO, QStringLiteral("收款人帳號"), 14},
+             {RCust::TRFBK, QStringLiteral("解款人代號"), 7},
+             {RCust::R_NAME, QStringLiteral("收款人姓名"), 68}}};
+}
+
+} // namespace
+
+PayeeLookup::PayeeLookup(AppContext &context, QWidget *parent) : LookupWindow(context, payeeLayout(), parent)
+{
+    // Beside the institution code: a "..." that cannot be used here, and the institution's name.
+    auto *more = new QPushButton(QStringLiteral("..."), this);
+    more->setObjectName(QStringLiteral("Command3"));
+    more->setEnabled(false);
+    more->setFixedWidth(32);
+    m_name = new QLabel(QStringLiteral("[金融機構名稱]"), this);
+    m_name->setObjectName(QStringLiteral("Label3"));
+    m_name->setTextFormat(Qt::PlainText);
+    auto *row = new QHBoxLayout;
+    row->addWidget(more);
+    row->addWidget(m_name, 1);
+    m_fieldGrid->addLayout(row, 2, 2);
+    connect(field(2), &QLineEdit::textChanged, this, [this](const QString &code) {
+        if (code.size() >= 7)
+            m_name->setText(InstNameLabel(m_context.reference(), code));
+    });
+    for (int i = 1; i < 4; ++i)
+        field(i)->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(m_cancel, field(1));
+    setTabOrder(field(1), field(2));
+    setTabOrder(field(2), field(3));
+    open(context.working());
+}
+
+QString PayeeLookup::institutionName() const
+{
+    return m_name->text();
+}
+
+Query PayeeLookup::queryFor(const QString &prefix) const
+{
+    return Query::table(Table::R_CUST).wherePrefix(QStringLiteral("R_ID"), prefix).orderBy(QStringLiteral("R_ID"));
+}
+
+void PayeeLookup::picked(const QString &code)
+{
+    m_picked.clear();
+    if (!code.isEmpty() && recordSet())
+        m_picked = QStringList{recordSet()->field(RCust::R_ID), recordSet()->field(RCust::ACTNO),
+                               recordSet()->field(RCust::TRFBK), recordSet()->field(RCust::R_NAME)};
+}

@@ -1,0 +1,308 @@
+#include "remitterwindow.h"
+
+#include "institutionlookup.h"
+
+#include "editing/fieldmoves.h"
+#include "platform/dialogs.h"
+#include "store/appcontext.h"
+#include "store/fieldroutines.h"
+#include "store/recordset.h"
+#include "store/storeopening.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kWindowTitle = QStringLiteral("匯款人資料建檔");
+const QString kKindMessage = QStringLiteral("匯款種類只能輸入") + QLatin1Char('\n') + QStringLiteral("(10：一般匯款，11：公庫匯款)");
+const int kWidths[6] = {3, 68, 2, 50, 50, 50};
+const char16_t *const kFieldNames[6] = {u"匯款行代號", u"匯款人姓名", u"匯款種類", u"加註 1", u"加註 2", u"加註 3"};
+
+// What a new profile starts with: an ordinary remittance and the usual signature lines.
+QString defaultText(int index)
+{
+    switch (index) {
+    case 2: return QStringLiteral("10");
+    case 3: return QStringLiteral("主管") + QString(19, QLatin1Char(' ')) + QStringLiteral("製表") + QString(23, QLatin1Char(' '));
+    case 5: return QStringLiteral("連  絡  人");
+    default: return {};
+    }
+}
+
+bool isKnownKind(const QString &kind)
+{
+    return kind == QLatin1String("10") || kind == QLatin1String("11");
+}
+
+} // namespace
+
+RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("Form5"));
+    setWindowTitle(QStringLiteral("1. 匯款人資料建檔"));
+    setModal(true);
+
+    auto *heading = new QLabel(kWindowTitle, this);
+    heading->setObjectName(QStringLiteral("Label1"));
+    QFont headingFont = heading->font();
+    headingFont.setPointSize(headingFont.pointSize() + 6);
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+    heading->setAlignment(Qt::AlignCenter);
+
+    // Footer lines are laid out with blanks: show them in a font where blanks keep their width.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setFamilies({QStringLiteral("細明體"), QStringLiteral("Noto Sans Mono CJK TC"), fixed.family()});
+    const int byteWidth = QFontMetrics(fixed).horizontalAdvance(QLatin1Char('0'));
+    for (int i = 0; i < 6; ++i) {
+        auto *f = new QLineEdit(this);
+        f->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        f->setAccessibleName(QString::fromUtf16(kFieldNames[i]));
+        f->setMaxLength(kWidths[i]);
+        f->setFont(fixed);
+        f->setFixedWidth(kWidths[i] * byteWidth + 14);
+        f->installEventFilter(this);
+        m_fields[i] = f;
+    }
+    m_bankBox = new QLineEdit(QStringLiteral("952"), this);
+    m_bankBox->setObjectName(QStringLiteral("Text2_0"));
+    m_checkBox = new QLineEdit(this);
+    m_checkBox->setObjectName(QStringLiteral("Text2_1"));
+    for (QLineEdit *box : {m_bankBox, m_checkBox}) {
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::ClickFocus);
+        box->setFont(fixed);
+    }
+    m_bankBox->setAccessibleName(QStringLiteral("銀行代號"));
+    m_checkBox->setAccessibleName(QStringLiteral("檢查碼"));
+    m_bankBox->setFixedWidth(3 * byteWidth + 14);
+    m_checkBox->setFixedWidth(byteWidth + 14);
+    m_lookup = new QPushButton(QStringLiteral("..."), this);
+    m_lookup->setObjectName(QStringLiteral("Command3"));
+    m_lookup->setFixedWidth(32);
+    m_name = new QLabel(QStringLiteral("[金融機構名稱]"), this);
+    m_name->setObjectName(QStringLiteral("Label3"));
+    m_name->setTextFormat(Qt::PlainText);
+
+    auto *grid = new QGridLayout;
+    auto label = [this](const QString &text, int index) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QStringLiteral("Label2_%1").arg(index));
+        return l;
+    };
+    auto *branchRow = new QHBoxLayout;
+    branchRow->addWidget(m_bankBox);
+    branchRow->addWidget(m_fields[0]);
+    branchRow->addWidget(m_checkBox);
+    branchRow->addWidget(m_lookup);
+    branchRow->addWidget(m_name, 1);
+    grid->addWidget(label(QStringLiteral("匯 款 行 代 號 ："), 0), 0, 0);
+    grid->addLayout(branchRow, 0, 1);
+    grid->addWidget(label(QStringLiteral("匯 款 人 姓 名 ："), 1), 1, 0);
+    grid->addWidget(m_fields[1], 1, 1, Qt::AlignLeft);
+    auto *kindRow = new QHBoxLayout;
+    kindRow->addWidget(m_fields[2]);
+    auto *hint = new QLabel(QStringLiteral("(10：一般匯款，11：公庫匯款)"), this);
+    hint->setObjectName(QStringLiteral("Label4"));
+    kindRow->addWidget(hint);
+    kindRow->addStretch();
+    grid->addWidget(label(QStringLiteral("匯 款 種 類 ："), 2), 2, 0);
+    grid->addLayout(kindRow, 2, 1);
+    grid->addWidget(label(QStringLiteral("匯 款 資 料 清 單 末 頁 加 註 ：  ( 例 ： ’ 主管　會計　出納　製表 ’)"), 3), 3, 0, 1, 2);
+    for (int i = 3; i < 6; ++i)
+        grid->addWidget(m_fields[i], i + 1, 1, Qt::AlignLeft);
+
+    m_ok = new QPushButton(QStringLiteral("確定"), this);
+    m_ok->setObjectName(QStringLiteral("Command2_0"));
+    m_cancel = new QPushButton(QStringLiteral("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("Command2_1"));
+    for (QPushButton *b : {m_ok, m_cancel}) {
+        b->setAutoDefault(true);
+        b->setMinimumWidth(100);
+    }
+    m_lookup->setAutoDefault(false);
+    connect(m_ok, &QPushButton::clicked, this, &RemitterWindow::confirm);
+    connect(m_cancel, &QPushButton::clicked, this, &RemitterWindow::reject);
+    connect(m_lookup, &QPushButton::clicked, this, &RemitterWindow::pickBranch);
+    connect(m_fields[0], &QLineEdit::textChanged, this, [this](const QString &branch) {
+        if (!m_loading && branch.size() == 3)
+            showInstitution();
+    });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addSpacing(24);
+    buttons->addWidget(m_cancel);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addLayout(grid);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+
+    QWidget *chain[] = {m_fields[0], m_fields[1], m_fields[2], m_fields[3], m_fields[4], m_fields[5],
+                        m_ok, m_cancel, m_lookup};
+    for (size_t i = 0; i + 1 < std::size(chain); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
+    m_moves = new FieldMoves({m_fields[0], m_fields[1], m_fields[2], m_fields[3], m_fields[4], m_fields[5]}, this);
+    m_moves->setEnds(nullptr, m_ok);
+
+    load();
+    m_fields[0]->setFocus();
+}
+
+void RemitterWindow::load()
+{
+    m_context.values().DataReturn = QStringLiteral("0");
+    if (!m_context.reference())
+        m_context.dialogs().critical(this, m_context.referenceProblemText());
+    m_loading = true;
+    const auto base = m_context.working() ? m_context.working()->select(Query::table(Table::R_BASE)) : nullptr;
+    if (!base || base->isEmpty()) {
+        for (int i = 0; i < 6; ++i)
+            m_fields[i]->setText(defaultText(i));
+    } else {
+        for (int i = 0; i < 6; ++i)
+            m_fields[i]->setText(base->field(i));
+        showInstitution();
+    }
+    m_loading = false;
+}
+
+void RemitterWindow::showInstitution()
+{
+    const QString check = InstCheckDigit(QStringLiteral("952") + m_fields[0]->text());
+    m_checkBox->setText(check);
+    m_name->setText(InstNameLabel(m_context.reference(), QStringLiteral("952") + m_fields[0]->text() + check));
+}
+
+QString RemitterWindow::checkCharacter() const
+{
+    return m_checkBox->text();
+}
+
+QString RemitterWindow::institutionName() const
+{
+    return m_name->text();
+}
+
+void RemitterWindow::refuse(int index, const QString &text, const QString &title, bool critical)
+{
+    m_context.dialogs().message(this, text, title, critical ? MsgIcon::Critical : MsgIcon::None, MsgButtons::Ok,
+                                MsgAnswer::Ok);
+    m_fields[index]->setFocus();
+}
+
+void RemitterWindow::left(int index)
+{
+    // "7" becomes "007" whichever field is left; the institution follows.
+    const QString padded = ZeroPadLeft(3, m_fields[0]->text());
+    if (padded != m_fields[0]->text())
+        m_fields[0]->setText(padded);
+    if (index != 2 || isKnownKind(m_fields[2]->text()))
+        return;
+    // Leaving to cancel, or for "確定" (which checks the type itself), is not nagged.
+    QWidget *to = QApplication::focusWidget();
+    if (!to || to == m_fields[2] || to->window() != this || to == m_cancel || to == m_ok)
+        return;
+    QMetaObject::invokeMethod(this, [this] { refuse(2, kKindMessage, applicationTitle(), false); }, Qt::QueuedConnection);
+}
+
+bool RemitterWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    int index = -1;
+    for (int i = 0; i < 6; ++i)
+        if (m_fields[i] == watched)
+            index = i;
+    if (index >= 0 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (event->type() == QEvent::FocusIn)
+                selectAllSoon(m_fields[index]);
+            else
+                left(index);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void RemitterWindow::pickBranch()
+{
+    AppValues &values = m_context.values();
+    values.LookupCaller = 5;
+    {
+        InstitutionLookup lookup(m_context, this);
+        lookup.exec();
+    }
+    values.LookupCaller = 0;
+    if (values.DataReturn != QLatin1String("0"))
+        m_fields[0]->setText(values.DataReturn.mid(3, 3));
+    m_fields[1]->setFocus();
+}
+
+void RemitterWindow::confirm()
+{
+    for (int i = 0; i < 3; ++i) {
+        if (TrimBlanks(m_fields[i]->text()).isEmpty()) {
+            refuse(i, QStringLiteral("欄位必須有值"), applicationTitle(), false);
+            return;
+        }
+    }
+    for (int i = 0; i < 6; ++i) {
+        if (!FitsBig5(m_fields[i]->text(), kWidths[i])) {
+            refuse(i, QStringLiteral("輸入欄位超出 %1Byte     ").arg(kWidths[i]), kWindowTitle, true);
+            return;
+        }
+    }
+    // The bank file and the list carry these texts: they must be writable in Big5.
+    for (int i = 0; i < 6; ++i) {
+        if (!IsBig5Text(m_fields[i]->text())) {
+            refuse(i, QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(QString::fromUtf16(kFieldNames[i])), kWindowTitle, true);
+            return;
+        }
+    }
+    // A type that was never left (a click on "確定") is held to the same rule.
+    if (!isKnownKind(m_fields[2]->text())) {
+        refuse(2, kKindMessage, applicationTitle(), false);
+        return;
+    }
+    QStringList values;
+    for (QLineEdit *f : m_fields)
+        values << f->text();
+    StoreResult result;
+    Store *store = m_context.working();
+    const auto base = store ? store->select(Query::table(Table::R_BASE), &result) : nullptr;
+    if (store && result.ok())
+        result = base->isEmpty() ? base->addRow(values) : base->update(values);
+    else if (!store)
+        result = StoreResult::other(-1, QString());
+    if (!result.ok()) {
+        if (result.error == StoreResult::Error::TooLong)
+            refuse(qBound(0, result.ordinal, 5), QStringLiteral("輸入欄位超出"), applicationTitle(), false);
+        else if (result.error == StoreResult::Error::ReadOnly)
+            m_context.dialogs().critical(this, QStringLiteral("資料庫唯讀,資料遺失") + QLatin1Char('\n')
+                                                   + displayPath(workingStorePath(m_context.programDir())),
+                                         applicationTitle());
+        else
+            m_context.dialogs().inform(this, QStringLiteral("不可預期的錯誤"));
+        return;
+    }
+    m_context.values().DataReturn = QStringLiteral("5");
+    m_context.dialogs().inform(this, QStringLiteral("儲存成功"));
+    QDialog::accept();
+}
+
+void RemitterWindow::reject()
+{
+    m_context.values().DataReturn = QStringLiteral("0");
+    QDialog::reject();
+}
