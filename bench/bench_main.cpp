@@ -2,6 +2,7 @@
 // SQLite work that gets the same rows.
 #include "benchdata.h"
 
+#include "master/institutionlookup.h"
 #include "output/batchfile.h"
 #include "platform/big5codec.h"
 #include "platform/clock.h"
@@ -14,6 +15,7 @@
 #include "store/storeopening.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -124,6 +126,40 @@ int main(int argc, char *argv[])
         report(out, qPrintable(QStringLiteral("payee prefix \"%1\" (%2 rows)").arg(prefix).arg(rows)), query, queryBare);
     }
     sqlite3_close(bare);
+
+    // One keystroke in the institution lookup: the query re-run and the grid brought up to date.
+    {
+        InstitutionLookup lookup(context);
+        lookup.show();
+        QApplication::processEvents();
+        const QStringList typed{"0", "01", "012", "0120", "01200", "012003", "0120039"};
+        int i = 0;
+        const double key = medianMicros(71, [&] {
+            lookup.field(0)->setText(typed[i++ % typed.size()]);
+            lookup.grid()->viewport()->repaint();
+        });
+        i = 0;
+        sqlite3 *bareRefs = openBare(reference);
+        const double keyBare = medianMicros(71, [&] {
+            stepAll(bareRefs, "SELECT rowid, * FROM VXBANK WHERE BKBRNO LIKE ? ESCAPE '\\' ORDER BY BKBRNO COLLATE NOCASE, rowid",
+                    typed[i++ % typed.size()].toUtf8() + "%");
+        });
+        report(out, "institution lookup keystroke (6,000 rows)", key, keyBare);
+        // The heaviest keystroke: clearing the search lists all 6,000 rows again.
+        lookup.field(0)->setText("");
+        const double all = medianMicros(21, [&] {
+            lookup.field(0)->setText(lookup.field(0)->text().isEmpty() ? "9" : "");
+            lookup.grid()->viewport()->repaint();
+        });
+        bool empty = true;
+        const double allBare = medianMicros(21, [&] {
+            stepAll(bareRefs, "SELECT rowid, * FROM VXBANK WHERE BKBRNO LIKE ? ESCAPE '\\' ORDER BY BKBRNO COLLATE NOCASE, rowid",
+                    empty ? "%" : "9%");
+            empty = !empty;
+        });
+        sqlite3_close(bareRefs);
+        report(out, "  ... alternating all rows and prefix \"9\"", all, allBare);
+    }
 
     // The bank file for the whole batch, beside merely encoding its texts and joining them.
     BatchFileInput in;

@@ -128,7 +128,7 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
         b->setAutoDefault(true);
         b->setMinimumWidth(100);
     }
-    m_lookup->setAutoDefault(false);
+    m_lookup->setAutoDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &RemitterWindow::confirm);
     connect(m_cancel, &QPushButton::clicked, this, &RemitterWindow::reject);
     connect(m_lookup, &QPushButton::clicked, this, &RemitterWindow::pickBranch);

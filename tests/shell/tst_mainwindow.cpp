@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -78,6 +79,7 @@ private Q_SLOTS:
     void newBatchYesEmptiesLinesAndHeaderOnly();
     void newBatchThatCannotBeStoredKeepsEverything();
     void linesWindowsRefuseWithoutLines();
+    void bannerFollowsTheRemitterWindow();
     void buttonFiveOpensTheBatchFileWindow();
     void closingEndsTheProgramUnlessReloading();
     void aboutBox();
@@ -353,6 +355,36 @@ void TstMainWindow::linesWindowsRefuseWithoutLines()
     p.window.button(4)->click();
     p.dialogs.expectMessage({"無匯款資料,請建置匯款 Data", "Talvek"});
     p.window.button(5)->click();
+    verifyDialogs(p.dialogs);
+}
+
+void TstMainWindow::bannerFollowsTheRemitterWindow()
+{
+    Program p;
+    p.dir.makeStores({{"9520011", "Korvana", "營業部"}});
+    QVERIFY(p.window.load());
+    p.dialogs.expectMessage(kNoRemitter);
+    p.window.RefreshMenu();
+    // Cancelled: nothing stored, nothing refreshed.
+    QTimer::singleShot(0, [] {
+        if (auto *w = QApplication::activeModalWidget())
+            w->findChild<QPushButton *>("Command2_1")->click();
+    });
+    p.window.button(1)->click();
+    QCOMPARE(p.context.values().DataReturn, QStringLiteral("0"));
+    QCOMPARE(p.window.bannerText(), QString());
+    // Stored: the banner shows the new remitter at once, and the commands that need one are offered.
+    QTimer::singleShot(0, [] {
+        if (auto *w = QApplication::activeModalWidget()) {
+            w->findChild<QLineEdit *>("Text1_0")->setText("001");
+            w->findChild<QLineEdit *>("Text1_1")->setText("範例股份有限公司");
+            w->findChild<QPushButton *>("Command2_0")->click();
+        }
+    });
+    p.dialogs.expectMessage({"儲存成功", "Talvek"});
+    p.window.button(1)->click();
+    QCOMPARE(p.window.bannerText(), QStringLiteral("匯款行： 952-001-1[營業部]      \n匯款人： 範例股份有限公司"));
+    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 7, 8}));
     verifyDialogs(p.dialogs);
 }
 

@@ -1,0 +1,242 @@
+#include "support/scripteddialogs.h"
+#include "support/teststores.h"
+
+#include "master/institutionlookup.h"
+#include "master/payeelookup.h"
+#include "platform/clock.h"
+#include "store/appcontext.h"
+#include "store/recordset.h"
+#include "store/schema.h"
+#include "store/storeopening.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QList<Institution> kInstitutions{
+    {"9520021", "Korvana", "Korvana銀行台北分行"}, {"0091230", "範例九銀", "範例第九商業銀行"},
+    {"9520011", "Korvana", "Korvana銀行營業部"},   {"0120003", "示範銀行", "示範商業銀行"},
+    {"9530010", "其他", "其他銀行"}};
+
+struct Fixture {
+    TestDir dir;
+    ScriptedDialogs dialogs;
+    FixedClock clock{QDate(2026, 12, 6)};
+    RecordingPrinter printer;
+    AppContext context{dir.path(), dialogs, clock, printer};
+
+    explicit Fixture(bool withReference = true)
+    {
+        dir.makeStores(kInstitutions);
+        if (!withReference)
+            QFile::remove(dir.reference());
+        TestDir::insert(dir.working(), Table::R_CUST,
+                        {{"B02", "987654321", "9520011", "陳大華"}, {"A01", "123456789014", "0091230", "王小明"},
+                         {"O'K", "5", "0120003", "引號公司"}});
+        WorkingStoreOpening opened = openWorkingStore(dir.path());
+        context.setWorking(std::move(opened.store));
+    }
+};
+
+template <typename Window>
+void show(Window &w)
+{
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QApplication::processEvents();
+}
+
+QStringList listed(LookupWindow &w)
+{
+    QStringList out;
+    RecordSet *set = w.recordSet();
+    for (int r = 0; set && r < set->rowCount(); ++r)
+        out << set->value(r, 0);
+    return out;
+}
+
+void verifyDialogs(const ScriptedDialogs &dialogs)
+{
+    const QStringList problems = dialogs.problems();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+}
+
+} // namespace
+
+class TstLookups : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void institutionsListedAndFiltered_data();
+    void institutionsListedAndFiltered();
+    void confirmPicksFirstHitNotTypedText();
+    void noHitReturnsZero();
+    void enterInSearchShowsFirstHitAndMovesToConfirm();
+    void gridAndCurrentRowFollowEachOther();
+    void escapePicksNothing();
+    void missingCodeTableIsToldAndTheLookupStillWorks();
+    void payeePickHandsBackTheRow();
+    void quoteInSearchIsJustACharacter();
+};
+
+void TstLookups::institutionsListedAndFiltered_data()
+{
+    QTest::addColumn<int>("caller");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QStringList>("codes");
+    QTest::newRow("all, in code order") << 0 << "" << QStringList{"0091230", "0120003", "9520011", "9520021", "9530010"};
+    QTest::newRow("prefix") << 0 << "95" << QStringList{"9520011", "9520021", "9530010"};
+    QTest::newRow("Korvana only") << 5 << "" << QStringList{"9520011", "9520021"};
+    QTest::newRow("Korvana only after a prefix") << 5 << "9" << QStringList{"9520011", "9520021"};
+    QTest::newRow("Korvana only: 0 lists nothing") << 5 << "0" << QStringList{};
+    QTest::newRow("Korvana only: 953 lists nothing") << 5 << "953" << QStringList{};
+}
+
+void TstLookups::institutionsListedAndFiltered()
+{
+    QFETCH(int, caller);
+    QFETCH(QString, prefix);
+    QFETCH(QStringList, codes);
+    Fixture f;
+    f.context.values().LookupCaller = caller;
+    InstitutionLookup w(f.context);
+    show(w);
+    QCOMPARE(w.objectName(), QStringLiteral("Form9"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("解款行代號--查詢"));
+    QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
+    w.field(0)->clear();
+    QTest::keyClicks(w.field(0), prefix);
+    QCOMPARE(listed(w), codes);
+    QCOMPARE(w.grid()->model()->rowCount(), codes.size());
+    QCOMPARE(w.field(0)->text(), prefix); // the search text stays as typed
+    verifyDialogs(f.dialogs);
+}
+
+void TstLookups::confirmPicksFirstHitNotTypedText()
+{
+    Fixture f;
+    InstitutionLookup w(f.context);
+    show(w);
+    w.field(0)->clear();
+    QTest::keyClicks(w.field(0), "952");
+    w.findChild<QPushButton *>("Command2_0")->click();
+    QCOMPARE(f.context.values().DataReturn, QStringLiteral("9520011"));
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+}
+
+void TstLookups::noHitReturnsZero()
+{
+    Fixture f;
+    InstitutionLookup w(f.context);
+    show(w);
+    w.field(0)->clear();
+    QTest::keyClicks(w.field(0), "8");
+    QVERIFY(listed(w).isEmpty());
+    w.findChild<QPushButton *>("Command2_0")->click();
+    QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
+}
+
+void TstLookups::enterInSearchShowsFirstHitAndMovesToConfirm()
+{
+    Fixture f;
+    InstitutionLookup w(f.context);
+    show(w);
+    w.field(0)->clear();
+    QTest::keyClicks(w.field(0), "01");
+    QCOMPARE(w.field(2)->text(), QStringLiteral("範例第九商業銀行")); // not refreshed by the search
+    QTest::keyClick(w.field(0), Qt::Key_Return);
+    QCOMPARE(w.field(0)->text(), QStringLiteral("0120003"));
+    QCOMPARE(w.field(1)->text(), QStringLiteral("示範銀行"));
+    QCOMPARE(w.field(2)->text(), QStringLiteral("示範商業銀行"));
+    QCOMPARE(QApplication::focusWidget(), w.findChild<QPushButton *>("Command2_0"));
+    QVERIFY(w.isVisible()); // Enter in the search field does not pick by itself
+}
+
+void TstLookups::gridAndCurrentRowFollowEachOther()
+{
+    Fixture f;
+    InstitutionLookup w(f.context);
+    show(w);
+    // Choosing a row in the grid makes it current and shows it.
+    w.grid()->setCurrentIndex(w.grid()->model()->index(3, 0));
+    QCOMPARE(w.recordSet()->currentRow(), 3);
+    QCOMPARE(w.field(0)->text(), QStringLiteral("9520021"));
+    // Down in the search field walks the hits; the grid follows.
+    w.field(0)->setFocus();
+    QTest::keyClick(w.field(0), Qt::Key_Down);
+    QCOMPARE(w.recordSet()->currentRow(), 4);
+    QCOMPARE(w.grid()->currentIndex().row(), 4);
+    QCOMPARE(w.field(0)->text(), QStringLiteral("9530010"));
+    w.findChild<QPushButton *>("Command2_0")->click();
+    QCOMPARE(f.context.values().DataReturn, QStringLiteral("9530010"));
+}
+
+void TstLookups::escapePicksNothing()
+{
+    Fixture f;
+    PayeeLookup w(f.context);
+    show(w);
+    QTest::keyClicks(w.field(0), "A");
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
+    QVERIFY(w.pickedRow().isEmpty());
+}
+
+void TstLookups::missingCodeTableIsToldAndTheLookupStillWorks()
+{
+    Fixture f(false);
+    f.dialogs.expectMessage({"找不到金融機構代碼檔，無法顯示金融機構名稱\n" + displayPath(f.dir.reference()), "Talvek",
+                             MsgIcon::Critical});
+    InstitutionLookup w(f.context);
+    show(w);
+    QTest::keyClicks(w.field(0), "9");
+    w.findChild<QPushButton *>("Command2_0")->click();
+    QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
+    verifyDialogs(f.dialogs);
+
+    // The payee lookup still lists payees; the institution name is simply unknown.
+    PayeeLookup payees(f.context);
+    show(payees);
+    QCOMPARE(payees.field(2)->text(), QStringLiteral("0091230"));
+    QCOMPARE(payees.institutionName(), QStringLiteral("[代碼檔未建]"));
+    verifyDialogs(f.dialogs);
+}
+
+void TstLookups::payeePickHandsBackTheRow()
+{
+    Fixture f;
+    PayeeLookup w(f.context);
+    show(w);
+    QCOMPARE(w.objectName(), QStringLiteral("Form10"));
+    QCOMPARE(listed(w), (QStringList{"A01", "B02", "O'K"}));
+    QCOMPARE(w.institutionName(), QStringLiteral("[範例第九商業銀行]"));
+    QTest::keyClicks(w.field(0), "b");
+    QTest::keyClick(w.field(0), Qt::Key_Return);
+    QCOMPARE(w.institutionName(), QStringLiteral("[Korvana銀行營業部]"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(f.context.values().DataReturn, QStringLiteral("B02"));
+    QCOMPARE(w.pickedRow(), (QStringList{"B02", "987654321", "9520011", "陳大華"}));
+}
+
+void TstLookups::quoteInSearchIsJustACharacter()
+{
+    Fixture f;
+    PayeeLookup w(f.context);
+    show(w);
+    QTest::keyClicks(w.field(0), "O'");
+    QCOMPARE(listed(w), QStringList{"O'K"});
+    w.field(0)->setText("%");
+    QCOMPARE(listed(w), QStringList{});
+    w.field(0)->setText("'; DROP TABLE R_CUST; --");
+    QCOMPARE(listed(w), QStringList{});
+    QCOMPARE(TestDir::rows(f.dir.working(), "R_CUST").size(), 3);
+}
+
+QTEST_MAIN(TstLookups)
+#include "tst_lookups.moc"
