@@ -1,6 +1,7 @@
 #include "lookupwindow.h"
 
 #include "editing/fieldmoves.h"
+#include "editing/windowparts.h"
 #include "store/appcontext.h"
 #include "store/recordset.h"
 #include "store/store.h"
@@ -20,13 +21,7 @@ LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWid
     setWindowTitle(layout.caption);
     setModal(true);
 
-    auto *heading = new QLabel(layout.heading, this);
-    heading->setObjectName(QStringLiteral("Label1"));
-    QFont headingFont = heading->font();
-    headingFont.setPointSize(headingFont.pointSize() + 4);
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
-    heading->setAlignment(Qt::AlignCenter);
+    QLabel *heading = makeHeading(layout.heading, this, 4);
 
     auto *grid = new QGridLayout;
     const int byteWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
@@ -51,14 +46,9 @@ LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWid
     grid->setColumnStretch(2, 1);
     m_fieldGrid = grid;
 
-    m_ok = new QPushButton(QStringLiteral("確定"), this);
-    m_ok->setObjectName(QStringLiteral("Command2_0"));
-    m_cancel = new QPushButton(QStringLiteral("取消"), this);
-    m_cancel->setObjectName(QStringLiteral("Command2_1"));
-    for (QPushButton *b : {m_ok, m_cancel}) {
-        b->setAutoDefault(true);
-        b->setMinimumWidth(100);
-    }
+    const ConfirmPair buttons = makeConfirmPair(this);
+    m_ok = buttons.ok;
+    m_cancel = buttons.cancel;
     connect(m_ok, &QPushButton::clicked, this, &LookupWindow::confirm);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -67,16 +57,10 @@ LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWid
     m_grid->setFocusPolicy(Qt::ClickFocus);
     m_grid->setMinimumSize(640, 260);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addSpacing(24);
-    buttons->addWidget(m_cancel);
-    buttons->addStretch();
     auto *main = new QVBoxLayout(this);
     main->addWidget(heading);
     main->addLayout(grid);
-    main->addLayout(buttons);
+    main->addLayout(buttons.row);
     main->addWidget(m_grid, 1);
 
     setTabOrder(m_fields[0], m_ok);

@@ -3,6 +3,7 @@
 #include "institutionlookup.h"
 
 #include "editing/fieldmoves.h"
+#include "editing/windowparts.h"
 #include "platform/dialogs.h"
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,17 +50,10 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
     setWindowTitle(QStringLiteral("1. 匯款人資料建檔"));
     setModal(true);
 
-    auto *heading = new QLabel(kWindowTitle, this);
-    heading->setObjectName(QStringLiteral("Label1"));
-    QFont headingFont = heading->font();
-    headingFont.setPointSize(headingFont.pointSize() + 6);
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
-    heading->setAlignment(Qt::AlignCenter);
+    QLabel *heading = makeHeading(kWindowTitle, this);
 
     // Footer lines are laid out with blanks: show them in a font where blanks keep their width.
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setFamilies({QStringLiteral("細明體"), QStringLiteral("Noto Sans Mono CJK TC"), fixed.family()});
+    const QFont fixed = fixedPitchFont();
     const int byteWidth = QFontMetrics(fixed).horizontalAdvance(QLatin1Char('0'));
     for (int i = 0; i < 6; ++i) {
         auto *f = new QLineEdit(this);
@@ -120,14 +113,9 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
     for (int i = 3; i < 6; ++i)
         grid->addWidget(m_fields[i], i + 1, 1, Qt::AlignLeft);
 
-    m_ok = new QPushButton(QStringLiteral("確定"), this);
-    m_ok->setObjectName(QStringLiteral("Command2_0"));
-    m_cancel = new QPushButton(QStringLiteral("取消"), this);
-    m_cancel->setObjectName(QStringLiteral("Command2_1"));
-    for (QPushButton *b : {m_ok, m_cancel}) {
-        b->setAutoDefault(true);
-        b->setMinimumWidth(100);
-    }
+    const ConfirmPair buttons = makeConfirmPair(this);
+    m_ok = buttons.ok;
+    m_cancel = buttons.cancel;
     m_lookup->setAutoDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &RemitterWindow::confirm);
     connect(m_cancel, &QPushButton::clicked, this, &RemitterWindow::reject);
@@ -137,17 +125,11 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
             showInstitution();
     });
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addSpacing(24);
-    buttons->addWidget(m_cancel);
-    buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addLayout(grid);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 
     QWidget *chain[] = {m_fields[0], m_fields[1], m_fields[2], m_fields[3], m_fields[4], m_fields[5],
                         m_ok, m_cancel, m_lookup};

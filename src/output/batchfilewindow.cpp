@@ -3,6 +3,7 @@
 #include "batchfile.h"
 
 #include "editing/batchheaderfields.h"
+#include "editing/windowparts.h"
 #include "platform/atomicfile.h"
 #include "platform/dialogs.h"
 #include "store/appcontext.h"
@@ -10,7 +11,6 @@
 #include "store/recordset.h"
 
 #include <QDir>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,13 +37,7 @@ BatchFileWindow::BatchFileWindow(AppContext &context, QWidget *parent) : QDialog
     setWindowTitle(QStringLiteral("5. 產生整批匯款檔"));
     setModal(true);
 
-    auto *heading = new QLabel(QStringLiteral("產生整批匯款檔"), this);
-    heading->setObjectName(QStringLiteral("Label1"));
-    QFont headingFont = heading->font();
-    headingFont.setPointSize(headingFont.pointSize() + 6);
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
-    heading->setAlignment(Qt::AlignCenter);
+    QLabel *heading = makeHeading(QStringLiteral("產生整批匯款檔"), this);
 
     auto *headerFrame = new QGroupBox(QStringLiteral("＜請輸入相關整批匯款檔資料＞"), this);
     headerFrame->setObjectName(QStringLiteral("Frame1"));
@@ -62,34 +56,20 @@ BatchFileWindow::BatchFileWindow(AppContext &context, QWidget *parent) : QDialog
     orderLayout->addWidget(m_byPayee);
     orderLayout->addWidget(m_inputOrder);
 
-    // One CJK character takes exactly two columns, so the totals line up.
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setFamilies({QStringLiteral("細明體"), QStringLiteral("Noto Sans Mono CJK TC"), fixed.family()});
-    fixed.setPointSize(font().pointSize() + 1);
+    // The totals line up by columns.
     for (int i = 0; i < 2; ++i) {
         m_totals[i] = new QLabel(this);
         m_totals[i]->setObjectName(QStringLiteral("Label3_%1").arg(i));
-        m_totals[i]->setFont(fixed);
+        m_totals[i]->setFont(fixedPitchFont(1));
     }
 
-    m_ok = new QPushButton(QStringLiteral("確定"), this);
-    m_ok->setObjectName(QStringLiteral("Command2_0"));
-    m_cancel = new QPushButton(QStringLiteral("取消"), this);
-    m_cancel->setObjectName(QStringLiteral("Command2_1"));
-    for (QPushButton *b : {m_ok, m_cancel}) {
-        b->setAutoDefault(true);
-        b->setMinimumWidth(110);
-    }
+    const ConfirmPair buttons = makeConfirmPair(this);
+    m_ok = buttons.ok;
+    m_cancel = buttons.cancel;
     connect(m_ok, &QPushButton::clicked, this, &BatchFileWindow::GenerateBatchFile);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_header->setMoveTargets(m_cancel, m_ok);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addSpacing(24);
-    buttons->addWidget(m_cancel);
-    buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addWidget(headerFrame);
@@ -98,7 +78,7 @@ BatchFileWindow::BatchFileWindow(AppContext &context, QWidget *parent) : QDialog
     layout->addWidget(m_totals[0]);
     layout->addWidget(m_totals[1]);
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     setMinimumWidth(640);
 
     setTabOrder(m_header->dateField(), m_header->batchField());

@@ -1,9 +1,7 @@
-#include "support/scripteddialogs.h"
-#include "support/teststores.h"
+#include "support/testprogram.h"
 
 #include "master/institutionlookup.h"
 #include "master/payeelookup.h"
-#include "platform/clock.h"
 #include "store/appcontext.h"
 #include "store/recordset.h"
 #include "store/schema.h"
@@ -22,13 +20,7 @@ const QList<Institution> kInstitutions{
     {"9520011", "Korvana", "Korvana銀行營業部"},   {"0120003", "示範銀行", "示範商業銀行"},
     {"9530010", "其他", "其他銀行"}};
 
-struct Fixture {
-    TestDir dir;
-    ScriptedDialogs dialogs;
-    FixedClock clock{QDate(2026, 12, 6)};
-    RecordingPrinter printer;
-    AppContext context{dir.path(), dialogs, clock, printer};
-
+struct Fixture : TestProgram {
     explicit Fixture(bool withReference = true)
     {
         dir.makeStores(kInstitutions);
@@ -37,19 +29,9 @@ struct Fixture {
         TestDir::insert(dir.working(), Table::R_CUST,
                         {{"B02", "987654321", "9520011", "陳大華"}, {"A01", "123456789014", "0091230", "王小明"},
                          {"O'K", "5", "0120003", "引號公司"}});
-        WorkingStoreOpening opened = openWorkingStore(dir.path());
-        context.setWorking(std::move(opened.store));
+        openWorkingStore();
     }
 };
-
-template <typename Window>
-void show(Window &w)
-{
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QApplication::processEvents();
-}
 
 QStringList listed(LookupWindow &w)
 {
@@ -58,12 +40,6 @@ QStringList listed(LookupWindow &w)
     for (int r = 0; set && r < set->rowCount(); ++r)
         out << set->value(r, 0);
     return out;
-}
-
-void verifyDialogs(const ScriptedDialogs &dialogs)
-{
-    const QStringList problems = dialogs.problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
 
 } // namespace
@@ -104,7 +80,7 @@ void TstLookups::institutionsListedAndFiltered()
     Fixture f;
     f.context.values().LookupCaller = caller;
     InstitutionLookup w(f.context);
-    show(w);
+    QVERIFY(showActive(&w));
     QCOMPARE(w.objectName(), QStringLiteral("Form9"));
     QCOMPARE(w.windowTitle(), QStringLiteral("解款行代號--查詢"));
     QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
@@ -113,14 +89,14 @@ void TstLookups::institutionsListedAndFiltered()
     QCOMPARE(listed(w), codes);
     QCOMPARE(w.grid()->model()->rowCount(), codes.size());
     QCOMPARE(w.field(0)->text(), prefix); // the search text stays as typed
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstLookups::confirmPicksFirstHitNotTypedText()
 {
     Fixture f;
     InstitutionLookup w(f.context);
-    show(w);
+    QVERIFY(showActive(&w));
     w.field(0)->clear();
     QTest::keyClicks(w.field(0), "952");
     w.findChild<QPushButton *>("Command2_0")->click();
@@ -132,7 +108,7 @@ void TstLookups::noHitReturnsZero()
 {
     Fixture f;
     InstitutionLookup w(f.context);
-    show(w);
+    QVERIFY(showActive(&w));
     w.field(0)->clear();
     QTest::keyClicks(w.field(0), "8");
     QVERIFY(listed(w).isEmpty());
@@ -144,7 +120,7 @@ void TstLookups::enterInSearchShowsFirstHitAndMovesToConfirm()
 {
     Fixture f;
     InstitutionLookup w(f.context);
-    show(w);
+    QVERIFY(showActive(&w));
     w.field(0)->clear();
     QTest::keyClicks(w.field(0), "01");
     QCOMPARE(w.field(2)->text(), QStringLiteral("範例第九商業銀行")); // not refreshed by the search
@@ -160,7 +136,7 @@ void TstLookups::gridAndCurrentRowFollowEachOther()
 {
     Fixture f;
     InstitutionLookup w(f.context);
-    show(w);
+    QVERIFY(showActive(&w));
     // Choosing a row in the grid makes it current and shows it.
     w.grid()->setCurrentIndex(w.grid()->model()->index(3, 0));
     QCOMPARE(w.recordSet()->currentRow(), 3);
@@ -179,7 +155,7 @@ void TstLookups::escapePicksNothing()
 {
     Fixture f;
     PayeeLookup w(f.context);
-    show(w);
+    QVERIFY(showActive(&w));
     QTest::keyClicks(w.field(0), "A");
     QTest::keyClick(&w, Qt::Key_Escape);
     QVERIFY(!w.isVisible());
@@ -193,25 +169,25 @@ void TstLookups::missingCodeTableIsToldAndTheLookupStillWorks()
     f.dialogs.expectMessage({"找不到金融機構代碼檔，無法顯示金融機構名稱\n" + displayPath(f.dir.reference()), "Talvek",
                              MsgIcon::Critical});
     InstitutionLookup w(f.context);
-    show(w);
+    QVERIFY(showActive(&w));
     QTest::keyClicks(w.field(0), "9");
     w.findChild<QPushButton *>("Command2_0")->click();
     QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 
     // The payee lookup still lists payees; the institution name is simply unknown.
     PayeeLookup payees(f.context);
-    show(payees);
+    QVERIFY(showActive(&payees));
     QCOMPARE(payees.field(2)->text(), QStringLiteral("0091230"));
     QCOMPARE(payees.institutionName(), QStringLiteral("[代碼檔未建]"));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstLookups::payeePickHandsBackTheRow()
 {
     Fixture f;
     PayeeLookup w(f.context);
-    show(w);
+    QVERIFY(showActive(&w));
     QCOMPARE(w.objectName(), QStringLiteral("Form10"));
     QCOMPARE(listed(w), (QStringList{"A01", "B02", "O'K"}));
     QCOMPARE(w.institutionName(), QStringLiteral("[範例第九商業銀行]"));
@@ -228,7 +204,7 @@ void TstLookups::quoteInSearchIsJustACharacter()
 {
     Fixture f;
     PayeeLookup w(f.context);
-    show(w);
+    QVERIFY(showActive(&w));
     QTest::keyClicks(w.field(0), "O'");
     QCOMPARE(listed(w), QStringList{"O'K"});
     w.field(0)->setText("%");

@@ -1,9 +1,7 @@
-#include "support/scripteddialogs.h"
-#include "support/teststores.h"
+#include "support/testprogram.h"
 
 #include "master/institutionlookup.h"
 #include "master/remitterwindow.h"
-#include "platform/clock.h"
 #include "store/appcontext.h"
 #include "store/schema.h"
 #include "store/storeopening.h"
@@ -25,12 +23,7 @@ const Message kStored{"儲存成功", "Talvek"};
 const Message kMustHaveValue{"欄位必須有值", "Talvek"};
 const Message kKind{"匯款種類只能輸入\n(10：一般匯款，11：公庫匯款)", "Talvek"};
 
-struct Fixture {
-    TestDir dir;
-    ScriptedDialogs dialogs;
-    FixedClock clock{QDate(2026, 12, 6)};
-    RecordingPrinter printer;
-    AppContext context{dir.path(), dialogs, clock, printer};
+struct Fixture : TestProgram {
     std::unique_ptr<RemitterWindow> window;
 
     explicit Fixture(bool withReference = true)
@@ -39,27 +32,18 @@ struct Fixture {
                         {"0091230", "範例九銀", "範例第九商業銀行"}});
         if (!withReference)
             QFile::remove(dir.reference());
-        context.setWorking(openWorkingStore(dir.path()).store);
+        openWorkingStore();
     }
     void open()
     {
         window = std::make_unique<RemitterWindow>(context);
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        settle();
+        QVERIFY(showActive(window.get()));
     }
     QLineEdit *field(int i) const { return window->field(i); }
     QPushButton *button(const char *name) const { return window->findChild<QPushButton *>(name); }
     void settle() { QApplication::processEvents(); QApplication::processEvents(); }
     QList<QStringList> stored() const { return TestDir::rows(dir.working(), "R_BASE"); }
 };
-
-void verifyDialogs(const ScriptedDialogs &dialogs)
-{
-    const QStringList problems = dialogs.problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-}
 
 } // namespace
 
@@ -93,7 +77,7 @@ void TstRemitterWindow::firstUseShowsDefaults()
     QCOMPARE(f.window->checkCharacter(), QString());
     QCOMPARE(f.window->institutionName(), QStringLiteral("[金融機構名稱]"));
     QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::requiredFieldsInOrder()
@@ -112,7 +96,7 @@ void TstRemitterWindow::requiredFieldsInOrder()
     QCOMPARE(QApplication::focusWidget(), f.field(1));
     QVERIFY(f.stored().isEmpty());
     QVERIFY(f.window->isVisible());
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::branchIsZeroPaddedAndNamed_data()
@@ -141,7 +125,7 @@ void TstRemitterWindow::branchIsZeroPaddedAndNamed()
     QCOMPARE(f.field(0)->text(), branch);
     QCOMPARE(f.window->checkCharacter(), check);
     QCOMPARE(f.window->institutionName(), name);
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::typeRuleWhenLeaving()
@@ -155,7 +139,7 @@ void TstRemitterWindow::typeRuleWhenLeaving()
     QTest::keyClick(f.field(2), Qt::Key_Down);
     f.settle();
     QCOMPARE(QApplication::focusWidget(), f.field(2));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
     // A click on "確定" straight from the field is held to the same rule, after the required fields.
     f.field(0)->setText("001");
     f.field(1)->setText("範例公司");
@@ -167,7 +151,7 @@ void TstRemitterWindow::typeRuleWhenLeaving()
     f.dialogs.expectMessage(kStored);
     f.button("Command2_0")->click();
     QCOMPARE(f.stored().value(0).value(2), QStringLiteral("11"));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::widthsAndBig5CheckedOnConfirm_data()
@@ -198,7 +182,7 @@ void TstRemitterWindow::widthsAndBig5CheckedOnConfirm()
     QCOMPARE(QApplication::focusWidget(), f.field(index));
     QCOMPARE(f.field(index)->text(), text);
     QVERIFY(f.stored().isEmpty());
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::storesInPlace()
@@ -215,7 +199,7 @@ void TstRemitterWindow::storesInPlace()
     QCOMPARE(f.stored(), (QList<QStringList>{{"002", " 新名稱 ", "10", "a", "", "c"}}));
     QCOMPARE(f.context.values().DataReturn, QStringLiteral("5"));
     QCOMPARE(f.window->result(), int(QDialog::Accepted));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::cancelStoresNothing()
@@ -266,7 +250,7 @@ void TstRemitterWindow::lookupPicksKorvanaBranchOnly()
     QCOMPARE(f.field(0)->text(), QStringLiteral("002"));
     QCOMPARE(f.window->checkCharacter(), QStringLiteral("2"));
     QCOMPARE(f.window->institutionName(), QStringLiteral("[Korvana銀行台北分行]"));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::enterMovesAndReachesConfirm()
@@ -289,7 +273,7 @@ void TstRemitterWindow::enterMovesAndReachesConfirm()
     f.settle();
     QCOMPARE(QApplication::focusWidget(), f.button("Command2_0"));
     QVERIFY(f.stored().isEmpty());
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::readOnlyStoreIsTold()
@@ -314,7 +298,7 @@ void TstRemitterWindow::readOnlyStoreIsTold()
     QVERIFY(f.window->isVisible());
     QCOMPARE(f.field(1)->text(), QStringLiteral("範例公司"));
     QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::missingCodeTableIsTold()
@@ -329,7 +313,7 @@ void TstRemitterWindow::missingCodeTableIsTold()
     f.dialogs.expectMessage(kStored);
     f.button("Command2_0")->click();
     QCOMPARE(f.stored().size(), 1);
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 QTEST_MAIN(TstRemitterWindow)

@@ -1,9 +1,7 @@
-#include "support/scripteddialogs.h"
-#include "support/teststores.h"
+#include "support/testprogram.h"
 
 #include "editing/batchheaderfields.h"
 #include "output/batchfilewindow.h"
-#include "platform/clock.h"
 #include "store/appcontext.h"
 #include "store/schema.h"
 #include "store/storeopening.h"
@@ -36,12 +34,7 @@ QByteArray readAll(const QString &path)
 }
 
 // A program directory with a remitter and lines, and the window over it.
-struct Fixture {
-    TestDir dir;
-    ScriptedDialogs dialogs;
-    FixedClock clock{QDate(2026, 12, 6)};
-    RecordingPrinter printer;
-    AppContext context{dir.path(), dialogs, clock, printer};
+struct Fixture : TestProgram {
     std::unique_ptr<BatchFileWindow> window;
 
     Fixture()
@@ -52,14 +45,9 @@ struct Fixture {
     void lines(const QList<QStringList> &rows) { TestDir::insert(dir.working(), Table::R_DETL, rows); }
     void open()
     {
-        WorkingStoreOpening opened = openWorkingStore(dir.path());
-        QVERIFY(opened.store);
-        context.setWorking(std::move(opened.store));
+        QVERIFY(openWorkingStore());
         window = std::make_unique<BatchFileWindow>(context);
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        QApplication::processEvents();
+        QVERIFY(showActive(window.get()));
     }
     BatchHeaderFields *header() const { return window->headerFields(); }
     QLineEdit *date() const { return header()->dateField(); }
@@ -80,12 +68,6 @@ struct Fixture {
     }
     void settle() { QApplication::processEvents(); QApplication::processEvents(); }
 };
-
-void verifyDialogs(const ScriptedDialogs &dialogs)
-{
-    const QStringList problems = dialogs.problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-}
 
 const QStringList kLineA{"A01", "123456789", "0091230", "王小明", "1500", "貨款", "0"};
 const QStringList kLineB{"B02", "987654321", "9520011", "陳大華", "2500", "", "15"};
@@ -131,7 +113,7 @@ void TstBatchFileWindow::opensWithTotalsAndFillsEmptyValues()
     QCOMPARE(rows[1], kLineB); // an empty remark stored as empty text stays empty
     QCOMPARE(rows[2], (QStringList{"C03", "1", "0091230", "n", "1230000", " ", "0"}));
     QCOMPARE(rows[3], (QStringList{"D04", "1", "0091230", "n", "0", " ", "0"}));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstBatchFileWindow::proposesDateAndBatchNumber()
@@ -154,7 +136,7 @@ void TstBatchFileWindow::proposesDateAndBatchNumber()
     f.date()->setFocus(Qt::MouseFocusReason);
     f.settle();
     QCOMPARE(f.date()->text(), QStringLiteral("151208"));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstBatchFileWindow::keysMoveBetweenFieldsOncePerStroke()
@@ -192,7 +174,7 @@ void TstBatchFileWindow::keysMoveBetweenFieldsOncePerStroke()
     QTest::keyRelease(f.purpose(), Qt::Key_Return);
     f.settle();
     QCOMPARE(QApplication::focusWidget(), f.purpose());
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstBatchFileWindow::batchNumberMessages_data()
@@ -229,7 +211,7 @@ void TstBatchFileWindow::batchNumberMessages()
         QCOMPARE(QApplication::focusWidget(), f.batch());
         QVERIFY(f.header()->MessageShown);
     }
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstBatchFileWindow::dateMessages_data()
@@ -256,7 +238,7 @@ void TstBatchFileWindow::dateMessages()
     QTest::keyClick(f.date(), Qt::Key_Return); // leaving the date field checks it
     f.settle();
     QCOMPARE(QApplication::focusWidget(), messages.isEmpty() ? f.batch() : f.date());
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 
     // The confirm button checks the date as well, even when the date field was never left.
     if (!messages.isEmpty()) {
@@ -269,7 +251,7 @@ void TstBatchFileWindow::dateMessages()
         f.settle();
         QVERIFY(f.window->isVisible());
         QVERIFY(!QFileInfo::exists(f.output()));
-        verifyDialogs(f.dialogs);
+        VERIFY_DIALOGS(f.dialogs);
     }
 }
 
@@ -296,7 +278,7 @@ void TstBatchFileWindow::noSecondMessageUntilAKeyIsPressed()
     f.purpose()->setFocus(Qt::MouseFocusReason);
     f.settle();
     QCOMPARE(QApplication::focusWidget(), f.batch());
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstBatchFileWindow::writesTheFileInTheChosenOrder_data()
@@ -342,7 +324,7 @@ void TstBatchFileWindow::writesTheFileInTheChosenOrder()
         QCOMPARE(records[1 + i].mid(25, 7), line[2].toLatin1());
     }
     QCOMPARE(records[3].left(43), QByteArray("3015" "1512061201" "99999" "151206" "   2" "        4000" "00"));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstBatchFileWindow::refusesALineTheBankWouldMisread()
@@ -363,7 +345,7 @@ void TstBatchFileWindow::refusesALineTheBankWouldMisread()
     f.settle();
     QCOMPARE(readAll(f.output()), QByteArray("previous file\r\n"));
     QVERIFY(!f.window->isVisible());
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstBatchFileWindow::cancellingTheFileDialogStoresNothing()
@@ -379,7 +361,7 @@ void TstBatchFileWindow::cancellingTheFileDialogStoresNothing()
     QCOMPARE(f.window->result(), int(QDialog::Rejected));
     QVERIFY(TestDir::rows(f.dir.working(), "R_DAY").isEmpty());
     QCOMPARE(f.context.values().ListOrder, 0);
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstBatchFileWindow::overLongPurposeIsReportedAndTheFileStillWritten()
@@ -395,7 +377,7 @@ void TstBatchFileWindow::overLongPurposeIsReportedAndTheFileStillWritten()
     f.settle();
     QVERIFY(TestDir::rows(f.dir.working(), "R_DAY").isEmpty());
     QVERIFY(readAll(f.output()).startsWith("1015"));
-    verifyDialogs(f.dialogs);
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstBatchFileWindow::failedWriteLeavesTargetUnchanged_data()

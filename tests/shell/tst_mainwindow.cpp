@@ -1,7 +1,5 @@
-#include "support/scripteddialogs.h"
-#include "support/teststores.h"
+#include "support/testprogram.h"
 
-#include "platform/clock.h"
 #include "shell/aboutbox.h"
 #include "shell/mainwindow.h"
 #include "store/appcontext.h"
@@ -29,12 +27,7 @@ const Message kNewBatch{"\n\n舊的匯款資料已存在,是否刪除之？\n\n"
 const Message kOpenFailed{"資料庫開啟出錯", "程式即將關閉  !!", MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok};
 
 // One program directory, the seams and the main window over them.
-struct Program {
-    TestDir dir;
-    ScriptedDialogs dialogs;
-    FixedClock clock{QDate(2026, 12, 6)};
-    RecordingPrinter printer;
-    AppContext context{dir.path(), dialogs, clock, printer};
+struct Program : TestProgram {
     MainWindow window{context};
 
     void remitter(const QString &branch = "123", const QString &name = "範例股份有限公司")
@@ -54,12 +47,6 @@ struct Program {
         return out;
     }
 };
-
-void verifyDialogs(const ScriptedDialogs &dialogs)
-{
-    const QStringList problems = dialogs.problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-}
 
 } // namespace
 
@@ -139,7 +126,7 @@ void TstMainWindow::startupFailures()
     }
     QVERIFY(!p.window.load());
     QVERIFY(!p.context.working());
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
     if (holder) {
         holder->close();
         holder.reset();
@@ -155,7 +142,7 @@ void TstMainWindow::readOnlyStoreGetsItsWritePermissionBack()
     QVERIFY(p.window.load());
     QVERIFY(QFileInfo(p.dir.working()).permissions() & QFileDevice::WriteOwner);
     QVERIFY(p.context.working());
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::captionsAndMenu()
@@ -209,7 +196,7 @@ void TstMainWindow::buttonsFollowRemitterAndLines()
         p.dialogs.expectMessage(kNoRemitter);
     p.window.RefreshMenu();
     QCOMPARE(p.enabledButtons(), enabled);
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::banner_data()
@@ -247,7 +234,7 @@ void TstMainWindow::banner()
     p.dialogs.expectMessage(kNoRemitter);
     p.window.RefreshMenu();
     QCOMPARE(p.window.bannerText(), QStringLiteral("匯款行： 952-123-6[代碼檔未建]      \n匯款人： 新名稱"));
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::noRemitterMessageOnEveryActivation()
@@ -272,7 +259,7 @@ void TstMainWindow::noRemitterMessageOnEveryActivation()
         QVERIFY(QTest::qWaitForWindowActive(&p.window));
     }
     QCOMPARE(p.dialogs.shown().size(), 3);
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::newBatchNoChangesNothing()
@@ -290,7 +277,7 @@ void TstMainWindow::newBatchNoChangesNothing()
     QCOMPARE(TestDir::rows(p.dir.working(), "R_DETL").size(), 2);
     QCOMPARE(TestDir::rows(p.dir.working(), "R_DAY").size(), 1);
     QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::newBatchYesEmptiesLinesAndHeaderOnly()
@@ -318,7 +305,7 @@ void TstMainWindow::newBatchYesEmptiesLinesAndHeaderOnly()
     QCOMPARE(TestDir::rows(p.dir.working(), "NNOO"), keptPresets);
     QCOMPARE(TestDir::rows(p.dir.reference(), "VXBANK"), keptInstitutions);
     QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 7, 8}));
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::newBatchThatCannotBeStoredKeepsEverything()
@@ -338,7 +325,7 @@ void TstMainWindow::newBatchThatCannotBeStoredKeepsEverything()
     QCOMPARE(TestDir::rows(p.dir.working(), "R_DETL").size(), 1);
     QCOMPARE(TestDir::rows(p.dir.working(), "R_DAY").size(), 1);
     QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::linesWindowsRefuseWithoutLines()
@@ -355,7 +342,7 @@ void TstMainWindow::linesWindowsRefuseWithoutLines()
     p.window.button(4)->click();
     p.dialogs.expectMessage({"無匯款資料,請建置匯款 Data", "Talvek"});
     p.window.button(5)->click();
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::bannerFollowsTheRemitterWindow()
@@ -385,7 +372,7 @@ void TstMainWindow::bannerFollowsTheRemitterWindow()
     p.window.button(1)->click();
     QCOMPARE(p.window.bannerText(), QStringLiteral("匯款行： 952-001-1[營業部]      \n匯款人： 範例股份有限公司"));
     QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 7, 8}));
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::buttonFiveOpensTheBatchFileWindow()
@@ -405,7 +392,7 @@ void TstMainWindow::buttonFiveOpensTheBatchFileWindow()
     });
     p.window.button(5)->click();
     QCOMPARE(opened, QStringLiteral("Form7"));
-    verifyDialogs(p.dialogs);
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 void TstMainWindow::closingEndsTheProgramUnlessReloading()

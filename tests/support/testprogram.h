@@ -1,0 +1,33 @@
+#pragma once
+
+#include "scripteddialogs.h"
+#include "teststores.h"
+
+#include "platform/clock.h"
+#include "store/appcontext.h"
+
+#include <QTest>
+
+// A program directory and what a window needs from the program: the test doubles for
+// dialogs, clock and printer, and the context over them. Today is 2026-12-06 (ROC 151206).
+struct TestProgram {
+    TestDir dir;
+    ScriptedDialogs dialogs;
+    FixedClock clock{QDate(2026, 12, 6)};
+    RecordingPrinter printer;
+    AppContext context{dir.path(), dialogs, clock, printer};
+
+    // Opens VXBANK.mdb the way the program does as it starts; false when it would not.
+    bool openWorkingStore();
+};
+
+// Shows a window, waits until it is the active one and lets its first events run.
+bool showActive(QWidget *window);
+
+// Fails the test on any dialog that was shown unexpectedly, differed from what was
+// expected, or was expected and never shown.
+#define VERIFY_DIALOGS(scripted)                                                                   \
+    do {                                                                                           \
+        const QStringList problems_ = (scripted).problems();                                      \
+        QVERIFY2(problems_.isEmpty(), qPrintable(problems_.join(QLatin1Char('\n'))));             \
+    } while (false)
