@@ -62,8 +62,7 @@ private Q_SLOTS:
     void banner_data();
     void banner();
     void noRemitterMessageOnEveryActivation();
-    void newBatchNoChangesNothing();
-    void newBatchYesEmptiesLinesAndHeaderOnly();
+    void newBatchEmptiesLinesAndHeaderOnly();
     void newBatchThatCannotBeStoredKeepsEverything();
     void linesWindowsRefuseWithoutLines();
     void bannerFollowsTheRemitterWindow();
@@ -262,25 +261,7 @@ void TstMainWindow::noRemitterMessageOnEveryActivation()
     VERIFY_DIALOGS(p.dialogs);
 }
 
-void TstMainWindow::newBatchNoChangesNothing()
-{
-    Program p;
-    p.dir.makeStores();
-    p.remitter();
-    p.line("A01");
-    p.line("A02");
-    TestDir::insert(p.dir.working(), Table::R_DAY, {{"151206", "1512061001", "薪資"}});
-    QVERIFY(p.window.load());
-    p.window.RefreshMenu();
-    p.dialogs.expectMessage(kNewBatch, MsgAnswer::No);
-    p.window.button(6)->click();
-    QCOMPARE(TestDir::rows(p.dir.working(), "R_DETL").size(), 2);
-    QCOMPARE(TestDir::rows(p.dir.working(), "R_DAY").size(), 1);
-    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-    VERIFY_DIALOGS(p.dialogs);
-}
-
-void TstMainWindow::newBatchYesEmptiesLinesAndHeaderOnly()
+void TstMainWindow::newBatchEmptiesLinesAndHeaderOnly()
 {
     Program p;
     p.dir.makeStores({{"9521236", "Korvana", "台北"}});
@@ -296,6 +277,11 @@ void TstMainWindow::newBatchYesEmptiesLinesAndHeaderOnly()
     const auto keptInstitutions = TestDir::rows(p.dir.reference(), "VXBANK");
     QVERIFY(p.window.load());
     p.window.RefreshMenu();
+    // No changes nothing.
+    p.dialogs.expectMessage(kNewBatch, MsgAnswer::No);
+    p.window.button(6)->click();
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_DETL").size(), 2);
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_DAY").size(), 1);
     p.dialogs.expectMessage(kNewBatch, MsgAnswer::Yes);
     p.window.button(6)->click();
     QVERIFY(TestDir::rows(p.dir.working(), "R_DETL").isEmpty());

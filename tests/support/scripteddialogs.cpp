@@ -2,39 +2,10 @@
 
 namespace {
 
-const char *iconName(MsgIcon icon)
-{
-    switch (icon) {
-    case MsgIcon::None: return "none";
-    case MsgIcon::Critical: return "critical";
-    case MsgIcon::Question: return "question";
-    case MsgIcon::Exclamation: return "exclamation";
-    case MsgIcon::Information: return "information";
-    }
-    return "?";
-}
-
-const char *buttonsName(MsgButtons b)
-{
-    switch (b) {
-    case MsgButtons::Ok: return "ok";
-    case MsgButtons::OkCancel: return "ok/cancel";
-    case MsgButtons::YesNo: return "yes/no";
-    case MsgButtons::YesNoCancel: return "yes/no/cancel";
-    }
-    return "?";
-}
-
-const char *answerName(MsgAnswer a)
-{
-    switch (a) {
-    case MsgAnswer::Ok: return "ok";
-    case MsgAnswer::Cancel: return "cancel";
-    case MsgAnswer::Yes: return "yes";
-    case MsgAnswer::No: return "no";
-    }
-    return "?";
-}
+// Names in the order of the enumerations.
+const char *const kIcons[] = {"none", "critical", "question", "exclamation", "information"};
+const char *const kButtons[] = {"ok", "ok/cancel", "yes/no", "yes/no/cancel"};
+const char *const kAnswers[] = {"ok", "cancel", "yes", "no"};
 
 } // namespace
 
@@ -43,8 +14,8 @@ QString describe(const ScriptedDialogs::Message &m)
     QString text = m.text;
     text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
     return QStringLiteral("[%1] title [%2] icon %3 buttons %4 default %5")
-        .arg(text, m.title, QLatin1String(iconName(m.icon)), QLatin1String(buttonsName(m.buttons)),
-             QLatin1String(answerName(m.defaultButton)));
+        .arg(text, m.title, QLatin1String(kIcons[int(m.icon)]), QLatin1String(kButtons[int(m.buttons)]),
+             QLatin1String(kAnswers[int(m.defaultButton)]));
 }
 
 void ScriptedDialogs::expectMessage(const Message &message, MsgAnswer answer)
