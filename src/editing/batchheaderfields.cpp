@@ -115,9 +115,9 @@ bool BatchHeaderFields::StoreHeader()
 
 void BatchHeaderFields::reportStoreFailure(const StoreResult &result)
 {
-    m_context.dialogs().critical(window(), result.error == StoreResult::Error::TooLong
-                                               ? QStringLiteral("輸入欄位超出")
-                                               : QStringLiteral("不可預期的錯誤"));
+    m_context.dialogs().inform(window(), result.error == StoreResult::Error::TooLong
+                                             ? QStringLiteral("輸入欄位超出")
+                                             : QStringLiteral("不可預期的錯誤"));
 }
 
 void BatchHeaderFields::refuse(int index, const Problem &problem)

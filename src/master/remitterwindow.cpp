@@ -14,6 +14,7 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -186,8 +187,9 @@ void RemitterWindow::refuse(int index, const QString &text, const QString &title
 
 void RemitterWindow::left(int index)
 {
-    // "7" becomes "007" whichever field is left; the institution follows.
-    const QString padded = ZeroPadLeft(3, m_fields[0]->text());
+    // "7" becomes "007" whichever field is left; the institution follows. Blanks around
+    // the digits are dropped first: padded, " 7" would not fit the three positions.
+    const QString padded = ZeroPadLeft(3, TrimBlanks(m_fields[0]->text()));
     if (padded != m_fields[0]->text())
         m_fields[0]->setText(padded);
     if (index != 2 || isKnownKind(m_fields[2]->text()))
@@ -281,6 +283,16 @@ void RemitterWindow::confirm()
     m_context.values().DataReturn = QStringLiteral("5");
     m_context.dialogs().inform(this, QStringLiteral("儲存成功"));
     QDialog::accept();
+}
+
+void RemitterWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Esc does not close this window: only "取消" or the close box do.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void RemitterWindow::reject()

@@ -7,12 +7,14 @@
 #include "platform/atomicfile.h"
 #include "platform/dialogs.h"
 #include "store/appcontext.h"
+#include "store/batchheader.h"
 #include "store/fieldroutines.h"
 #include "store/recordset.h"
 
 #include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,6 +96,16 @@ BatchFileWindow::BatchFileWindow(AppContext &context, QWidget *parent) : QDialog
     m_header->dateField()->setFocus();
 }
 
+void BatchFileWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Esc does not close this window: only "取消" does, so no keyed header is lost by a stray key.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void BatchFileWindow::showTotals()
 {
     qint64 total = 0;
@@ -150,13 +162,16 @@ void BatchFileWindow::GenerateBatchFile()
         reject();
         return;
     }
+    // The file carries the header as it stood when "確定" was pressed; a failed store
+    // that sends the focus back into a field must not change what is written.
+    const BatchHeader header = m_header->values();
     m_header->StoreHeader();
-    WriteBatchFile(path);
+    WriteBatchFile(path, header);
     m_context.values().ListOrder = m_byPayee->isChecked() ? 1 : 2;
     accept();
 }
 
-bool BatchFileWindow::collectInput(BatchFileInput &in, QString *problem)
+bool BatchFileWindow::collectInput(BatchFileInput &in, const BatchHeader &header, QString *problem)
 {
     Store *store = m_context.working();
     if (!store) {
@@ -178,16 +193,16 @@ bool BatchFileWindow::collectInput(BatchFileInput &in, QString *problem)
         in.lines.append({lines->value(r, RDetl::R_ID), lines->value(r, RDetl::ACTNO), lines->value(r, RDetl::TRFBK),
                          lines->value(r, RDetl::R_NAME), lines->value(r, RDetl::AMT), lines->value(r, RDetl::MARK)});
     // The file carries what the window shows, not what was stored before.
-    in.batchNo = m_header->batchField()->text();
-    in.remitDate = m_header->dateField()->text();
+    in.batchNo = header.batchNo;
+    in.remitDate = header.date;
     return true;
 }
 
-void BatchFileWindow::WriteBatchFile(const QString &path)
+void BatchFileWindow::WriteBatchFile(const QString &path, const BatchHeader &header)
 {
     BatchFileInput in;
     QString problem;
-    if (collectInput(in, &problem)) {
+    if (collectInput(in, header, &problem)) {
         const BatchFileResult built = buildBatchFile(in);
         problem = built.problem;
         QString error;
@@ -197,5 +212,5 @@ void BatchFileWindow::WriteBatchFile(const QString &path)
     if (problem.isEmpty())
         m_context.dialogs().inform(this, QStringLiteral("產生完畢"));
     else
-        m_context.dialogs().critical(this, QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + problem);
+        m_context.dialogs().inform(this, QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + problem);
 }

@@ -8,6 +8,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 struct BatchFileInput;
+struct BatchHeader;
 
 // "5. 產生整批匯款檔": the batch totals, the header fields, the order of the lines, and
 // the bank's batch file written to a file the user picks.
@@ -22,11 +23,14 @@ public:
     // The confirm button: checks, asks for the file, stores the header, writes, closes.
     void GenerateBatchFile();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void showTotals();
     // Writes the file and tells the user how it went.
-    void WriteBatchFile(const QString &path);
-    bool collectInput(BatchFileInput &in, QString *problem);
+    void WriteBatchFile(const QString &path, const BatchHeader &header);
+    bool collectInput(BatchFileInput &in, const BatchHeader &header, QString *problem);
 
     AppContext &m_context;
     BatchHeaderFields *m_header = nullptr;

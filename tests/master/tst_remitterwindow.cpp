@@ -108,6 +108,7 @@ void TstRemitterWindow::branchIsZeroPaddedAndNamed_data()
     QTest::newRow("known branch") << "1" << "001" << "1" << "[Korvana銀行營業部]";
     QTest::newRow("two digits") << "2" << "002" << "2" << "[Korvana銀行台北分行]";
     QTest::newRow("not in the code table") << "123" << "123" << "6" << "[代碼檔未建]";
+    QTest::newRow("blanks around the digits") << " 7 " << "007" << "7" << "[代碼檔未建]";
 }
 
 void TstRemitterWindow::branchIsZeroPaddedAndNamed()
@@ -208,6 +209,8 @@ void TstRemitterWindow::cancelStoresNothing()
     f.open();
     f.field(0)->setText("001");
     f.field(1)->setText("範例公司");
+    QTest::keyClick(f.field(1), Qt::Key_Escape); // a stray Esc closes nothing
+    QVERIFY(f.window->isVisible());
     f.button("Command2_1")->click();
     QVERIFY(f.stored().isEmpty());
     QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));

@@ -88,6 +88,7 @@ private Q_SLOTS:
     void writesTheFileInTheChosenOrder_data();
     void writesTheFileInTheChosenOrder();
     void refusesALineTheBankWouldMisread();
+    void fileCarriesTheHeaderAsConfirmed();
     void cancellingTheFileDialogStoresNothing();
     void overLongPurposeIsReportedAndTheFileStillWritten();
     void failedWriteLeavesTargetUnchanged_data();
@@ -330,12 +331,30 @@ void TstBatchFileWindow::refusesALineTheBankWouldMisread()
     f.window->findChild<QRadioButton *>("Option1_1")->setChecked(true);
     f.key("1201");
     f.dialogs.expectSaveFile({}, kFilter, f.output());
-    f.dialogs.expectMessage({"資料不全,建檔錯誤\n收款人代碼 C03（第 2 筆）：帳號應為 14 位以內的數字，實為「!000」", "Talvek",
-                             MsgIcon::Critical});
+    f.dialogs.expectMessage({"資料不全,建檔錯誤\n收款人代碼 C03（第 2 筆）：帳號應為 14 位以內的數字，實為「!000」", "Talvek"});
     f.ok()->click();
     f.settle();
     QCOMPARE(readAll(f.output()), QByteArray("previous file\r\n"));
     QVERIFY(!f.window->isVisible());
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstBatchFileWindow::fileCarriesTheHeaderAsConfirmed()
+{
+    // Ten characters pass the batch check, eleven bytes do not fit the column: the store
+    // fails and sends the focus to the field, which must not change what the file is told.
+    Fixture f;
+    f.lines({kLineA});
+    f.open();
+    f.key("9912");
+    f.batch()->setText(QStringLiteral("151206991中"));
+    f.dialogs.expectSaveFile({}, kFilter, f.output());
+    f.dialogs.expectMessage({"輸入欄位超出", "Talvek"});
+    f.dialogs.expectMessage({"資料不全,建檔錯誤\n批號與匯款日：批號應為 10 位，實為「151206991中」", "Talvek"});
+    f.ok()->click();
+    f.settle();
+    QVERIFY(!QFileInfo::exists(f.output()));
+    QVERIFY(TestDir::rows(f.dir.working(), "R_DAY").isEmpty());
     VERIFY_DIALOGS(f.dialogs);
 }
 
@@ -345,6 +364,8 @@ void TstBatchFileWindow::cancellingTheFileDialogStoresNothing()
     f.lines({kLineA});
     f.open();
     f.key("1201");
+    QTest::keyClick(f.purpose(), Qt::Key_Escape); // a stray Esc closes nothing
+    QVERIFY(f.window->isVisible());
     f.dialogs.expectSaveFile({}, kFilter, QString());
     f.ok()->click();
     f.settle();
@@ -362,7 +383,7 @@ void TstBatchFileWindow::overLongPurposeIsReportedAndTheFileStillWritten()
     f.open();
     f.key("1201", QString(31, QChar(0x8CC7)));
     f.dialogs.expectSaveFile({}, kFilter, f.output());
-    f.dialogs.expectMessage({"輸入欄位超出", "Talvek", MsgIcon::Critical});
+    f.dialogs.expectMessage({"輸入欄位超出", "Talvek"});
     f.dialogs.expectMessage(kDone);
     f.ok()->click();
     f.settle();
@@ -392,7 +413,7 @@ void TstBatchFileWindow::failedWriteLeavesTargetUnchanged()
     f.settle();
     QCOMPARE(f.dialogs.shown().size(), 1);
     QVERIFY(f.dialogs.shown()[0].text.startsWith("資料不全,建檔錯誤\n無法寫入 "));
-    QCOMPARE(f.dialogs.shown()[0].icon, MsgIcon::Critical);
+    QCOMPARE(f.dialogs.shown()[0].title, QStringLiteral("Talvek"));
     QVERIFY(!QFileInfo(path).isFile());
     // Nothing but the data files: no partial or temporary file is left behind.
     QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"BRANCH.mdb", "VXBANK.mdb"}));
