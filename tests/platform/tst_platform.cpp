@@ -1,21 +1,16 @@
-#include "platform/fileattributes.h"
 #include "platform/singleinstance.h"
-#include "store/storeopening.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
 
 class TstPlatform : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void oneCopyPerProgramDirectory();
     void lockOfACrashedCopyIsTakenOver();
-    void attributes_data();
-    void attributes();
 };
 
 void TstPlatform::oneCopyPerProgramDirectory()
@@ -45,41 +40,6 @@ void TstPlatform::lockOfACrashedCopyIsTakenOver()
     lock.close();
     SingleInstance copy(dir.path());
     QCOMPARE(copy.acquire(), SingleInstance::Outcome::Acquired);
-}
-
-void TstPlatform::attributes_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("attributes");
-    QTest::addColumn<bool>("usable");
-    QTest::newRow("ordinary file") << "file" << int(FileAttributes::Archive) << true;
-    QTest::newRow("read-only file") << "readonly" << int(FileAttributes::Archive | FileAttributes::ReadOnly) << true;
-    QTest::newRow("hidden file") << "hidden" << int(FileAttributes::Archive | FileAttributes::Hidden) << true;
-    QTest::newRow("folder") << "folder" << int(FileAttributes::Directory) << true;
-    QTest::newRow("pipe") << "pipe" << int(FileAttributes::Special) << false;
-}
-
-void TstPlatform::attributes()
-{
-    QFETCH(QString, kind);
-    QFETCH(int, attributes);
-    QFETCH(bool, usable);
-    QTemporaryDir dir;
-    const QString path = QDir(dir.path()).filePath(kind == "hidden" ? ".VXBANK.mdb" : "VXBANK.mdb");
-    if (kind == "folder") {
-        QVERIFY(QDir(dir.path()).mkdir("VXBANK.mdb"));
-    } else if (kind == "pipe") {
-        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    } else {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
-        if (kind == "readonly")
-            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
-    }
-    QCOMPARE(FileAttributes::of(path), attributes);
-    QCOMPARE(GetAtt_file(path) == 0, usable);
-    QVERIFY(!(FileAttributes::of(path) & FileAttributes::ReadOnly));
 }
 
 QTEST_GUILESS_MAIN(TstPlatform)
