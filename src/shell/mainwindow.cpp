@@ -137,7 +137,7 @@ void MainWindow::buildContent()
     layout->addSpacing(8);
     layout->addLayout(grid);
     setCentralWidget(central);
-    resize(680, 480);
+    resize(sizeHint().expandedTo(QSize(680, 500)));
 }
 
 bool MainWindow::load()
@@ -214,7 +214,7 @@ void MainWindow::onButton(int number)
     switch (number) {
     case 1: {
         if (QDialog *w = windowFor(1))
-            w->exec();
+            openWindow(w);
         bool isNumber = false;
         const int returned = TrimBlanks(m_context.values().DataReturn).toInt(&isNumber);
         if (isNumber && returned == 5)
@@ -225,7 +225,7 @@ void MainWindow::onButton(int number)
     case 3:
     case 7:
         if (QDialog *w = windowFor(number))
-            w->exec();
+            openWindow(w);
         break;
     case 4:
         openLinesWindow(4, QStringLiteral("無匯款資料,請建置匯款 "));
@@ -242,6 +242,16 @@ void MainWindow::onButton(int number)
     default:
         break;
     }
+    // Back from another window: this window is active again, whether or not the window
+    // system says so (without a window manager it may not).
+    if (!m_fresh)
+        RefreshMenu();
+}
+
+void MainWindow::openWindow(QDialog *window)
+{
+    m_fresh = false;
+    window->exec();
 }
 
 void MainWindow::openLinesWindow(int number, const QString &noLinesMessage)
@@ -252,7 +262,7 @@ void MainWindow::openLinesWindow(int number, const QString &noLinesMessage)
         return;
     }
     if (QDialog *w = windowFor(number))
-        w->exec();
+        openWindow(w);
 }
 
 QDialog *MainWindow::windowFor(int number)

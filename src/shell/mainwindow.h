@@ -49,6 +49,8 @@ private:
     void buildContent();
     void onButton(int number);
     void openLinesWindow(int number, const QString &noLinesMessage);
+    // Opens one of the program's windows modally; coming back counts as an activation.
+    void openWindow(QDialog *window);
     void newBatch();
     void exitProgram();
     void showAbout();

@@ -338,11 +338,12 @@ void TstMainWindow::bannerFollowsTheRemitterWindow()
     QVERIFY(p.window.load());
     p.dialogs.expectMessage(kNoRemitter);
     p.window.RefreshMenu();
-    // Cancelled: nothing stored, nothing refreshed.
+    // Cancelled: nothing stored; back in the menu, still no remitter.
     QTimer::singleShot(0, [] {
         if (auto *w = QApplication::activeModalWidget())
             w->findChild<QPushButton *>("Command2_1")->click();
     });
+    p.dialogs.expectMessage(kNoRemitter);
     p.window.button(1)->click();
     QCOMPARE(p.context.values().DataReturn, QStringLiteral("0"));
     QCOMPARE(p.window.bannerText(), QString());
