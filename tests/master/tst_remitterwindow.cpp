@@ -225,13 +225,15 @@ void TstRemitterWindow::lookupPicksKorvanaBranchOnly()
     QPushButton *more = f.button("Command3");
     more->setFocus();
     f.settle();
-    // Enter on "..." opens the lookup (it must not press "確定"); cancelled, the branch stays.
+    // Enter on "..." opens the lookup (it must not press "確定"). A search without hits
+    // confirmed picks nothing: the branch stays.
     QStringList seen;
     QTimer::singleShot(0, [&] {
         auto *lookup = qobject_cast<InstitutionLookup *>(QApplication::activeModalWidget());
         QVERIFY(lookup);
         seen << QString::number(f.context.values().LookupCaller) << QString::number(lookup->grid()->model()->rowCount());
-        lookup->reject();
+        QTest::keyClicks(lookup->field(0), "0");
+        lookup->findChild<QPushButton *>("Command2_0")->click();
     });
     QTest::keyClick(more, Qt::Key_Return);
     f.settle();
