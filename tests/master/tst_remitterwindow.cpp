@@ -288,18 +288,11 @@ void TstRemitterWindow::readOnlyStoreIsTold()
     f.field(0)->setText("001");
     f.field(1)->setText("範例公司");
     {
-        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "holder");
-        other.setDatabaseName(f.dir.working());
-        QVERIFY(other.open());
-        QSqlQuery lock(other);
-        QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+        HeldWriteLock lock(f.dir.working());
+        QVERIFY(lock.held());
         f.dialogs.expectMessage({"資料庫唯讀,資料遺失\n" + displayPath(f.dir.working()), "Talvek", MsgIcon::Critical});
         f.button("Command2_0")->click();
-        lock.exec("ROLLBACK");
-        lock.finish();
-        other.close();
     }
-    QSqlDatabase::removeDatabase("holder");
     QVERIFY(f.window->isVisible());
     QCOMPARE(f.field(1)->text(), QStringLiteral("範例公司"));
     QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));

@@ -96,7 +96,7 @@ void TstMainWindow::startupFailures()
     QFETCH(QList<Message>, messages);
     Program p;
     const QString file = p.dir.working();
-    std::unique_ptr<QSqlDatabase> holder;
+    std::unique_ptr<HeldWriteLock> lock;
     if (kind == "text") {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -113,10 +113,8 @@ void TstMainWindow::startupFailures()
         QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
     } else if (kind == "locked") {
         p.dir.makeStores();
-        holder = std::make_unique<QSqlDatabase>(QSqlDatabase::addDatabase("QSQLITE", "holder"));
-        holder->setDatabaseName(file);
-        QVERIFY(holder->open());
-        QVERIFY(QSqlQuery(*holder).exec("BEGIN EXCLUSIVE"));
+        lock = std::make_unique<HeldWriteLock>(file);
+        QVERIFY(lock->held());
     }
     for (Message m : messages) {
         if (m.text.contains("%1"))
@@ -126,11 +124,6 @@ void TstMainWindow::startupFailures()
     QVERIFY(!p.window.load());
     QVERIFY(!p.context.working());
     VERIFY_DIALOGS(p.dialogs);
-    if (holder) {
-        holder->close();
-        holder.reset();
-        QSqlDatabase::removeDatabase("holder");
-    }
 }
 
 void TstMainWindow::readOnlyStoreGetsItsWritePermissionBack()

@@ -267,18 +267,12 @@ void TstStore::unwritableStoreIsReadOnly()
     dir.makeStores();
     auto store = open(dir);
     auto set = store->select(Query::table(Table::R_CUST));
-    // Another program holds the write lock: nothing can be stored now.
-    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
-    other.setDatabaseName(dir.working());
-    QVERIFY(other.open());
-    QSqlQuery lock(other);
-    QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
-    const StoreResult result = set->addRow({"A", "1", "t", "n"});
-    lock.exec("ROLLBACK");
-    lock.finish();
-    other.close();
-    other = QSqlDatabase();
-    QSqlDatabase::removeDatabase("other");
+    StoreResult result;
+    {
+        HeldWriteLock lock(dir.working());
+        QVERIFY(lock.held());
+        result = set->addRow({"A", "1", "t", "n"});
+    }
     QCOMPARE(result.error, StoreResult::Error::ReadOnly);
     QCOMPARE(result.code(), -2147467259);
     QCOMPARE(set->rowCount(), 0);

@@ -28,6 +28,23 @@ void withConnection(const QString &file, Work work)
 
 } // namespace
 
+HeldWriteLock::HeldWriteLock(const QString &file) : m_connection(QStringLiteral("write-lock-%1").arg(quintptr(this)))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    db.setDatabaseName(file);
+    m_held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+}
+
+HeldWriteLock::~HeldWriteLock()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
 TestDir::TestDir()
 {
     if (!m_dir.isValid())

@@ -29,6 +29,18 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Another program holding the file's write lock while it lives: nothing can be stored.
+class HeldWriteLock {
+public:
+    explicit HeldWriteLock(const QString &file);
+    ~HeldWriteLock();
+    bool held() const { return m_held; }
+
+private:
+    QString m_connection;
+    bool m_held = false;
+};
+
 // The Printer double: keeps each job.
 class RecordingPrinter : public Printer {
 public:
