@@ -36,9 +36,8 @@ public:
     void closeStores();
 
     // The reference store, opened when first needed; nullptr while it is missing or
-    // unusable (referenceProblem() then says why). A later call tries again.
+    // unusable (referenceProblemText() then says why). A later call tries again.
     Store *reference();
-    const StoreResult &referenceProblem() const { return m_referenceProblem; }
     // What to tell the user when the reference store is not available.
     QString referenceProblemText() const;
 

@@ -86,7 +86,6 @@ void RecordSet::setRow(int row)
 void RecordSet::moveFirst() { setRow(0); }
 void RecordSet::moveNext() { setRow(m_row + 1); }
 void RecordSet::movePrevious() { setRow(m_row - 1); }
-void RecordSet::moveLast() { setRow(rowCount() - 1); }
 void RecordSet::moveTo(int row) { setRow(row); }
 
 QString RecordSet::value(int row, int ordinal) const

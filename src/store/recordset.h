@@ -35,7 +35,6 @@ public:
     void moveFirst();
     void moveNext();
     void movePrevious();
-    void moveLast();
     void moveTo(int row);
 
     // Field of the current row; empty text for a null column or when no row is current.
