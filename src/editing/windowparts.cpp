@@ -1,6 +1,8 @@
 #include "windowparts.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,6 +36,27 @@ ConfirmPair makeConfirmPair(QWidget *parent)
     pair.row->addWidget(pair.cancel);
     pair.row->addStretch();
     return pair;
+}
+
+namespace {
+
+class EscapeGuard : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        return event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+    }
+};
+
+} // namespace
+
+void keepOpenOnEscape(QDialog *dialog)
+{
+    // A key no control takes reaches the dialog, which would close on Esc.
+    dialog->installEventFilter(new EscapeGuard(dialog));
 }
 
 QFont fixedPitchFont(int pointSizeDelta)

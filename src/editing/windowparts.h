@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 
+class QDialog;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
@@ -21,6 +22,9 @@ struct ConfirmPair {
     QHBoxLayout *row;
 };
 ConfirmPair makeConfirmPair(QWidget *parent);
+
+// Esc no longer closes the dialog (a QDialog closes on Esc by default).
+void keepOpenOnEscape(QDialog *dialog);
 
 // A fixed-pitch font in which one Chinese character takes exactly two ASCII columns,
 // for texts laid out with blanks.

@@ -14,7 +14,6 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -141,6 +140,8 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
 
     load();
     m_fields[0]->setFocus();
+    // Only "取消" or the close box close this window.
+    keepOpenOnEscape(this);
 }
 
 void RemitterWindow::load()
@@ -283,16 +284,6 @@ void RemitterWindow::confirm()
     m_context.values().DataReturn = QStringLiteral("5");
     m_context.dialogs().inform(this, QStringLiteral("儲存成功"));
     QDialog::accept();
-}
-
-void RemitterWindow::keyPressEvent(QKeyEvent *event)
-{
-    // Esc does not close this window: only "取消" or the close box do.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void RemitterWindow::reject()

@@ -26,7 +26,6 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void reject() override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void load();

@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,16 +93,8 @@ BatchFileWindow::BatchFileWindow(AppContext &context, QWidget *parent) : QDialog
     m_byPayee->setChecked(true);
     showTotals();
     m_header->dateField()->setFocus();
-}
-
-void BatchFileWindow::keyPressEvent(QKeyEvent *event)
-{
-    // Esc does not close this window: only "取消" does, so no keyed header is lost by a stray key.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // Only "取消" closes this window, so no keyed header is lost by a stray Esc.
+    keepOpenOnEscape(this);
 }
 
 void BatchFileWindow::showTotals()

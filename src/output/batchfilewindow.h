@@ -23,9 +23,6 @@ public:
     // The confirm button: checks, asks for the file, stores the header, writes, closes.
     void GenerateBatchFile();
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void showTotals();
     // Writes the file and tells the user how it went.
