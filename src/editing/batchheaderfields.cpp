@@ -6,9 +6,9 @@
 #include "store/appcontext.h"
 #include "store/batchheader.h"
 #include "store/fieldroutines.h"
+#include "store/storefailure.h"
+#include "store/storeopening.h"
 
-#include <QApplication>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -45,7 +45,6 @@ BatchHeaderFields::BatchHeaderFields(AppContext &context, Host host, QWidget *pa
         label->setBuddy(field);
         auto *hint = new QLabel(QString::fromUtf16(kFieldTexts[i].hint), this);
         hint->setObjectName(QStringLiteral("Label2_%1").arg(i));
-        field->installEventFilter(this);
         auto *row = new QHBoxLayout;
         row->addWidget(field);
         row->addWidget(hint);
@@ -61,6 +60,11 @@ BatchHeaderFields::BatchHeaderFields(AppContext &context, Host host, QWidget *pa
     m_fields[2]->setMinimumWidth(m_fields[2]->fontMetrics().horizontalAdvance(QString(30, QChar(0x6F22))));
     m_moves = new FieldMoves({m_fields[0], m_fields[1], m_fields[2]}, this);
     connect(m_moves, &FieldMoves::keyPressed, this, [this] { MessageShown = false; });
+    connect(m_moves, &FieldMoves::entered, this, &BatchHeaderFields::entered);
+    connect(m_moves, &FieldMoves::left, this, [this](int index, bool check) {
+        if (check)
+            left(index);
+    });
     grid->setColumnStretch(1, 1);
     grid->setVerticalSpacing(8);
     setTabOrder(m_fields[0], m_fields[1]);
@@ -72,6 +76,8 @@ void BatchHeaderFields::setMoveTargets(QWidget *aboveDate, QWidget *belowPurpose
     m_aboveDate = aboveDate;
     m_belowPurpose = belowPurpose;
     m_moves->setEnds(aboveDate, belowPurpose);
+    // Leaving for the window's own buttons checks nothing (the confirm button checks for itself).
+    m_moves->setUnchecked({aboveDate, belowPurpose});
 }
 
 BatchHeader BatchHeaderFields::values() const
@@ -115,9 +121,7 @@ bool BatchHeaderFields::StoreHeader()
 
 void BatchHeaderFields::reportStoreFailure(const StoreResult &result)
 {
-    m_context.dialogs().inform(window(), result.error == StoreResult::Error::TooLong
-                                             ? QStringLiteral("輸入欄位超出")
-                                             : QStringLiteral("不可預期的錯誤"));
+    tellStoreFailure(m_context.dialogs(), window(), result, workingStorePath(m_context.programDir()));
 }
 
 void BatchHeaderFields::refuse(int index, const Problem &problem)
@@ -162,15 +166,6 @@ bool BatchHeaderFields::checkBatchNo()
     return problem.text.isEmpty();
 }
 
-int BatchHeaderFields::indexOf(QObject *field) const
-{
-    for (int i = 0; i < 3; ++i) {
-        if (m_fields[i] == field)
-            return i;
-    }
-    return -1;
-}
-
 void BatchHeaderFields::entered(int index)
 {
     QLineEdit *field = m_fields[index];
@@ -202,31 +197,10 @@ void BatchHeaderFields::left(int index)
 {
     if (m_host != Host::BatchFile || MessageShown || index == 2)
         return;
-    // The focus already names where it goes. Leaving for the window's own buttons, or
-    // for another window, checks nothing here (the confirm button checks for itself).
-    QWidget *to = QApplication::focusWidget();
-    if (!to || to == m_fields[index] || to->window() != window() || to == m_aboveDate || to == m_belowPurpose)
-        return;
     // Checked as the fields stand now; told once the focus has settled.
     const Problem problem = index == 0 ? dateProblem() : batchProblem();
     if (problem.text.isEmpty())
         return;
     MessageShown = true;
     QMetaObject::invokeMethod(this, [this, index, problem] { refuse(index, problem); }, Qt::QueuedConnection);
-}
-
-bool BatchHeaderFields::eventFilter(QObject *watched, QEvent *event)
-{
-    const int index = indexOf(watched);
-    if (index >= 0 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Only moves inside the window count, not another window coming to the front.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (event->type() == QEvent::FocusIn)
-                entered(index);
-            else
-                left(index);
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -44,11 +44,7 @@ public:
     // a field checks nothing. Cleared when a key goes down in a field.
     bool MessageShown = false;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    int indexOf(QObject *field) const;
     void entered(int index);
     void left(int index);
     struct Problem {

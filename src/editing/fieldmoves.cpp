@@ -1,5 +1,7 @@
 #include "fieldmoves.h"
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -15,6 +17,13 @@ void FieldMoves::setEnds(QWidget *beforeFirst, QWidget *afterLast)
     m_afterLast = afterLast;
 }
 
+void FieldMoves::setUnchecked(QList<QWidget *> controls)
+{
+    m_unchecked.clear();
+    for (QWidget *w : controls)
+        m_unchecked.append(w);
+}
+
 QWidget *FieldMoves::neighbour(int index, int step) const
 {
     for (int i = index + step; i >= 0 && i < m_fields.size(); i += step) {
@@ -24,27 +33,56 @@ QWidget *FieldMoves::neighbour(int index, int step) const
     return step < 0 ? m_beforeFirst.data() : m_afterLast.data();
 }
 
+void FieldMoves::focusChanged(int index, QEvent *event)
+{
+    const auto reason = static_cast<QFocusEvent *>(event)->reason();
+    // Another window coming to the front (a message, a lookup, a menu) is no move.
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return;
+    if (event->type() == QEvent::FocusIn) {
+        Q_EMIT entered(index);
+        return;
+    }
+    QWidget *to = QApplication::focusWidget();
+    QWidget *field = m_fields[index];
+    bool check = to && to != field && to->window() == field->window();
+    for (const QPointer<QWidget> &w : m_unchecked)
+        check = check && w != to;
+    Q_EMIT left(index, check);
+}
+
 bool FieldMoves::eventFilter(QObject *watched, QEvent *event)
 {
     const int index = indexOf(watched);
-    if (index < 0 || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
+    if (index < 0)
         return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        focusChanged(index, event);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
     auto *key = static_cast<QKeyEvent *>(event);
     const bool up = key->key() == Qt::Key_Up;
     const bool down = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Down;
     if (event->type() == QEvent::KeyPress) {
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
             return false;
-        KeyMoved = false;
-        m_pressedInField = true;
+        if (!key->isAutoRepeat()) {
+            KeyMoved = false;
+            m_pressedKey = key->key();
+            m_pressedIn = index;
+        }
         Q_EMIT keyPressed(index);
         // These move on release; Enter must not also press the window's default button.
         return up || down;
     }
-    if (key->isAutoRepeat() || KeyMoved || !m_pressedInField)
+    if (key->isAutoRepeat() || KeyMoved)
         return false;
-    m_pressedInField = false;
-    if (!up && !down)
+    const bool sameKey = m_pressedKey == key->key() && m_pressedIn == index;
+    if (sameKey)
+        m_pressedIn = -1;
+    if (!sameKey || (!up && !down))
         return false;
     if (QWidget *target = neighbour(index, up ? -1 : 1)) {
         KeyMoved = true;

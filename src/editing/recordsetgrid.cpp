@@ -62,7 +62,7 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-RecordSetGrid::RecordSetGrid(QList<GridColumn> columns, QWidget *parent)
+RecordSetGrid::RecordSetGrid(const TableDef &table, QList<GridColumn> columns, QWidget *parent)
     : QTableView(parent), m_model(new RecordSetModel(columns, this))
 {
     setModel(m_model);
@@ -75,7 +75,7 @@ RecordSetGrid::RecordSetGrid(QList<GridColumn> columns, QWidget *parent)
     // Widths from the columns' byte widths: a grid of thousands of rows is never measured.
     const int byteWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (int c = 0; c < columns.size(); ++c)
-        setColumnWidth(c, qMax(columns[c].width, int(columns[c].heading.size()) * 2) * byteWidth + 12);
+        setColumnWidth(c, qMax(table.width(columns[c].ordinal), int(columns[c].heading.size()) * 2) * byteWidth + 12);
     horizontalHeader()->setStretchLastSection(true);
 }
 

@@ -7,12 +7,11 @@
 
 #include "store/recordset.h"
 
-// One grid column: which field of the record set it shows, under which heading, and
-// how many Big5 bytes wide it is drawn.
+// One grid column: which field of the record set it shows, under which heading. It is
+// drawn as wide as its column holds Big5 bytes.
 struct GridColumn {
     int ordinal;
     QString heading;
-    int width;
 };
 
 // The rows of a record set as a table, kept in step with its refreshes and changes.
@@ -39,7 +38,7 @@ private:
 class RecordSetGrid : public QTableView {
     Q_OBJECT
 public:
-    RecordSetGrid(QList<GridColumn> columns, QWidget *parent = nullptr);
+    RecordSetGrid(const TableDef &table, QList<GridColumn> columns, QWidget *parent = nullptr);
     void setRecordSet(RecordSet *set);
     RecordSetModel *recordSetModel() const { return m_model; }
 

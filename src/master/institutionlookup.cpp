@@ -4,6 +4,18 @@
 #include "store/appcontext.h"
 #include "store/schema.h"
 
+QStringList institutionLabels()
+{
+    return {QStringLiteral("金融機構代碼 ："), QStringLiteral("金融機構簡稱 ："), QStringLiteral("金融機構名稱 ：")};
+}
+
+QList<GridColumn> institutionColumns()
+{
+    return {{Vxbank::BKBRNO, QStringLiteral("金融機構代碼 ")},
+            {Vxbank::BNAME, QStringLiteral("金融機構簡稱 ")},
+            {Vxbank::FNAME, QStringLiteral("金融機構名稱 ")}};
+}
+
 namespace {
 
 LookupLayout institutionLayout()
@@ -11,10 +23,9 @@ LookupLayout institutionLayout()
     return {QStringLiteral("Form9"),
             QStringLiteral("解款行代號--查詢"),
             QStringLiteral("金融機構代碼--查詢"),
-            {{QStringLiteral("金融機構代碼 ："), 7}, {QStringLiteral("金融機構簡稱 ："), 10}, {QStringLiteral("金融機構名稱 ："), 60}},
-            {{Vxbank::BKBRNO, QStringLiteral("金融機構代碼 "), 7},
-             {Vxbank::BNAME, QStringLiteral("金融機構簡稱 "), 10},
-             {Vxbank::FNAME, QStringLiteral("金融機構名稱 "), 60}}};
+            Schema::table(Table::VXBANK),
+            institutionLabels(),
+            institutionColumns()};
 }
 
 } // namespace

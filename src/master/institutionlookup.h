@@ -2,6 +2,10 @@
 
 #include "lookupwindow.h"
 
+// The institution table's field labels and grid columns, as every window shows them.
+QStringList institutionLabels();
+QList<GridColumn> institutionColumns();
+
 // "解款行代號--查詢": pick an institution code. Opened with LookupCaller 5 (by the
 // remitter profile) it offers Korvana's branches only.
 class InstitutionLookup : public LookupWindow {

@@ -25,14 +25,14 @@ LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWid
 
     auto *grid = new QGridLayout;
     const int byteWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    for (int i = 0; i < layout.fields.size(); ++i) {
-        auto *label = new QLabel(layout.fields[i].label, this);
+    for (int i = 0; i < layout.labels.size(); ++i) {
+        auto *label = new QLabel(layout.labels[i], this);
         label->setObjectName(QStringLiteral("Label2_%1").arg(i));
         auto *field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("Text1_%1").arg(i));
-        field->setAccessibleName(layout.fields[i].label.trimmed());
-        field->setMaxLength(layout.fields[i].width);
-        field->setMinimumWidth(qMin(layout.fields[i].width, 40) * byteWidth + 16);
+        field->setAccessibleName(layout.labels[i].trimmed());
+        field->setMaxLength(layout.table.width(i));
+        field->setMinimumWidth(qMin(layout.table.width(i), 40) * byteWidth + 16);
         label->setBuddy(field);
         if (i > 0) {
             field->setReadOnly(true);
@@ -52,7 +52,7 @@ LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWid
     connect(m_ok, &QPushButton::clicked, this, &LookupWindow::confirm);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    m_grid = new RecordSetGrid(layout.columns, this);
+    m_grid = new RecordSetGrid(layout.table, layout.columns, this);
     m_grid->setObjectName(QStringLiteral("DataGrid1"));
     m_grid->setFocusPolicy(Qt::ClickFocus);
     m_grid->setMinimumSize(640, 260);

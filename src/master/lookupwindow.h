@@ -2,6 +2,7 @@
 
 #include "editing/recordsetgrid.h"
 #include "store/query.h"
+#include "store/schema.h"
 
 #include <QDialog>
 #include <QList>
@@ -21,11 +22,9 @@ struct LookupLayout {
     QString objectName;
     QString caption;
     QString heading;
-    struct Field {
-        QString label;
-        int width;
-    };
-    QList<Field> fields;
+    const TableDef &table;
+    // Labels of the fields; field i shows column i of the table.
+    QStringList labels;
     QList<GridColumn> columns;
 };
 

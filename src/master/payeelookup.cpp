@@ -18,14 +18,13 @@ LookupLayout payeeLayout()
     return {QStringLiteral("Form10"),
             QStringLiteral("收款人資料--查詢"),
             QStringLiteral("收款人資料--查詢"),
-            {{QStringLiteral("收款人代碼："), 7},
-             {QStringLiteral("收款人帳號："), 14},
-             {QStringLiteral("解款人代號："), 7},
-             {QStringLiteral("收款人姓名："), 68}},
-            {{RCust::R_ID, QStringLiteral("收款人代碼"), 7},
-             {RCust::ACTNO, QStringLiteral("收款人帳號"), 14},
-             {RCust::TRFBK, QStringLiteral("解款人代號"), 7},
-             {RCust::R_NAME, QStringLiteral("收款人姓名"), 68}}};
+            Schema::table(Table::R_CUST),
+            {QStringLiteral("收款人代碼："), QStringLiteral("收款人帳號："), QStringLiteral("解款人代號："),
+             QStringLiteral("收款人姓名：")},
+            {{RCust::R_ID, QStringLiteral("收款人代碼")},
+             {RCust::ACTNO, QStringLiteral("收款人帳號")},
+             {RCust::TRFBK, QStringLiteral("解款人代號")},
+             {RCust::R_NAME, QStringLiteral("收款人姓名")}}};
 }
 
 } // namespace

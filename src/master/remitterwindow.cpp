@@ -8,10 +8,9 @@
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
 #include "store/recordset.h"
+#include "store/storefailure.h"
 #include "store/storeopening.h"
 
-#include <QApplication>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,7 +22,6 @@ namespace {
 
 const QString kWindowTitle = QStringLiteral("匯款人資料建檔");
 const QString kKindMessage = QStringLiteral("匯款種類只能輸入") + QLatin1Char('\n') + QStringLiteral("(10：一般匯款，11：公庫匯款)");
-const int kWidths[6] = {3, 68, 2, 50, 50, 50};
 const char16_t *const kFieldNames[6] = {u"匯款行代號", u"匯款人姓名", u"匯款種類", u"加註 1", u"加註 2", u"加註 3"};
 
 // What a new profile starts with: an ordinary remittance and the usual signature lines.
@@ -53,16 +51,16 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
     QLabel *heading = makeHeading(kWindowTitle, this);
 
     // Footer lines are laid out with blanks: show them in a font where blanks keep their width.
+    const TableDef &base = Schema::table(Table::R_BASE);
     const QFont fixed = fixedPitchFont();
     const int byteWidth = QFontMetrics(fixed).horizontalAdvance(QLatin1Char('0'));
     for (int i = 0; i < 6; ++i) {
         auto *f = new QLineEdit(this);
         f->setObjectName(QStringLiteral("Text1_%1").arg(i));
         f->setAccessibleName(QString::fromUtf16(kFieldNames[i]));
-        f->setMaxLength(kWidths[i]);
+        f->setMaxLength(base.width(i));
         f->setFont(fixed);
-        f->setFixedWidth(kWidths[i] * byteWidth + 14);
-        f->installEventFilter(this);
+        f->setFixedWidth(base.width(i) * byteWidth + 14);
         m_fields[i] = f;
     }
     m_bankBox = new QLineEdit(QStringLiteral("952"), this);
@@ -137,6 +135,10 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
         setTabOrder(chain[i], chain[i + 1]);
     m_moves = new FieldMoves({m_fields[0], m_fields[1], m_fields[2], m_fields[3], m_fields[4], m_fields[5]}, this);
     m_moves->setEnds(nullptr, m_ok);
+    // Leaving for "取消" is not nagged, nor for "確定", which checks the type itself.
+    m_moves->setUnchecked({m_ok, m_cancel});
+    connect(m_moves, &FieldMoves::entered, this, [this](int index) { selectAllSoon(m_fields[index]); });
+    connect(m_moves, &FieldMoves::left, this, &RemitterWindow::left);
 
     load();
     m_fields[0]->setFocus();
@@ -186,38 +188,16 @@ void RemitterWindow::refuse(int index, const QString &text, const QString &title
     m_fields[index]->setFocus();
 }
 
-void RemitterWindow::left(int index)
+void RemitterWindow::left(int index, bool check)
 {
     // "7" becomes "007" whichever field is left; the institution follows. Blanks around
     // the digits are dropped first: padded, " 7" would not fit the three positions.
     const QString padded = ZeroPadLeft(3, TrimBlanks(m_fields[0]->text()));
     if (padded != m_fields[0]->text())
         m_fields[0]->setText(padded);
-    if (index != 2 || isKnownKind(m_fields[2]->text()))
-        return;
-    // Leaving to cancel, or for "確定" (which checks the type itself), is not nagged.
-    QWidget *to = QApplication::focusWidget();
-    if (!to || to == m_fields[2] || to->window() != this || to == m_cancel || to == m_ok)
+    if (!check || index != 2 || isKnownKind(m_fields[2]->text()))
         return;
     QMetaObject::invokeMethod(this, [this] { refuse(2, kKindMessage, applicationTitle(), false); }, Qt::QueuedConnection);
-}
-
-bool RemitterWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    int index = -1;
-    for (int i = 0; i < 6; ++i)
-        if (m_fields[i] == watched)
-            index = i;
-    if (index >= 0 && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (event->type() == QEvent::FocusIn)
-                selectAllSoon(m_fields[index]);
-            else
-                left(index);
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void RemitterWindow::pickBranch()
@@ -243,8 +223,9 @@ void RemitterWindow::confirm()
         }
     }
     for (int i = 0; i < 6; ++i) {
-        if (!FitsBig5(m_fields[i]->text(), kWidths[i])) {
-            refuse(i, QStringLiteral("輸入欄位超出 %1Byte     ").arg(kWidths[i]), kWindowTitle, true);
+        const int width = Schema::table(Table::R_BASE).width(i);
+        if (!FitsBig5(m_fields[i]->text(), width)) {
+            refuse(i, QStringLiteral("輸入欄位超出 %1Byte     ").arg(width), kWindowTitle, true);
             return;
         }
     }
@@ -271,14 +252,9 @@ void RemitterWindow::confirm()
     else if (!store)
         result = StoreResult::other(-1, QString());
     if (!result.ok()) {
+        tellStoreFailure(m_context.dialogs(), this, result, workingStorePath(m_context.programDir()));
         if (result.error == StoreResult::Error::TooLong)
-            refuse(qBound(0, result.ordinal, 5), QStringLiteral("輸入欄位超出"), applicationTitle(), false);
-        else if (result.error == StoreResult::Error::ReadOnly)
-            m_context.dialogs().critical(this, QStringLiteral("資料庫唯讀,資料遺失") + QLatin1Char('\n')
-                                                   + displayPath(workingStorePath(m_context.programDir())),
-                                         applicationTitle());
-        else
-            m_context.dialogs().inform(this, QStringLiteral("不可預期的錯誤"));
+            m_fields[qBound(0, result.ordinal, 5)]->setFocus();
         return;
     }
     m_context.values().DataReturn = QStringLiteral("5");

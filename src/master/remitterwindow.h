@@ -24,13 +24,12 @@ public:
     void pickBranch();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void reject() override;
 
 private:
     void load();
     void showInstitution();
-    void left(int index);
+    void left(int index, bool check);
     // Tells the user what is wrong with field `index` and puts the focus there.
     void refuse(int index, const QString &text, const QString &title, bool critical);
 

@@ -9,6 +9,7 @@
 #include "store/appcontext.h"
 #include "store/batchheader.h"
 #include "store/fieldroutines.h"
+#include "store/storefailure.h"
 #include "store/recordset.h"
 
 #include <QDir>
@@ -124,7 +125,7 @@ void BatchFileWindow::showTotals()
             return StoreResult::success();
         });
         if (!filled.ok()) {
-            m_context.dialogs().critical(this, storeFailureMessage(filled));
+            tellStoreFailure(m_context.dialogs(), this, filled, store->path());
             lines->refresh(); // the totals of what is stored, not of what could not be
         }
         for (int r = 0; r < lines->rowCount(); ++r) {
@@ -177,7 +178,7 @@ bool BatchFileWindow::collectInput(BatchFileInput &in, const BatchHeader &header
         ? store->select(m_byPayee->isChecked() ? Queries::linesWithoutMarker() : Query::table(Table::R_DETL), &result)
         : nullptr;
     if (!result.ok()) {
-        *problem = storeFailureMessage(result);
+        *problem = storeFailureNotice(result, store->path()).text;
         return false;
     }
     for (int r = 0; r < lines->rowCount(); ++r)

@@ -9,6 +9,7 @@
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
 #include "store/recordset.h"
+#include "store/storefailure.h"
 #include "store/storeopening.h"
 
 #include <QApplication>
@@ -307,7 +308,8 @@ void MainWindow::newBatch()
     const StoreResult result = store ? store->clearTables({Table::R_DETL, Table::R_DAY})
                                      : StoreResult::readOnly(QString());
     if (!result.ok()) {
-        say(storeFailureMessage(result), applicationTitle(), MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok);
+        const StoreFailureNotice notice = storeFailureNotice(result, workingStorePath(m_context.programDir()));
+        say(notice.text, applicationTitle(), notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
         return;
     }
     unloadEditingWindows();

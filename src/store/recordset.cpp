@@ -213,7 +213,7 @@ StoreResult RecordSet::update(int ordinal, const QString &value)
     return StoreResult::success();
 }
 
-StoreResult RecordSet::remove()
+StoreResult RecordSet::removeCurrentRow()
 {
     if (!hasCurrentRow())
         return StoreResult::other(-1, QStringLiteral("沒有目前的資料列"));
@@ -228,7 +228,10 @@ StoreResult RecordSet::remove()
     const auto first = m_cells.begin() + ptrdiff_t(removed) * fieldCount();
     m_cells.erase(first, first + fieldCount());
     Q_EMIT rowRemoved(removed);
-    setRow(removed);
+    if (removed < rowCount())
+        setRow(removed);
+    else
+        setRow(isEmpty() ? rowCount() : rowCount() - 1);
     return StoreResult::success();
 }
 

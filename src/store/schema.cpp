@@ -49,4 +49,11 @@ const TableDef *find(const QString &table)
     return nullptr;
 }
 
+const TableDef &table(const QString &name)
+{
+    const TableDef *def = find(name);
+    Q_ASSERT_X(def, "Schema::table", "unknown table");
+    return *def;
+}
+
 } // namespace Schema

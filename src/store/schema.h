@@ -13,6 +13,7 @@ struct TableDef {
     QList<ColumnDef> columns;
 
     int ordinalOf(const QString &column) const; // -1 when the table has no such column
+    int width(int ordinal) const { return columns[ordinal].width; }
 };
 
 // Table names of the two data files.
@@ -48,5 +49,7 @@ const QList<TableDef> &reference();
 
 // The definition of a table of either store, or nullptr.
 const TableDef *find(const QString &table);
+// The definition of a table the program knows (the names of namespace Table).
+const TableDef &table(const QString &name);
 
 } // namespace Schema

@@ -98,7 +98,8 @@ StoreResult Store::resultOf(const QSqlError &error)
 {
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);
-    return resultOfCode(numeric, code, error.text());
+    // The engine's own words; Qt's are only "Unable to fetch row" and the like.
+    return resultOfCode(numeric, code, error.databaseText().isEmpty() ? error.text() : error.databaseText());
 }
 
 StoreResult Store::resultOf(sqlite3 *db)

@@ -32,13 +32,3 @@ struct StoreResult {
     static StoreResult readOnly(QString detail) { return {Error::ReadOnly, 0, std::move(detail)}; }
     static StoreResult other(int code, QString detail) { return {Error::Other, code, std::move(detail)}; }
 };
-
-// The message a window shows for a store failure it has no more specific words for.
-inline QString storeFailureMessage(const StoreResult &result)
-{
-    switch (result.error) {
-    case StoreResult::Error::TooLong: return QStringLiteral("輸入欄位超出");
-    case StoreResult::Error::ReadOnly: return QStringLiteral("資料庫唯讀,資料遺失");
-    default: return QStringLiteral("不可預期的錯誤");
-    }
-}

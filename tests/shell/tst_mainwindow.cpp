@@ -298,7 +298,7 @@ void TstMainWindow::newBatchThatCannotBeStoredKeepsEverything()
     QVERIFY(p.window.load());
     p.window.RefreshMenu();
     p.dialogs.expectMessage(kNewBatch, MsgAnswer::Yes);
-    p.dialogs.expectMessage({"不可預期的錯誤", "Talvek", MsgIcon::Critical});
+    p.dialogs.expectMessage({"不可預期的錯誤\nkept (1811)", "Talvek"});
     p.window.button(6)->click();
     // The lines were not emptied without the header: both stay.
     QCOMPARE(TestDir::rows(p.dir.working(), "R_DETL").size(), 1);

@@ -3,6 +3,8 @@
 #include "store/recordset.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "store/storefailure.h"
+#include "store/storeopening.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -105,7 +107,7 @@ void TstStore::tableOrderIsTheOrderAdded()
 
     // Deleting and adding again keeps the order added, not a reused slot.
     byTable->moveFirst();
-    QVERIFY(byTable->remove().ok());
+    QVERIFY(byTable->removeCurrentRow().ok());
     QVERIFY(byTable->addRow({"D", "1", "9521236", "n", "100", "", "0"}).ok());
     auto again = store->select(Query::table(Table::R_DETL));
     QCOMPARE(again->value(0, 0) + again->value(1, 0) + again->value(2, 0), QStringLiteral("ACD"));
@@ -234,10 +236,16 @@ void TstStore::addUpdateRemove()
     for (const char *id : {"A", "B", "C"})
         QVERIFY(payees->addRow({id, "1", "t", "n"}).ok());
     payees->moveTo(1);
-    QVERIFY(payees->remove().ok());
+    QVERIFY(payees->removeCurrentRow().ok());
     QCOMPARE(payees->field(RCust::R_ID), QStringLiteral("C"));
     QCOMPARE(payees->rowCount(), 2);
     QCOMPARE(TestDir::rows(dir.working(), "R_CUST").size(), 2);
+    // The last row gone, the new last one is current; the only row gone, the set is at its end.
+    QVERIFY(payees->removeCurrentRow().ok());
+    QCOMPARE(payees->field(RCust::R_ID), QStringLiteral("A"));
+    QVERIFY(payees->removeCurrentRow().ok());
+    QVERIFY(payees->atEnd());
+    QVERIFY(TestDir::rows(dir.working(), "R_CUST").isEmpty());
 }
 
 void TstStore::widthsAreBig5Bytes()
@@ -276,7 +284,7 @@ void TstStore::unwritableStoreIsReadOnly()
     QCOMPARE(result.error, StoreResult::Error::ReadOnly);
     QCOMPARE(result.code(), -2147467259);
     QCOMPARE(set->rowCount(), 0);
-    QCOMPARE(storeFailureMessage(result), QStringLiteral("資料庫唯讀,資料遺失"));
+    QCOMPARE(storeFailureNotice(result, dir.working()).text, "資料庫唯讀,資料遺失\n" + displayPath(dir.working()));
 }
 
 void TstStore::otherFailuresAreTheirOwnKind()
@@ -289,7 +297,10 @@ void TstStore::otherFailuresAreTheirOwnKind()
     const StoreResult result = set->addRow({"A", "1", "t", "n"});
     QCOMPARE(result.error, StoreResult::Error::Other);
     QVERIFY(result.code() != -2147217887 && result.code() != -2147467259 && result.code() != 0);
-    QCOMPARE(storeFailureMessage(result), QStringLiteral("不可預期的錯誤"));
+    // The engine's reason and code reach the user.
+    const QString text = storeFailureNotice(result, dir.working()).text;
+    QVERIFY2(text.startsWith("不可預期的錯誤\n") && text.contains("refused") && text.contains(QString::number(result.code())),
+             qPrintable(text));
 }
 
 void TstStore::transactionIsAllOrNothing()
