@@ -3,6 +3,8 @@
 #include "aboutbox.h"
 #include "logo.h"
 
+#include "master/institutionwindow.h"
+#include "master/payeewindow.h"
 #include "master/remitterwindow.h"
 #include "output/batchfilewindow.h"
 
@@ -253,6 +255,15 @@ void MainWindow::openWindow(QDialog *window)
 {
     m_fresh = false;
     window->exec();
+    // An editing window ended by its close box is made afresh next time.
+    auto *editing = qobject_cast<EditingWindow *>(window);
+    if (editing && editing->ended()) {
+        for (QPointer<QDialog> &slot : m_windows) {
+            if (slot == window)
+                slot = nullptr;
+        }
+        delete editing;
+    }
 }
 
 void MainWindow::openLinesWindow(int number, const QString &noLinesMessage)
@@ -277,8 +288,14 @@ QDialog *MainWindow::windowFor(int number)
     case 1:
         slot = new RemitterWindow(m_context, this);
         break;
+    case 2:
+        slot = new PayeeWindow(m_context, this);
+        break;
     case 5:
         slot = new BatchFileWindow(m_context, this);
+        break;
+    case 7:
+        slot = new InstitutionWindow(m_context, this);
         break;
     default:
         // Windows not built yet open nothing.

@@ -1,0 +1,117 @@
+#include "payeewindow.h"
+
+#include "institutionlookup.h"
+
+#include "store/appcontext.h"
+#include "store/fieldroutines.h"
+#include "store/storeopening.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString kTitle = QStringLiteral("收款人資料建檔");
+const QString kNoName = QStringLiteral("[金融機構名稱]");
+
+EditingLayout payeeLayout()
+{
+    return {QStringLiteral("Form4"),
+            QStringLiteral("2. 收款人資料建檔"),
+            kTitle,
+            Schema::table(Table::R_CUST),
+            {{QStringLiteral("收款人代碼："), RCust::R_ID},
+             {QStringLiteral("收款人帳號："), RCust::ACTNO, true},
+             {QStringLiteral("解款行代號："), RCust::TRFBK, true},
+             {QStringLiteral("收款人姓名："), RCust::R_NAME}},
+            {{RCust::R_ID, QStringLiteral("收款人代碼")},
+             {RCust::ACTNO, QStringLiteral("收款人帳號")},
+             {RCust::TRFBK, QStringLiteral("解款行代號")},
+             {RCust::R_NAME, QStringLiteral("收款人姓名")}}};
+}
+
+} // namespace
+
+PayeeWindow::PayeeWindow(AppContext &context, QWidget *parent) : EditingWindow(context, payeeLayout(), parent)
+{
+    m_lookup = new QPushButton(QStringLiteral("..."), this);
+    m_lookup->setObjectName(QStringLiteral("Command3"));
+    m_lookup->setFixedWidth(32);
+    m_name = new QLabel(kNoName, this);
+    m_name->setObjectName(QStringLiteral("Label3"));
+    m_name->setTextFormat(Qt::PlainText);
+    auto *beside = new QHBoxLayout;
+    beside->addWidget(m_lookup);
+    beside->addWidget(m_name, 1);
+    layOutStandard({nullptr, nullptr, beside});
+
+    connect(m_lookup, &QPushButton::clicked, this, &PayeeWindow::pickInstitution);
+    connect(field(2), &QLineEdit::textChanged, this, [this](const QString &code) {
+        if (code.size() >= 7)
+            m_name->setText(InstNameLabel(m_context.reference(), code));
+    });
+    open(context.working());
+    setTabOrder(cancelButton(), m_lookup);
+}
+
+bool PayeeWindow::check_RID(const QString &code) const
+{
+    if (code.compare(EditKey, Qt::CaseInsensitive) == 0)
+        return true;
+    Store *store = m_context.working();
+    return !store || !store->firstMatch(Table::R_CUST, QStringLiteral("R_ID"), code, QStringLiteral("R_ID"));
+}
+
+bool PayeeWindow::validate()
+{
+    if (!checkFields({0, 1, 2, 3}, kTitle))
+        return false;
+    // The bank reads the account in 14 positions; the blanks are shown and stored.
+    if (field(1)->text().size() < 14)
+        field(1)->setText(SpacePadRight(14, field(1)->text()));
+    if (!check_RID(field(0)->text())) {
+        refuse(field(0), QStringLiteral("收款人代碼已經重複 !!"), QStringLiteral("收款人代碼"));
+        return false;
+    }
+    if (field(2)->text().startsWith(QLatin1String("952")) && !CheckHomeAccount(field(1)->text())) {
+        refuse(field(1), QStringLiteral("Korvana 帳號檢核") + QLatin1Char('\n') + QStringLiteral("收款人帳號不正確"),
+               QStringLiteral("Korvana收款人帳號"));
+        return false;
+    }
+    if (InstCheckDigit(field(2)->text()) == QLatin1String("*")) {
+        refuse(field(2), QStringLiteral("代碼欄位不足"), QStringLiteral("解款行代號"));
+        return false;
+    }
+    return true;
+}
+
+void PayeeWindow::modeEntered(int mode)
+{
+    EditKey = mode == Modify ? field(0)->text() : QString();
+    if (mode == Add)
+        m_name->setText(kNoName);
+    m_lookup->setEnabled(mode == Add || mode == Modify);
+}
+
+void PayeeWindow::modeLeft()
+{
+    m_lookup->setEnabled(false);
+}
+
+void PayeeWindow::recordInserted()
+{
+    m_name->setText(kNoName);
+}
+
+void PayeeWindow::pickInstitution()
+{
+    {
+        InstitutionLookup lookup(m_context, this);
+        lookup.exec();
+    }
+    const QString &picked = m_context.values().DataReturn;
+    if (picked != QLatin1String("0"))
+        field(2)->setText(picked);
+}

@@ -1,0 +1,412 @@
+#include "support/testprogram.h"
+
+#include "editing/editingwindow.h"
+#include "editing/fieldmoves.h"
+#include "store/recordset.h"
+#include "store/storeopening.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+using Message = ScriptedDialogs::Message;
+
+// The smallest window on the component: code, account (digits only) and name of R_CUST;
+// the code must not be blank.
+class PlainWindow : public EditingWindow {
+public:
+    explicit PlainWindow(AppContext &context) : EditingWindow(context, plainLayout(), nullptr)
+    {
+        layOutStandard();
+        open(context.working());
+    }
+    static EditingLayout plainLayout()
+    {
+        return {"FormT", "T. 測試", "測試資料", Schema::table(Table::R_CUST),
+                {{"代碼：", RCust::R_ID}, {"帳號：", RCust::ACTNO, true}, {"名稱：", RCust::R_NAME}},
+                {{RCust::R_ID, "代碼"}, {RCust::R_NAME, "名稱"}}};
+    }
+
+protected:
+    bool validate() override { return checkFields({0}, "測試資料"); }
+};
+
+const QList<QStringList> kPayees{{"B02", "2", "", "乙"}, {"A01", "1", "", "甲"}, {"C03", "3", "", "丙"}};
+
+struct Fixture : TestProgram {
+    std::unique_ptr<PlainWindow> window;
+    explicit Fixture(const QList<QStringList> &payees = kPayees)
+    {
+        dir.makeStores();
+        TestDir::insert(dir.working(), Table::R_CUST, payees);
+        openWorkingStore();
+        window = std::make_unique<PlainWindow>(context);
+        showActive(window.get());
+    }
+    PlainWindow &w() { return *window; }
+    QList<QStringList> stored() const { return TestDir::rows(dir.working(), Table::R_CUST); }
+    // A key pressed and released where the focus is, as a user does.
+    void key(Qt::Key k)
+    {
+        QWidget *at = QApplication::focusWidget();
+        QTest::keyClick(at && at->window() == window.get() ? at : window.get(), k);
+        QApplication::processEvents();
+    }
+    void type(int field, const QString &text)
+    {
+        w().field(field)->setFocus();
+        bool ascii = true;
+        for (QChar c : text)
+            ascii = ascii && c.unicode() < 0x80;
+        if (ascii)
+            QTest::keyClicks(w().field(field), text);
+        else
+            w().field(field)->insert(text); // as an input method hands it over
+    }
+    // Everything the user sees of the window's state, in one line to compare whole.
+    QString state()
+    {
+        QStringList enabled;
+        for (int i = 0; i < 6; ++i)
+            if (w().actionButton(i)->isEnabled())
+                enabled << QString::number(i);
+        QStringList fields;
+        for (int i = 0; i < w().fieldCount(); ++i)
+            fields << (w().field(i)->isEnabled() ? "" : "-") + w().field(i)->text();
+        return QStringLiteral("%1 %2 [%3] grid%4 confirm%5 {%6}")
+            .arg(w().EditMode)
+            .arg(w().heading()->text(), enabled.join(','), w().grid()->isEnabled() ? "+" : "-",
+                 w().okButton()->isVisible() ? "+" : "-", fields.join('|'));
+    }
+    // The codes the grid shows.
+    QStringList listed()
+    {
+        QStringList out;
+        const QAbstractItemModel *model = w().grid()->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            out << model->index(r, 0).data().toString();
+        return out;
+    }
+};
+
+const QString kIdleRows = "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-A01|-1|-甲}";
+const QString kIdleEmpty = "5 測試資料 [0,4,5] grid- confirm- {-|-|-}";
+
+} // namespace
+
+class TstEditingWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() {}
+    void functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled_data();
+    void functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled();
+    void addStaysInAddWithClearedFields();
+    void failedCheckKeepsModeAndTexts();
+    void modifyRewritesTheCurrentRow();
+    void deleteAsksThenMoves_data();
+    void deleteAsksThenMoves();
+    void queryFollowsEveryKeystroke();
+    void refusedWriteKeepsTextsAndMode_data();
+    void refusedWriteKeepsTextsAndMode();
+    void enterWalksTheFieldsThenConfirms();
+    void digitFieldsTakeOnlyDigits();
+    void leavingHidesButTheCloseBoxEnds();
+    void releaseMovesOnlyWhereItsKeyWentDown();
+};
+
+void TstEditingWindow::functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled_data()
+{
+    QTest::addColumn<bool>("empty");
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("state");
+    QTest::newRow("rows, idle") << false << QList<int>{} << kIdleRows;
+    QTest::newRow("empty, idle") << true << QList<int>{} << kIdleEmpty;
+    QTest::newRow("empty: F3 F4 F6 do nothing") << true << QList<int>{Qt::Key_F3, Qt::Key_F4, Qt::Key_F6} << kIdleEmpty;
+    QTest::newRow("F5 F7 F9 do nothing") << false << QList<int>{Qt::Key_F5, Qt::Key_F7, Qt::Key_F9} << kIdleRows;
+    QTest::newRow("F2 adds") << false << QList<int>{Qt::Key_F2} << "0 --新增-- [5] grid- confirm+ {||}";
+    QTest::newRow("F3 modifies") << false << QList<int>{Qt::Key_F3} << "1 --修改-- [5] grid- confirm+ {A01|1|甲}";
+    QTest::newRow("F4 deletes") << false << QList<int>{Qt::Key_F4} << "2 --刪除-- [5] grid+ confirm+ {-A01|-1|-甲}";
+    QTest::newRow("F6 queries") << false << QList<int>{Qt::Key_F6} << "3 --查詢-- [5] grid+ confirm+ {A01|-1|-甲}";
+    QTest::newRow("F8 resets") << true << QList<int>{Qt::Key_F8} << kIdleEmpty;
+    QTest::newRow("in a mode the other keys do nothing")
+        << false << QList<int>{Qt::Key_F3, Qt::Key_F2, Qt::Key_F4, Qt::Key_F6, Qt::Key_F8} << "1 --修改-- [5] grid- confirm+ {A01|1|甲}";
+}
+
+void TstEditingWindow::functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled()
+{
+    QFETCH(bool, empty);
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, state);
+    Fixture f(empty ? QList<QStringList>{} : kPayees);
+    for (int k : keys)
+        f.key(Qt::Key(k));
+    QCOMPARE(f.state(), state);
+    // A press alone does nothing: the key acts when it is released.
+    if (f.w().EditMode == EditingWindow::Idle && !empty) {
+        QTest::keyPress(f.w().grid(), Qt::Key_F2);
+        QCOMPARE(f.w().EditMode, int(EditingWindow::Idle));
+        QTest::keyRelease(f.w().grid(), Qt::Key_F2);
+        QCOMPARE(f.w().EditMode, int(EditingWindow::Add));
+    }
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::addStaysInAddWithClearedFields()
+{
+    Fixture f;
+    f.key(Qt::Key_F2);
+    for (const char *code : {"D04", "E05"}) {
+        f.type(0, code);
+        f.type(1, "45");
+        f.type(2, "丁");
+        f.w().okButton()->click();
+        QCOMPARE(f.state(), "0 --新增-- [5] grid- confirm+ {||}");
+        QCOMPARE(QApplication::focusWidget(), f.w().field(0));
+    }
+    QCOMPARE(f.listed(), (QStringList{"A01", "B02", "C03", "D04", "E05"}));
+    QCOMPARE(f.stored().mid(3), (QList<QStringList>{{"D04", "45", "<null>", "丁"}, {"E05", "45", "<null>", "丁"}}));
+    // Only cancel ends add mode; the last row added is current.
+    f.w().cancelButton()->click();
+    QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-E05|-45|-丁}");
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::failedCheckKeepsModeAndTexts()
+{
+    Fixture f;
+    f.key(Qt::Key_F2);
+    f.type(1, "99");
+    f.type(2, "戊");
+    f.dialogs.expectMessage({"欄位不可為空白", "測試資料", MsgIcon::Critical});
+    f.w().okButton()->click();
+    QCOMPARE(f.state(), "0 --新增-- [5] grid- confirm+ {|99|戊}");
+    QCOMPARE(QApplication::focusWidget(), f.w().field(0));
+    // Ten bytes do not fit a seven-byte code.
+    f.type(0, "ABCDEFG");
+    f.w().field(0)->setText("中文字四");
+    f.dialogs.expectMessage({"輸入欄位超出 7Byte     ", "測試資料", MsgIcon::Critical});
+    f.w().okButton()->click();
+    QCOMPARE(f.stored().size(), 3);
+    QCOMPARE(f.state(), "0 --新增-- [5] grid- confirm+ {中文字四|99|戊}");
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::modifyRewritesTheCurrentRow()
+{
+    Fixture f;
+    f.w().recordSet()->moveTo(1);
+    f.key(Qt::Key_F3);
+    QCOMPARE(f.w().field(0)->text(), "B02");
+    f.w().field(2)->setText("乙二");
+    f.w().okButton()->click();
+    QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-B02|-2|-乙二}");
+    QCOMPARE(f.stored()[0], (QStringList{"B02", "2", "", "乙二"}));
+    // Cancel discards what was typed: the row is shown again as stored.
+    f.key(Qt::Key_F3);
+    f.w().field(2)->setText("不要");
+    f.w().cancelButton()->click();
+    QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-B02|-2|-乙二}");
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::deleteAsksThenMoves_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<MsgAnswer>("answer");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("state");
+    QTest::newRow("middle row: the next one") << 1 << MsgAnswer::Yes << 3 << "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-C03|-3|-丙}";
+    QTest::newRow("last row: the new last one") << 2 << MsgAnswer::Yes << 3 << "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-B02|-2|-乙}";
+    QTest::newRow("only row: an empty set") << 0 << MsgAnswer::Yes << 1 << kIdleEmpty;
+    QTest::newRow("No keeps the row") << 2 << MsgAnswer::No << 3 << "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-C03|-3|-丙}";
+}
+
+void TstEditingWindow::deleteAsksThenMoves()
+{
+    QFETCH(int, row);
+    QFETCH(MsgAnswer, answer);
+    QFETCH(int, rows);
+    QFETCH(QString, state);
+    Fixture f(rows == 1 ? QList<QStringList>{{"A01", "1", "", "甲"}} : kPayees);
+    f.key(Qt::Key_F4);
+    // The row is picked in the grid.
+    f.w().grid()->selectRow(row);
+    QCOMPARE(f.w().field(0)->text(), f.w().recordSet()->value(row, 0));
+    f.dialogs.expectMessage({"確定刪除", "測試資料", MsgIcon::None, MsgButtons::YesNo, MsgAnswer::No}, answer);
+    f.w().okButton()->click();
+    QCOMPARE(f.state(), state);
+    QCOMPARE(f.stored().size(), answer == MsgAnswer::Yes ? rows - 1 : rows);
+    QCOMPARE(f.listed().size(), f.stored().size());
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::queryFollowsEveryKeystroke()
+{
+    Fixture f({{"A01", "1", "", "甲"}, {"B02", "2", "", "乙"}, {"A'%", "3", "", "引號"}, {"AB_", "4", "", "底線"}});
+    f.key(Qt::Key_F6);
+    QCOMPARE(QApplication::focusWidget(), f.w().field(0));
+    QTest::keyClick(f.w().field(0), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(f.w().field(0), "A");
+    QCOMPARE(f.listed(), (QStringList{"A'%", "A01", "AB_"}));
+    // Quote, percent and underscore are characters of the prefix, nothing more.
+    QTest::keyClicks(f.w().field(0), "'");
+    QCOMPARE(f.listed(), (QStringList{"A'%"}));
+    QTest::keyClick(f.w().field(0), Qt::Key_Backspace);
+    QTest::keyClicks(f.w().field(0), "B_");
+    QCOMPARE(f.listed(), (QStringList{"AB_"}));
+    f.w().field(0)->clear();
+    QCOMPARE(f.listed().size(), 4);
+    // Confirmed, the filter stays; with no hits the window is idle as over an empty table.
+    QTest::keyClicks(f.w().field(0), "B");
+    f.w().okButton()->click();
+    QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-B02|-2|-乙}");
+    QCOMPARE(f.listed(), (QStringList{"B02"}));
+    f.key(Qt::Key_F6);
+    QTest::keyClicks(f.w().field(0), "Z");
+    f.w().okButton()->click();
+    QCOMPARE(f.state(), kIdleEmpty);
+    f.key(Qt::Key_F8);
+    QCOMPARE(f.listed().size(), 4);
+    // Cancel drops the filter.
+    f.key(Qt::Key_F6);
+    QTest::keyClicks(f.w().field(0), "B");
+    f.w().cancelButton()->click();
+    QCOMPARE(f.listed().size(), 4);
+    QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-A'%|-3|-引號}");
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::refusedWriteKeepsTextsAndMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("locked"); // else a trigger refuses
+    QTest::addColumn<QString>("state");
+    const QString add = "0 --新增-- [5] grid- confirm+ {D04|4|丁}";
+    const QString modify = "1 --修改-- [5] grid- confirm+ {A01|1|丁}";
+    QTest::newRow("add, store locked") << 0 << true << add;
+    QTest::newRow("add, refused") << 0 << false << add;
+    QTest::newRow("modify, store locked") << 1 << true << modify;
+    QTest::newRow("modify, refused") << 1 << false << modify;
+    QTest::newRow("delete, store locked") << 2 << true << kIdleRows;
+}
+
+void TstEditingWindow::refusedWriteKeepsTextsAndMode()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, locked);
+    QFETCH(QString, state);
+    Fixture f;
+    const QList<QStringList> before = f.stored();
+    f.w().act(mode);
+    if (mode == 0) {
+        f.type(0, "D04");
+        f.type(1, "4");
+    }
+    if (mode != 2)
+        f.w().field(2)->setText("丁");
+    if (mode == 2)
+        f.dialogs.expectMessage({"確定刪除", "測試資料", MsgIcon::None, MsgButtons::YesNo, MsgAnswer::No}, MsgAnswer::Yes);
+    std::unique_ptr<HeldWriteLock> lock;
+    if (locked) {
+        lock = std::make_unique<HeldWriteLock>(f.dir.working());
+        f.dialogs.expectMessage({"資料庫唯讀,資料遺失\n" + displayPath(f.dir.working()), "Talvek", MsgIcon::Critical});
+    } else {
+        TestDir::exec(f.dir.working(), "CREATE TRIGGER no1 BEFORE INSERT ON R_CUST BEGIN SELECT RAISE(ABORT, '代碼重複'); END");
+        TestDir::exec(f.dir.working(), "CREATE TRIGGER no2 BEFORE UPDATE ON R_CUST BEGIN SELECT RAISE(ABORT, '代碼重複'); END");
+        f.dialogs.expectMessage({"不可預期的錯誤\n代碼重複 (1811)", "Talvek"});
+    }
+    f.w().okButton()->click();
+    lock.reset();
+    QCOMPARE(f.state(), state);
+    QCOMPARE(f.stored(), before);
+    QCOMPARE(f.listed(), (QStringList{"A01", "B02", "C03"}));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::enterWalksTheFieldsThenConfirms()
+{
+    Fixture f;
+    f.key(Qt::Key_F2);
+    f.type(0, "D04");
+    f.key(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), f.w().field(1));
+    f.key(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), f.w().field(2));
+    f.key(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), f.w().okButton());
+    f.w().cancelButton()->click();
+    // Modify selects the whole text on entry, so typing replaces it.
+    f.key(Qt::Key_F3);
+    f.w().field(2)->setFocus();
+    QApplication::processEvents();
+    QCOMPARE(f.w().field(2)->selectedText(), "甲");
+    f.w().cancelButton()->click();
+    // The query has only its first field: Enter goes to confirm.
+    f.key(Qt::Key_F6);
+    f.key(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), f.w().okButton());
+    f.key(Qt::Key_Return);
+    QCOMPARE(f.w().EditMode, int(EditingWindow::Idle));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::digitFieldsTakeOnlyDigits()
+{
+    Fixture f;
+    f.key(Qt::Key_F2);
+    f.type(1, "1a2-B3 ");
+    f.type(0, "a-1");
+    QCOMPARE(f.w().field(1)->text(), "123");
+    QCOMPARE(f.w().field(0)->text(), "a-1");
+    QApplication::clipboard()->setText("45x6");
+    f.w().field(1)->setFocus();
+    f.w().field(1)->end(false);
+    f.w().field(1)->paste();
+    QCOMPARE(f.w().field(1)->text(), "123456");
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::leavingHidesButTheCloseBoxEnds()
+{
+    Fixture f;
+    f.key(Qt::Key_F2);
+    f.type(0, "D04");
+    f.key(Qt::Key_F10);
+    QVERIFY(!f.w().isVisible());
+    QVERIFY(!f.w().ended());
+    QCOMPARE(f.state(), kIdleRows); // nothing unconfirmed was stored
+    QCOMPARE(f.stored().size(), 3);
+    showActive(&f.w());
+    f.w().close();
+    QVERIFY(f.w().ended());
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::releaseMovesOnlyWhereItsKeyWentDown()
+{
+    QWidget window;
+    QLineEdit a(&window), b(&window), c(&window);
+    FieldMoves moves({&a, &b, &c}, &window);
+    showActive(&window);
+    // A modifier went down in a; the Enter released in b after the focus moved there
+    // (a lookup closed by that Enter's press, say) must not move on.
+    a.setFocus();
+    QTest::keyPress(&a, Qt::Key_Shift);
+    b.setFocus();
+    QTest::keyRelease(&b, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), &b);
+    QTest::keyRelease(&b, Qt::Key_Shift);
+    // Enter down and up in the same field moves.
+    QTest::keyClick(&b, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), &c);
+    QTest::keyClick(&c, Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), &b);
+}
+
+QTEST_MAIN(TstEditingWindow)
+#include "tst_editingwindow.moc"
