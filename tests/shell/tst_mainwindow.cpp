@@ -1,5 +1,6 @@
 #include "support/testprogram.h"
 
+#include "editing/editingwindow.h"
 #include "shell/aboutbox.h"
 #include "shell/mainwindow.h"
 #include "store/appcontext.h"
@@ -69,6 +70,8 @@ private Q_SLOTS:
     void buttonFiveOpensTheBatchFileWindow();
     void closingEndsTheProgramUnlessReloading();
     void aboutBox();
+    void editingWindowsKeptUntilClosedOrNewBatch_data();
+    void editingWindowsKeptUntilClosedOrNewBatch();
 };
 
 void TstMainWindow::startupFailures_data()
@@ -417,6 +420,66 @@ void TstMainWindow::aboutBox()
     QCOMPARE(seen, (QStringList{"frmAbout", "About Talvek", "Talvek",
                                 QStringLiteral("Version %1.%2.%3").arg(TALVEK_VERSION_MAJOR).arg(TALVEK_VERSION_MINOR).arg(TALVEK_VERSION_PATCH),
                                 "關　閉"}));
+}
+
+void TstMainWindow::editingWindowsKeptUntilClosedOrNewBatch_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("objectName");
+    QTest::addColumn<QString>("prefix");
+    QTest::newRow("payees") << 2 << "Form4" << "B";
+    QTest::newRow("institutions") << 7 << "Form6" << "952";
+}
+
+void TstMainWindow::editingWindowsKeptUntilClosedOrNewBatch()
+{
+    QFETCH(int, button);
+    QFETCH(QString, objectName);
+    QFETCH(QString, prefix);
+    Program p;
+    p.dir.makeStores({{"0091230", "範例", "範例銀行"}, {"9520011", "K", "營業部"}, {"9520021", "K", "台北"}});
+    TestDir::insert(p.dir.working(), Table::R_CUST, {{"A01", "1", "0091230", "甲"}, {"B02", "2", "0091230", "乙"}});
+    p.remitter();
+    p.line();
+    QVERIFY(p.window.load());
+    p.window.RefreshMenu();
+    QPointer<EditingWindow> opened;
+    QList<int> shown; // rows in the grid at each opening
+    // Does `work` in the window that the button opens, once it is up.
+    auto inWindow = [&](const std::function<void(EditingWindow *)> &work) {
+        QTimer::singleShot(0, [&, work] {
+            auto *w = qobject_cast<EditingWindow *>(QApplication::activeModalWidget());
+            QVERIFY(w && w->objectName() == objectName);
+            shown << w->grid()->model()->rowCount();
+            work(w);
+        });
+        p.window.button(button)->click();
+    };
+    // A confirmed query, then F10: the window is only hidden, and opens filtered.
+    inWindow([&](EditingWindow *w) {
+        opened = w;
+        w->act(EditingWindow::Search);
+        w->field(0)->setText(prefix);
+        w->okButton()->click();
+        QTest::keyClick(w->grid(), Qt::Key_F10);
+    });
+    inWindow([&](EditingWindow *w) {
+        QCOMPARE(w, opened.data());
+        w->close();
+    });
+    // The close box ended it: the next opening shows all rows.
+    QVERIFY(opened.isNull());
+    inWindow([&](EditingWindow *w) {
+        opened = w;
+        w->act(5);
+    });
+    QCOMPARE(shown, (QList<int>{2 + (button == 7), 1 + (button == 7), 2 + (button == 7)}));
+    // A new batch unloads the kept windows.
+    QVERIFY(!opened.isNull());
+    p.dialogs.expectMessage(kNewBatch, MsgAnswer::Yes);
+    p.window.button(6)->click();
+    QVERIFY(opened.isNull());
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 QTEST_MAIN(TstMainWindow)
