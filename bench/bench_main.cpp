@@ -3,6 +3,8 @@
 #include "benchdata.h"
 
 #include "master/institutionlookup.h"
+#include "master/institutionwindow.h"
+#include "master/payeewindow.h"
 #include "output/batchfile.h"
 #include "platform/big5codec.h"
 #include "platform/clock.h"
@@ -16,6 +18,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -159,6 +162,90 @@ int main(int argc, char *argv[])
         });
         sqlite3_close(bareRefs);
         report(out, "  ... alternating all rows and prefix \"9\"", all, allBare);
+    }
+
+    // The editing windows: one keystroke in query mode (prefix re-run and grid repaint), each
+    // beside the bare statement that reads the same rows.
+    auto queryKeystroke = [&](EditingWindow &w, const char *what, const char *sql, const QString &file,
+                              const QStringList &typed) {
+        w.show();
+        QApplication::processEvents();
+        w.act(EditingWindow::Search);
+        int i = 0;
+        const double key = medianMicros(71, [&] {
+            w.field(0)->setText(typed[i++ % typed.size()]);
+            w.grid()->viewport()->repaint();
+        });
+        i = 0;
+        sqlite3 *db = openBare(file);
+        const double keyBare = medianMicros(71, [&] { stepAll(db, sql, typed[i++ % typed.size()].toUtf8() + "%"); });
+        sqlite3_close(db);
+        w.cancel();
+        report(out, what, key, keyBare);
+    };
+    const QStringList typedCodes{"", "0", "00", "000", "0001", "00012", "000123", "0001234"};
+    context.setWorking(openWorkingStore(dir.path()).store);
+    {
+        PayeeWindow payeeWindow(context);
+        queryKeystroke(payeeWindow, "payee window query keystroke (10,000 rows)",
+                       "SELECT rowid, * FROM R_CUST WHERE R_ID LIKE ? ESCAPE '\\' ORDER BY R_ID COLLATE NOCASE, rowid", working,
+                       typedCodes);
+        // One add: F2, the four fields, 確定 (checks with the code search, insert, grid).
+        sqlite3 *db = openBare(working);
+        sqlite3_stmt *find = nullptr, *insert = nullptr;
+        sqlite3_prepare_v2(db, "SELECT R_ID FROM R_CUST WHERE R_ID = ? COLLATE NOCASE ORDER BY rowid LIMIT 1", -1, &find, nullptr);
+        sqlite3_prepare_v2(db, "INSERT INTO R_CUST VALUES (?,?,?,?)", -1, &insert, nullptr);
+        int n = 0;
+        std::vector<double> adds;
+        payeeWindow.act(EditingWindow::Add);
+        for (int i = 0; i < 500; ++i) {
+            QElapsedTimer t;
+            t.start();
+            payeeWindow.field(0)->setText(QStringLiteral("N%1").arg(n++, 6, 10, QLatin1Char('0')));
+            payeeWindow.field(1)->setText(QStringLiteral("12345678"));
+            payeeWindow.field(2)->setText(QStringLiteral("0120003"));
+            payeeWindow.field(3)->setText(QStringLiteral("範例企業股份有限公司"));
+            payeeWindow.okButton()->click();
+            payeeWindow.grid()->viewport()->repaint();
+            adds.push_back(t.nsecsElapsed() / 1000.0);
+        }
+        payeeWindow.cancel();
+        std::vector<double> sorted = adds;
+        std::sort(sorted.begin(), sorted.end());
+        const double addBare = medianMicros(501, [&] {
+            const QByteArray code = QStringLiteral("M%1").arg(n++, 6, 10, QLatin1Char('0')).toUtf8();
+            sqlite3_bind_text(find, 1, code.constData(), int(code.size()), SQLITE_TRANSIENT);
+            while (sqlite3_step(find) == SQLITE_ROW) {
+            }
+            sqlite3_reset(find);
+            const QByteArray values[4] = {code, "12345678      ", "0120003", QStringLiteral("範例企業股份有限公司").toUtf8()};
+            for (int c = 0; c < 4; ++c)
+                sqlite3_bind_text(insert, c + 1, values[c].constData(), int(values[c].size()), SQLITE_TRANSIENT);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        });
+        sqlite3_finalize(find);
+        sqlite3_finalize(insert);
+        sqlite3_close(db);
+        report(out, "payee window add (median of 500)", sorted[sorted.size() / 2], addBare);
+        // A median of the first and of the last ten adds: one add alone is noisy.
+        auto medianOf = [](std::vector<double> v) {
+            std::sort(v.begin(), v.end());
+            return v[v.size() / 2];
+        };
+        const double first = medianOf({adds.begin(), adds.begin() + 10});
+        const double last = medianOf({adds.end() - 10, adds.end()});
+        out << QStringLiteral("  ... 1st add %1 ms, 500th add %2 ms; first ten %3 ms, last ten %4 ms (medians)\n")
+                   .arg(adds.front() / 1000.0, 0, 'f', 3)
+                   .arg(adds.back() / 1000.0, 0, 'f', 3)
+                   .arg(first / 1000.0, 0, 'f', 3)
+                   .arg(last / 1000.0, 0, 'f', 3);
+    }
+    {
+        InstitutionWindow institutionWindow(context);
+        queryKeystroke(institutionWindow, "institution window query keystroke (6,000 rows)",
+                       "SELECT rowid, * FROM VXBANK WHERE BKBRNO LIKE ? ESCAPE '\\' ORDER BY BKBRNO COLLATE NOCASE, rowid",
+                       reference, {"", "0", "01", "012", "0120", "01200", "012003", "0120039"});
     }
 
     // The bank file for the whole batch, beside merely encoding its texts and joining them.

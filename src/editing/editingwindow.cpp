@@ -106,7 +106,7 @@ EditingWindow::EditingWindow(AppContext &context, const EditingLayout &layout, Q
         edit->setAccessibleName(f.label.trimmed());
         const int width = layout.table.width(f.ordinal);
         edit->setMaxLength(width);
-        edit->setMinimumWidth(qMin(width, 48) * byteWidth + 16);
+        edit->setFixedWidth(qMin(width, 48) * byteWidth + 16);
         label->setBuddy(edit);
         if (f.digitsOnly)
             new DigitsOnly(edit);
@@ -254,6 +254,7 @@ void EditingWindow::LeaveMode()
     m_heading->setText(m_layout.idleHeading);
     m_ok->hide();
     m_cancel->hide();
+    m_ok->setDefault(false);
     const bool rows = hasRows();
     for (int i = 0; i < 5; ++i) {
         const bool usable = (i == Add || i == Reset) ? m_set != nullptr : rows;
@@ -289,6 +290,8 @@ void EditingWindow::EnterMode()
     setEditorsEnabled(true);
     m_ok->show();
     m_cancel->show();
+    // Enter in the grid (picking the row to delete, or a query's hit) confirms.
+    m_ok->setDefault(true);
     m_heading->setText(QString::fromUtf16(kModeHeadings[EditMode]));
     switch (EditMode) {
     case Add:
