@@ -55,6 +55,7 @@ QString TrimBlanks(const QString &text);
 // are added up.
 qint64 NumberValue(const QString &text);
 
-// Whether every character of the text can be written in Big5 (the user-defined
-// characters U+E000 to U+F848 can). Text that cannot would reach the bank as "?".
+// Whether the text reaches a Big5 file exactly as it stands: every character has a
+// Big5 form (the user-defined characters U+E000 to U+F848 have), none is a control
+// character, and none turns into nothing or into another character on the way.
 bool IsBig5Text(const QString &text);

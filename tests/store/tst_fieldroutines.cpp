@@ -249,6 +249,10 @@ void TstFieldRoutines::isBig5Text_data()
     QTest::newRow("e acute has no Big5 form") << "Café" << false;
     QTest::newRow("simplified-only character") << "这" << false;
     QTest::newRow("emoji") << QString::fromUtf8("王\xF0\x9F\x98\x80") << false;
+    QTest::newRow("zero-width space writes as nothing") << QString::fromUtf8("王\u200B明") << false;
+    QTest::newRow("byte order mark") << QChar(0xFEFF) + QStringLiteral("王明") << false;
+    QTest::newRow("soft hyphen") << QString::fromUtf8("王\u00AD明") << false;
+    QTest::newRow("tab shifts the positions") << "王\t明" << false;
     QTest::newRow("empty") << "" << true;
 }
 
