@@ -152,15 +152,13 @@ void RemitterWindow::load()
     if (!m_context.reference())
         m_context.dialogs().critical(this, m_context.referenceProblemText());
     m_loading = true;
-    const auto base = m_context.working() ? m_context.working()->select(Query::table(Table::R_BASE)) : nullptr;
-    if (!base || base->isEmpty()) {
-        for (int i = 0; i < 6; ++i)
-            m_fields[i]->setText(defaultText(i));
-    } else {
-        for (int i = 0; i < 6; ++i)
-            m_fields[i]->setText(base->field(i));
+    QStringList base;
+    if (m_context.working())
+        m_context.working()->readOnlyRow(Table::R_BASE, base);
+    for (int i = 0; i < 6; ++i)
+        m_fields[i]->setText(base.isEmpty() ? defaultText(i) : base.value(i));
+    if (!base.isEmpty())
         showInstitution();
-    }
     m_loading = false;
 }
 
@@ -244,13 +242,8 @@ void RemitterWindow::confirm()
     QStringList values;
     for (QLineEdit *f : m_fields)
         values << f->text();
-    StoreResult result;
     Store *store = m_context.working();
-    const auto base = store ? store->select(Query::table(Table::R_BASE), &result) : nullptr;
-    if (store && result.ok())
-        result = base->isEmpty() ? base->addRow(values) : base->update(values);
-    else if (!store)
-        result = StoreResult::other(-1, QString());
+    const StoreResult result = store ? store->writeOnlyRow(Table::R_BASE, values) : StoreResult::other(-1, QString());
     if (!result.ok()) {
         tellStoreFailure(m_context.dialogs(), this, result, workingStorePath(m_context.programDir()));
         if (result.error == StoreResult::Error::TooLong)

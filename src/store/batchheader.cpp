@@ -6,20 +6,15 @@
 
 StoreResult readHeader(Store &store, BatchHeader &header)
 {
-    StoreResult result;
-    const auto set = store.select(Query::table(Table::R_DAY), &result);
-    header = {set->field(RDay::RMTDATE), set->field(RDay::BATCHNO), set->field(RDay::PURPOSE), !set->isEmpty()};
+    QStringList row;
+    const StoreResult result = store.readOnlyRow(Table::R_DAY, row);
+    header = {row.value(RDay::RMTDATE), row.value(RDay::BATCHNO), row.value(RDay::PURPOSE), !row.isEmpty()};
     return result;
 }
 
 StoreResult writeHeader(Store &store, const BatchHeader &header)
 {
-    StoreResult result;
-    const auto set = store.select(Query::table(Table::R_DAY), &result);
-    if (!result.ok())
-        return result;
-    const QStringList values{TrimBlanks(header.date), TrimBlanks(header.batchNo), TrimBlanks(header.purpose)};
-    return set->isEmpty() ? set->addRow(values) : set->update(values);
+    return store.writeOnlyRow(Table::R_DAY, {TrimBlanks(header.date), TrimBlanks(header.batchNo), TrimBlanks(header.purpose)});
 }
 
 QString batchNoMessage(int code)

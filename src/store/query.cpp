@@ -36,6 +36,14 @@ Query &Query::orderBy(const QString &column)
     return *this;
 }
 
+Query &Query::whereEquals(const QString &column, const QString &value)
+{
+    m_conditionColumns << column;
+    m_conditions << QStringLiteral("%1 = ? COLLATE NOCASE");
+    m_bindings << value;
+    return *this;
+}
+
 Query &Query::whereNotEquals(const QString &column, const QString &value)
 {
     m_conditionColumns << column;

@@ -14,6 +14,7 @@ public:
     static Query table(const QString &name);
 
     Query &orderBy(const QString &column);
+    Query &whereEquals(const QString &column, const QString &value);
     Query &whereNotEquals(const QString &column, const QString &value);
     // Rows whose column begins with the text. Codes compare ignoring (ASCII) case.
     Query &wherePrefix(const QString &column, const QString &prefix);

@@ -219,6 +219,23 @@ std::optional<QString> Store::firstMatch(const QString &tableName, const QString
     return value;
 }
 
+StoreResult Store::readOnlyRow(const QString &tableName, QStringList &values)
+{
+    StoreResult result;
+    const auto set = select(Query::table(tableName), &result);
+    values = set->isEmpty() ? QStringList() : set->currentValues();
+    return result;
+}
+
+StoreResult Store::writeOnlyRow(const QString &tableName, const QStringList &values)
+{
+    StoreResult result;
+    const auto set = select(Query::table(tableName), &result);
+    if (!result.ok())
+        return result;
+    return set->isEmpty() ? set->addRow(values) : set->update(values);
+}
+
 bool Store::hasRows(const QString &tableName)
 {
     QSqlQuery q(database());

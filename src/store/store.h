@@ -46,6 +46,13 @@ public:
     std::optional<QString> firstMatch(const QString &table, const QString &keyColumn, const QString &key,
                        const QString &resultColumn, StoreResult *result = nullptr);
 
+    // The only row of a one-row table (the remitter, the batch header, the remark presets):
+    // its values (null columns as null texts), or an empty list when there is none yet.
+    StoreResult readOnlyRow(const QString &table, QStringList &values);
+    // Stores the values as that row: adds it when the table is empty, otherwise rewrites
+    // the first row. A TooLong result names the column in its ordinal.
+    StoreResult writeOnlyRow(const QString &table, const QStringList &values);
+
     // Whether the table has any row; false too when it cannot be read.
     bool hasRows(const QString &table);
 
