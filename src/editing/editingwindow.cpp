@@ -238,6 +238,8 @@ void EditingWindow::ShowCurrentRow()
     const bool onRow = hasRows() && !m_set->atStart();
     for (int i = 0; i < m_editors.size(); ++i)
         setEditorText(m_editors[i], onRow ? m_set->field(m_ordinals[i]) : QString());
+    if (onRow)
+        rowShown();
     Busy = false;
 }
 
@@ -251,6 +253,9 @@ void EditingWindow::focusIdle()
 
 void EditingWindow::LeaveMode()
 {
+    // Idle before the fields are disabled: the field losing the focus then is no longer
+    // left in a mode.
+    EditMode = Idle;
     m_heading->setText(m_layout.idleHeading);
     m_ok->hide();
     m_cancel->hide();
@@ -262,7 +267,6 @@ void EditingWindow::LeaveMode()
     }
     m_grid->setEnabled(rows);
     setEditorsEnabled(false);
-    EditMode = Idle;
     ShowCurrentRow();
     modeLeft();
     focusIdle();
@@ -505,6 +509,9 @@ void EditingWindow::hideEvent(QHideEvent *event)
 void EditingWindow::closeEvent(QCloseEvent *event)
 {
     // The close box ends the window: the next opening reads afresh.
-    m_ended = true;
+    if (closeBoxEnds())
+        m_ended = true;
+    else
+        cancel();
     QDialog::closeEvent(event);
 }

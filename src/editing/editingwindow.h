@@ -65,6 +65,7 @@ public:
     QPushButton *okButton() const { return m_ok; }
     QPushButton *cancelButton() const { return m_cancel; }
     QLineEdit *field(int index) const { return m_fields[index]; }
+    QLabel *fieldLabel(int index) const { return m_labels[index]; }
     int fieldCount() const { return int(m_fields.size()); }
     RecordSetGrid *grid() const { return m_grid; }
     RecordSet *recordSet() const { return m_set.get(); }
@@ -106,8 +107,13 @@ protected:
     virtual void modeEntered(int) {}
     virtual void modeLeft() {}
     virtual void recordInserted() {}
+    // After the current row was copied into the editors.
+    virtual void rowShown() {}
     // Before a function key acts (a window with tabs brings the editing tab forward).
     virtual void functionKeyComing() {}
+    // Whether the close box ends the window (else it leaves it like "離開 [ F10 ]").
+    virtual bool closeBoxEnds() const { return true; }
+    FieldMoves *moves() const { return m_moves; }
     // The editors in the order Enter walks them; by default all, in order.
     virtual QList<QWidget *> moveOrder() const { return m_editors; }
 

@@ -1,6 +1,7 @@
 #include "fieldmoves.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -63,8 +64,10 @@ bool FieldMoves::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
-    const bool up = key->key() == Qt::Key_Up;
-    const bool down = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Down;
+    // Alt+Down opens a drop-down list; it moves nothing.
+    const bool plain = !(key->modifiers() & Qt::AltModifier);
+    const bool up = plain && key->key() == Qt::Key_Up;
+    const bool down = plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Down);
     if (event->type() == QEvent::KeyPress) {
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
             return false;
@@ -84,6 +87,8 @@ bool FieldMoves::eventFilter(QObject *watched, QEvent *event)
         m_pressedIn = -1;
     if (!sameKey || (!up && !down))
         return false;
+    if (down && m_leaveFirst && m_afterLast)
+        m_afterLast->setFocus(Qt::TabFocusReason);
     if (QWidget *target = neighbour(index, up ? -1 : 1)) {
         KeyMoved = true;
         target->setFocus(Qt::TabFocusReason);
@@ -93,7 +98,8 @@ bool FieldMoves::eventFilter(QObject *watched, QEvent *event)
 
 void selectAllSoon(QWidget *field)
 {
-    auto *edit = qobject_cast<QLineEdit *>(field);
+    auto *box = qobject_cast<QComboBox *>(field);
+    auto *edit = box ? box->lineEdit() : qobject_cast<QLineEdit *>(field);
     if (!edit)
         return;
     QMetaObject::invokeMethod(edit, [edit] { edit->selectAll(); }, Qt::QueuedConnection);

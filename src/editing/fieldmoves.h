@@ -21,6 +21,10 @@ public:
     // Controls whose taking the focus runs no leave check (a window's confirm and cancel
     // buttons, which check for themselves or discard).
     void setUnchecked(QList<QWidget *> controls);
+    // Enter and Down first pass the focus to the control after the last field, so that
+    // leaving the field (which may enable or disable the fields after it) is done before
+    // the next enabled field is chosen.
+    void setLeaveFirst(bool leaveFirst) { m_leaveFirst = leaveFirst; }
 
     const QList<QWidget *> &fields() const { return m_fields; }
     int indexOf(QObject *field) const { return m_fields.indexOf(static_cast<QWidget *>(field)); }
@@ -50,6 +54,7 @@ private:
     QList<QPointer<QWidget>> m_unchecked;
     QPointer<QWidget> m_beforeFirst;
     QPointer<QWidget> m_afterLast;
+    bool m_leaveFirst = false;
     int m_pressedKey = 0;
     int m_pressedIn = -1;
 };

@@ -3,6 +3,7 @@
 #include "aboutbox.h"
 #include "logo.h"
 
+#include "entry/entrywindow.h"
 #include "master/institutionwindow.h"
 #include "master/payeewindow.h"
 #include "master/remitterwindow.h"
@@ -290,6 +291,9 @@ QDialog *MainWindow::windowFor(int number)
         break;
     case 2:
         slot = new PayeeWindow(m_context, this);
+        break;
+    case 3:
+        slot = new EntryWindow(m_context, this);
         break;
     case 5:
         slot = new BatchFileWindow(m_context, this);

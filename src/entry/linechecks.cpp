@@ -1,0 +1,105 @@
+#include "linechecks.h"
+
+#include "store/fieldroutines.h"
+#include "store/recordset.h"
+#include "store/store.h"
+
+#include <QBitArray>
+
+namespace {
+
+const QString kWindowTitle = QStringLiteral("匯款資料輸入");
+const char16_t *const kFieldNames[7] = {u"收款人代碼", u"收款人帳號", u"解款行代號", u"收款人姓名",
+                                        u"匯款金額",   u"代扣手續費", u"備註"};
+
+QString trimRight(QString text)
+{
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
+bool isWholeNumber(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+LineProblem ValidateLine(const LineTexts &line)
+{
+    if (line.bank.left(3) == QLatin1String("952") && !CheckHomeAccount(TrimBlanks(line.account)))
+        return {1, QStringLiteral("Korvana 帳號檢核") + QLatin1Char('\n') + QStringLiteral("收款人帳號不正確"),
+                QStringLiteral("Korvana收款人帳號")};
+    if (InstCheckDigit(line.bank) == QLatin1String("*"))
+        return {2, QStringLiteral("代碼欄位不足"), QStringLiteral("解款行代號")};
+    const QString *texts[7] = {&line.code, &line.account, &line.bank, &line.name, &line.amount, &line.fee, &line.remark};
+    const int limits[5] = {7, 14, 7, 68, 10};
+    for (int i = 0; i < 5; ++i) {
+        if (!FitsBig5(*texts[i], limits[i]))
+            return {i, QStringLiteral("輸入欄位超出 %1Byte     ").arg(limits[i]), kWindowTitle};
+        if (TrimBlanks(*texts[i]).isEmpty())
+            return {i, QStringLiteral("欄位不可為空白"), kWindowTitle};
+    }
+    if (!FitsBig5(line.remark, 50))
+        return {LineProblem::Remark, QStringLiteral("輸入欄位超出 50Byte     "), kWindowTitle};
+    // The list adds the fee into its totals: a text there would be counted as a number.
+    if (!line.fee.isEmpty() && !isWholeNumber(TrimBlanks(line.fee)))
+        return {5, QStringLiteral("代扣手續費只能輸入整數（不輸入時為 0）"), kWindowTitle};
+    // Found here, where it was typed, and not when the bank's file is written.
+    for (int i = 0; i < 7; ++i) {
+        if (!IsBig5Text(*texts[i]))
+            return {i, QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(QString::fromUtf16(kFieldNames[i])), kWindowTitle};
+    }
+    return {};
+}
+
+QString NextTempPayeeCode(Store &store)
+{
+    // One read of the temporary codes in use, not one search per candidate.
+    const auto lines = store.select(Query::table(Table::R_DETL).wherePrefix(QStringLiteral("R_ID"), QStringLiteral("TMP")));
+    QBitArray taken(10000);
+    for (int r = 0; r < lines->rowCount(); ++r) {
+        const QString code = lines->value(r, RDetl::R_ID);
+        if (code.size() == 7 && isWholeNumber(code.mid(3)))
+            taken.setBit(code.mid(3).toInt());
+    }
+    for (int n = 1; n < 10000; ++n) {
+        if (!taken.testBit(n))
+            return QStringLiteral("TMP%1").arg(n, 4, 10, QLatin1Char('0'));
+    }
+    return {};
+}
+
+std::optional<QStringList> findPayee(Store &store, const QString &code)
+{
+    const auto payee = store.select(Query::table(Table::R_CUST).whereEquals(QStringLiteral("R_ID"), code));
+    if (payee->isEmpty())
+        return std::nullopt;
+    return QStringList{trimRight(payee->field(RCust::ACTNO)), trimRight(payee->field(RCust::TRFBK)),
+                       trimRight(payee->field(RCust::R_NAME))};
+}
+
+QStringList readRemarkPresets(Store &store)
+{
+    QStringList row;
+    store.readOnlyRow(Table::NNOO, row);
+    QStringList presets;
+    for (const QString &preset : std::as_const(row))
+        presets << trimRight(preset);
+    return presets;
+}
+
+StoreResult writeRemarkPresets(Store &store, const QStringList &presets)
+{
+    QStringList trimmed;
+    for (const QString &preset : presets)
+        trimmed << TrimBlanks(preset);
+    return store.writeOnlyRow(Table::NNOO, trimmed);
+}

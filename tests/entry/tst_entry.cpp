@@ -1,0 +1,437 @@
+#include "support/testprogram.h"
+
+#include "editing/batchheaderfields.h"
+#include "entry/entrywindow.h"
+#include "entry/linechecks.h"
+#include "entry/presetwindow.h"
+#include "master/payeelookup.h"
+#include "output/batchfilewindow.h"
+#include "store/recordset.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using Message = ScriptedDialogs::Message;
+
+const QString kTitle = "匯款資料輸入";
+// 123456789014 carries its Korvana check digit.
+const QList<QStringList> kPayees{{"A01", "123456789014", "9520011", "王小明"}, {"B'2", "5566          ", "0091230", "陳大華"}};
+
+struct Fixture : TestProgram {
+    std::unique_ptr<EntryWindow> window;
+    explicit Fixture(const QList<QStringList> &lines = {}, const QList<QStringList> &presets = {})
+    {
+        dir.makeStores({{"9520011", "Korvana", "Korvana銀行營業部"}, {"0091230", "範例九銀", "範例第九商業銀行"}});
+        TestDir::insert(dir.working(), Table::R_BASE, {{"015", "王小明", "10", "", "", ""}});
+        TestDir::insert(dir.working(), Table::R_CUST, kPayees);
+        TestDir::insert(dir.working(), Table::R_DETL, lines);
+        for (QStringList row : presets) {
+            while (row.size() < 10)
+                row << "";
+            TestDir::insert(dir.working(), Table::NNOO, {row});
+        }
+        openWorkingStore();
+        window = std::make_unique<EntryWindow>(context);
+        showActive(window.get());
+    }
+    EntryWindow &w() { return *window; }
+    QList<QStringList> stored() const { return TestDir::rows(dir.working(), Table::R_DETL); }
+    // The window's focus (the application's may be elsewhere while no window is active).
+    QWidget *focus() const { return window->focusWidget(); }
+    void key(Qt::Key k, QWidget *at = nullptr)
+    {
+        QTest::keyClick(at ? at : focus(), k);
+        QApplication::processEvents();
+    }
+    // Types into a field and leaves it by Enter, as the users key a line.
+    void enter(int index, const QString &text)
+    {
+        QLineEdit *f = w().field(index);
+        f->setFocus();
+        f->selectAll();
+        if (text.toLatin1() == text.toUtf8())
+            QTest::keyClicks(f, text);
+        else
+            f->insert(text); // as an input method hands it over
+        key(Qt::Key_Return, f);
+    }
+    QString enabledPayeeFields() const
+    {
+        QString out;
+        for (int i = 1; i <= 3; ++i)
+            out += window->field(i)->isEnabled() ? '+' : '-';
+        return out + (window->institutionButton()->isEnabled() ? '+' : '-');
+    }
+};
+
+} // namespace
+
+class TstEntry : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void lineChecks_data();
+    void lineChecks();
+    void temporaryCodes_data();
+    void temporaryCodes();
+    void enterWalksTheLine_data();
+    void enterWalksTheLine();
+    void payeeCodeInAddAndModify();
+    void addStoresTheLineAsKeyed();
+    void payeeLookupPickAndCancel();
+    void presets();
+    void headerTab();
+    void keyedBatchReachesTheBankFile();
+};
+
+void TstEntry::lineChecks_data()
+{
+    QTest::addColumn<QStringList>("line"); // code, account, bank, name, amount, fee, remark
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("message");
+    const QString account = "Korvana 帳號檢核\n收款人帳號不正確";
+    const QString big5 = "含有無法轉成 Big5 的字元，請修改";
+    auto line = [](const QString &account, const QString &bank, const QString &name = "王", const QString &amount = "1",
+                   const QString &fee = "", const QString &remark = "") {
+        return QStringList{"A01", account, bank, name, amount, fee, remark};
+    };
+    QTest::newRow("Korvana account passes") << line("123456789014", "9521236") << -1 << "";
+    QTest::newRow("wrong check digit") << line("123456789015", "9521236") << 1 << account;
+    QTest::newRow("fourteen digits with two zeros") << line("00123456789014", "9521236") << 1 << account;
+    QTest::newRow("empty account at Korvana: account first") << line("", "9521") << 1 << account;
+    QTest::newRow("five-digit institution") << line("5", "00912") << 2 << "代碼欄位不足";
+    QTest::newRow("six digits pass") << line("5", "009123") << -1 << "";
+    QTest::newRow("name of 70 bytes") << line("5", "0091230", QString(35, QChar(0x738B))) << 3 << "輸入欄位超出 68Byte     ";
+    QTest::newRow("name of 68 bytes") << line("5", "0091230", QString(34, QChar(0x738B))) << -1 << "";
+    QTest::newRow("amount 0 passes") << line("5", "0091230", "王", "0") << -1 << "";
+    QTest::newRow("empty amount") << line("5", "0091230", "王", "") << 4 << "欄位不可為空白";
+    QTest::newRow("remark of 52 bytes") << line("5", "0091230", "王", "1", "", QString(26, QChar(0x738B))) << 6
+                                        << "輸入欄位超出 50Byte     ";
+    QTest::newRow("remark of 50 bytes") << line("5", "0091230", "王", "1", "", QString(25, QChar(0x738B))) << -1 << "";
+    QTest::newRow("fee with a letter") << line("5", "0091230", "王", "1", "1O") << 5 << "代扣手續費只能輸入整數（不輸入時為 0）";
+    QTest::newRow("fee with a point") << line("5", "0091230", "王", "1", "1.5") << 5 << "代扣手續費只能輸入整數（不輸入時為 0）";
+    QTest::newRow("fee 30 passes") << line("5", "0091230", "王", "1", "30") << -1 << "";
+    QTest::newRow("invisible mark in the name") << line("5", "0091230", QStringLiteral("王\u200B明")) << 3 << "收款人姓名" + big5;
+    QTest::newRow("tab in the remark") << line("5", "0091230", "王", "1", "", "薪\t資") << 6 << "備註" + big5;
+}
+
+void TstEntry::lineChecks()
+{
+    QFETCH(QStringList, line);
+    QFETCH(int, field);
+    QFETCH(QString, message);
+    const LineProblem p = ValidateLine({line[0], line[1], line[2], line[3], line[4], line[5], line[6]});
+    QCOMPARE(p.text, message);
+    QCOMPARE(p.field, field);
+}
+
+void TstEntry::temporaryCodes_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("none yet") << QStringList{"A01"} << "TMP0001";
+    QTest::newRow("the lowest gap") << QStringList{"TMP0003", "TMP0001", "A01"} << "TMP0002";
+    QTest::newRow("codes compare ignoring case") << QStringList{"tmp0001"} << "TMP0002";
+    QTest::newRow("not a temporary code") << QStringList{"TMP001", "TMP00011", "TMPX001"} << "TMP0001";
+    QTest::newRow("all taken") << QStringList{"all"} << "";
+}
+
+void TstEntry::temporaryCodes()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QString, next);
+    TestProgram p;
+    p.dir.makeStores();
+    if (stored == QStringList{"all"})
+        TestDir::exec(p.dir.working(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9999) "
+                                       "INSERT INTO R_DETL (R_ID) SELECT printf('TMP%04d', i) FROM n");
+    for (const QString &code : stored)
+        if (code != "all")
+            TestDir::insert(p.dir.working(), Table::R_DETL, {{code, "1", "0091230", "n", "1", "", "0"}});
+    QVERIFY(p.openWorkingStore());
+    QCOMPARE(NextTempPayeeCode(*p.context.working()), next);
+}
+
+void TstEntry::enterWalksTheLine_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("resolved");
+    QTest::addColumn<QString>("enabled");
+    QTest::addColumn<QStringList>("walk"); // where each Enter leads, from field 0 on
+    const QStringList all{"1", "2", "3", "4", "remark", "ok"};
+    QTest::newRow("registered payee: locked, straight to the amount") << "A01" << "A01" << "---" "-" << QStringList{"4", "remark", "ok"};
+    QTest::newRow("code with a quote") << "B'2" << "B'2" << "----" << QStringList{"4", "remark", "ok"};
+    QTest::newRow("unregistered code") << "Z9" << "Z9" << "++++" << all;
+    QTest::newRow("empty code gets a temporary one") << "" << "TMP0002" << "++++" << all;
+}
+
+void TstEntry::enterWalksTheLine()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, resolved);
+    QFETCH(QString, enabled);
+    QFETCH(QStringList, walk);
+    Fixture f({{"TMP0001", "1", "0091230", "n", "1", "", "0"}});
+    f.key(Qt::Key_F2);
+    QVERIFY(f.w().hint()->isVisible());
+    f.enter(0, code);
+    QCOMPARE(f.w().field(0)->text(), resolved);
+    QCOMPARE(f.enabledPayeeFields(), enabled);
+    QVERIFY(!f.w().hint()->isVisible());
+    QStringList seen;
+    for (int step = 0; step < walk.size(); ++step) {
+        QWidget *at = f.focus();
+        seen << (at == f.w().remarkBox() || at == f.w().remarkBox()->lineEdit() ? "remark"
+                 : at == f.w().okButton()                                     ? "ok"
+                                                                              : at->objectName().mid(6));
+        if (at != f.w().okButton())
+            f.key(Qt::Key_Return, at);
+    }
+    QCOMPARE(seen, walk);
+    // The fee is reached by Tab; Enter there goes to "確定".
+    f.key(Qt::Key_Return, f.w().field(5));
+    QCOMPARE(f.focus(), f.w().okButton());
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEntry::payeeCodeInAddAndModify()
+{
+    Fixture f({{"A01", "123456789014", "9520011", "王小明", "100", "", "0"}, {"Z9", "77", "0091230", "某甲", "200", "", "0"}});
+    // Add: a code of one's own after the payee fields were filled empties them.
+    f.key(Qt::Key_F2);
+    f.w().field(0)->setFocus();
+    f.w().field(1)->setText("55");
+    f.w().field(3)->setText("某乙");
+    f.enter(0, "Y8");
+    QCOMPARE(f.w().field(1)->text() + f.w().field(3)->text(), "");
+    f.w().cancelButton()->click();
+    // Modify: a registered payee's line is locked, a line of another code keeps its texts.
+    f.w().grid()->selectRow(0);
+    f.key(Qt::Key_F3);
+    QCOMPARE(f.enabledPayeeFields(), "----");
+    QVERIFY(f.w().payeeButton()->isEnabled());
+    f.w().cancelButton()->click();
+    f.w().grid()->selectRow(1);
+    f.key(Qt::Key_F3);
+    QCOMPARE(f.enabledPayeeFields(), "++++");
+    f.enter(0, "Z9");
+    QCOMPARE(f.w().field(1)->text() + "|" + f.w().field(3)->text(), "77|某甲");
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEntry::addStoresTheLineAsKeyed()
+{
+    Fixture f({{"TMP0001", "1", "0091230", "甲", "1", "", "0"}}, {{"薪資", "貨款"}});
+    f.key(Qt::Key_F2);
+    f.enter(0, "A01");
+    f.enter(4, "1000");
+    f.w().remarkBox()->setCurrentIndex(0); // picked from the list
+    f.key(Qt::Key_Return);
+    QCOMPARE(f.focus(), f.w().okButton());
+    f.key(Qt::Key_Return);
+    QCOMPARE(f.w().heading()->text(), "--新增--");
+    QCOMPARE(f.focus(), f.w().field(0));
+    QCOMPARE(f.w().field(0)->text() + f.w().field(4)->text() + f.w().remarkBox()->currentText(), "");
+    // A temporary payee; the fee typed by Tab. Letters do not get into the amount.
+    f.enter(0, "");
+    f.enter(1, "5566");
+    f.enter(2, "0091230");
+    f.enter(3, "小明");
+    f.enter(4, "3x00");
+    f.w().field(5)->setText("15");
+    f.w().okButton()->setFocus();
+    f.key(Qt::Key_Return);
+    // The first temporary line deleted, its code is free again.
+    f.w().cancelButton()->click();
+    QCOMPARE(f.stored(), (QList<QStringList>{{"TMP0001", "1", "0091230", "甲", "1", "", "0"},
+                                             {"A01", "123456789014  ", "9520011", "王小明", "1000", "薪資", "0"},
+                                             {"TMP0002", "5566          ", "0091230", "小明", "300", "", "15"}}));
+    f.key(Qt::Key_F8); // in code order again: A01, TMP0001, TMP0002
+    f.w().grid()->selectRow(1);
+    f.key(Qt::Key_F4);
+    f.dialogs.expectMessage({"確定刪除", kTitle, MsgIcon::None, MsgButtons::YesNo, MsgAnswer::No}, MsgAnswer::Yes);
+    f.key(Qt::Key_Return, f.w().grid());
+    QCOMPARE(f.w().field(0)->text(), "TMP0002"); // the line after it
+    f.key(Qt::Key_F2);
+    f.enter(0, "");
+    QCOMPARE(f.w().field(0)->text(), "TMP0001");
+    // F10 leaves add mode: nothing unconfirmed is stored.
+    f.key(Qt::Key_F10);
+    QVERIFY(!f.w().isVisible());
+    QCOMPARE(f.stored().size(), 2);
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEntry::payeeLookupPickAndCancel()
+{
+    Fixture f;
+    f.key(Qt::Key_F2);
+    f.w().field(0)->setText("X");
+    f.w().field(4)->setText("900");
+    f.w().field(5)->setText("10");
+    f.w().remarkBox()->setEditText("貨款");
+    auto pick = [&](const QString &code) {
+        QTimer::singleShot(0, [&, code] {
+            auto *lookup = qobject_cast<PayeeLookup *>(QApplication::activeModalWidget());
+            QVERIFY(lookup);
+            lookup->field(0)->setText(code);
+            lookup->findChild<QPushButton *>(code.isEmpty() ? "Command2_1" : "Command2_0")->click();
+        });
+        f.w().payeeButton()->click();
+        QApplication::processEvents();
+    };
+    pick("A");
+    QCOMPARE(f.w().field(0)->text() + "|" + f.w().field(2)->text() + "|" + f.w().field(3)->text(), "A01|9520011|王小明");
+    QCOMPARE(f.enabledPayeeFields(), "----");
+    QCOMPARE(f.focus(), f.w().field(4));
+    // No pick: payee fields and fee emptied and open; amount and remark kept.
+    pick("");
+    QCOMPARE(f.enabledPayeeFields(), "++++");
+    QStringList texts;
+    for (int i = 0; i < 6; ++i)
+        texts << f.w().field(i)->text();
+    QCOMPARE(texts, (QStringList{"", "", "", "", "900", ""}));
+    QCOMPARE(f.w().remarkBox()->currentText(), "貨款");
+    QCOMPARE(f.focus(), f.w().field(0));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEntry::presets()
+{
+    Fixture f;
+    QCOMPARE(f.w().remarkBox()->count(), 0);
+    f.key(Qt::Key_F2);
+    f.w().remarkBox()->setEditText("已打的備註");
+    QList<QStringList> stored;
+    QTimer::singleShot(0, [&] {
+        auto *w = qobject_cast<PresetWindow *>(QApplication::activeModalWidget());
+        QVERIFY(w && w->objectName() == "Form8");
+        auto closing = qScopeGuard([w] { w->reject(); }); // a failed check must not leave it open
+        for (int k = 0; k < 10; ++k)
+            QCOMPARE(w->field(k)->text(), "");
+        // Up from the first field and Enter from the last go to "1.確定".
+        QTest::keyClick(w->field(0), Qt::Key_Up);
+        QCOMPARE(w->focusWidget(), w->okButton());
+        QTest::keyClick(w->field(9), Qt::Key_Return);
+        QCOMPARE(w->focusWidget(), w->okButton());
+        // Too long for its column: told, the window stays with the texts.
+        w->field(0)->setText("  薪資  ");
+        w->field(2)->setText(QString(26, QChar(0x738B)));
+        f.dialogs.expectMessage({"輸入欄位超出", "Talvek"});
+        w->okButton()->click();
+        QCOMPARE(w->focusWidget(), w->field(2));
+        QVERIFY(TestDir::rows(f.dir.working(), Table::NNOO).isEmpty());
+        w->field(2)->setText(" 租金");
+        w->okButton()->click();
+        closing.dismiss();
+    });
+    f.w().presetButton()->click();
+    QCOMPARE(TestDir::rows(f.dir.working(), Table::NNOO),
+             (QList<QStringList>{{"薪資", "", "租金", "", "", "", "", "", "", ""}}));
+    QStringList listed;
+    for (int k = 0; k < f.w().remarkBox()->count(); ++k)
+        listed << f.w().remarkBox()->itemText(k);
+    QCOMPARE(listed, (QStringList{"薪資", "", "租金", "", "", "", "", "", "", ""}));
+    QCOMPARE(f.w().remarkBox()->currentText(), "已打的備註");
+    // A column without a value reads as an empty preset; cancel stores nothing.
+    TestDir::exec(f.dir.working(), "UPDATE NNOO SET MARK2 = NULL, MARK3 = '租金   '");
+    QTimer::singleShot(0, [&] {
+        auto *w = qobject_cast<PresetWindow *>(QApplication::activeModalWidget());
+        QVERIFY(w);
+        QCOMPARE(w->field(1)->text() + "|" + w->field(2)->text(), "|租金");
+        w->field(0)->setText("改過");
+        w->cancelButton()->click();
+    });
+    f.w().presetButton()->click();
+    QCOMPARE(TestDir::rows(f.dir.working(), Table::NNOO)[0][0], "薪資");
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEntry::headerTab()
+{
+    Fixture f;
+    f.w().tabs()->setCurrentIndex(1);
+    QApplication::processEvents();
+    BatchHeaderFields *h = f.w().header();
+    QCOMPARE(f.focus(), h->dateField());
+    QCOMPARE(h->dateField()->text(), "151206"); // today
+    // Confirm checks the date first, then the batch number, then stores.
+    h->dateField()->setText("151205");
+    h->batchField()->setText("1512051201");
+    f.dialogs.expectMessage({"日期必須大於等於今天", "Talvek", MsgIcon::Critical});
+    f.w().headerOkButton()->click();
+    QCOMPARE(f.focus(), h->dateField());
+    h->dateField()->setText("151207");
+    f.dialogs.expectMessage({"批號中之年月日(yymmdd)應與匯款日相同!!", "輸入錯誤", MsgIcon::Critical});
+    f.w().headerOkButton()->click();
+    h->batchField()->setText("1512071201");
+    h->purposeField()->setText(" 薪資 ");
+    f.dialogs.expectMessage({"儲存成功", "Talvek"});
+    f.w().headerOkButton()->click();
+    QCOMPARE(TestDir::rows(f.dir.working(), Table::R_DAY), (QList<QStringList>{{"151207", "1512071201", "薪資"}}));
+    h->purposeField()->setText("改了");
+    f.w().headerCancelButton()->click();
+    QCOMPARE(h->purposeField()->text(), "薪資");
+    // A function key on this tab brings the lines forward and acts there.
+    f.key(Qt::Key_F2, h->purposeField());
+    QCOMPARE(f.w().tabs()->currentIndex(), 0);
+    QCOMPARE(f.w().EditMode, int(EditingWindow::Add));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEntry::keyedBatchReachesTheBankFile()
+{
+    Fixture f({}, {{"薪資"}});
+    f.key(Qt::Key_F2);
+    f.enter(0, "A01");
+    f.enter(4, "1500");
+    f.w().remarkBox()->setCurrentIndex(0);
+    f.key(Qt::Key_Return);
+    f.key(Qt::Key_Return);
+    f.enter(0, "");
+    f.enter(1, "5566");
+    f.enter(2, "0091230");
+    f.enter(3, "小明");
+    f.enter(4, "300");
+    f.key(Qt::Key_Return);
+    f.key(Qt::Key_Return);
+    f.key(Qt::Key_F10);
+
+    BatchFileWindow file(f.context);
+    QVERIFY(showActive(&file));
+    BatchHeaderFields *h = file.headerFields();
+    QTest::keyClick(h->dateField(), Qt::Key_Return);
+    QApplication::processEvents();
+    QTest::keyClicks(h->batchField(), "1201");
+    h->purposeField()->setText("薪資");
+    const QString path = QDir(f.dir.path()).filePath("batch.txt");
+    f.dialogs.expectSaveFile({}, "All Files (*.*);;Text Files(*.txt)", path);
+    f.dialogs.expectMessage({"產生完畢", "Talvek"});
+    file.findChild<QPushButton *>("Command2_0")->click();
+    QApplication::processEvents();
+
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray wangXiaoMing("\xA4\xFD\xA4\x70\xA9\xFA"), xiaoMing("\xA4\x70\xA9\xFA"), salary("\xC1\x7E\xB8\xEA");
+    const QByteArray head = "015" "1512061201";
+    QCOMPARE(written.readAll(),
+             "1" + head + "00000" "151206" + QByteArray(23, ' ') + wangXiaoMing + QByteArray(82, ' ') + "\r\n"
+             + "2" + head + "    1" "151206" "9520011" "10" "00123456789014" + wangXiaoMing + QByteArray(62 + 8, ' ')
+             + "1500" "00" + salary + "\r\n"
+             + "2" + head + "    2" "151206" "0091230" "10" "00000000005566" + xiaoMing + QByteArray(64 + 9, ' ')
+             + "300" "00" "\r\n"
+             + "3" + head + "99999" "151206" "   2" + QByteArray(8, ' ') + "1800" "00" + QByteArray(137, ' ') + "\r\n");
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+QTEST_MAIN(TstEntry)
+#include "tst_entry.moc"
