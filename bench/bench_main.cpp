@@ -2,6 +2,8 @@
 // SQLite work that gets the same rows.
 #include "benchdata.h"
 
+#include "entry/entrywindow.h"
+#include "entry/linechecks.h"
 #include "master/institutionlookup.h"
 #include "master/institutionwindow.h"
 #include "master/payeewindow.h"
@@ -269,5 +271,63 @@ int main(int argc, char *argv[])
     });
     report(out, qPrintable(QStringLiteral("batch file bytes, %1 lines (%2 bytes)").arg(in.lines.size()).arg(bytes)), build,
            encode, "Big5-encode and join only");
+
+    // The entry window over the 998 lines: opening it, and one line added as by keyboard
+    // (a registered payee's code left, the amount, 確定).
+    {
+        sqlite3 *db = openBare(working);
+        const double open = medianMicros(11, [&] {
+            EntryWindow w(context);
+            w.show();
+            QApplication::processEvents();
+        });
+        const double openBare = medianMicros(11, [&] {
+            stepAll(db, "SELECT rowid, * FROM R_DETL ORDER BY R_ID COLLATE NOCASE, rowid");
+            stepAll(db, "SELECT rowid, * FROM NNOO");
+        });
+        report(out, "entry window opening (998 lines)", open, openBare);
+
+        EntryWindow w(context);
+        w.show();
+        QApplication::processEvents();
+        w.act(EditingWindow::Add);
+        int n = 0;
+        const double add = medianMicros(101, [&] {
+            w.field(0)->setText(QStringLiteral("%1").arg(n++ * 37 % 10000, 7, 10, QLatin1Char('0')));
+            w.ResolvePayeeCode();
+            w.field(4)->setText(QStringLiteral("1500"));
+            w.okButton()->click();
+            w.grid()->viewport()->repaint();
+        });
+        w.cancel();
+        sqlite3_stmt *find = nullptr, *insert = nullptr;
+        sqlite3_prepare_v2(db, "SELECT rowid, * FROM R_CUST WHERE R_ID = ? COLLATE NOCASE ORDER BY rowid", -1, &find, nullptr);
+        sqlite3_prepare_v2(db, "INSERT INTO R_DETL VALUES (?,?,?,?,?,?,?)", -1, &insert, nullptr);
+        const double addBare = medianMicros(101, [&] {
+            const QByteArray code = QStringLiteral("%1").arg(n++ * 37 % 10000, 7, 10, QLatin1Char('0')).toUtf8();
+            sqlite3_bind_text(find, 1, code.constData(), int(code.size()), SQLITE_TRANSIENT);
+            QList<QByteArray> row{code};
+            while (sqlite3_step(find) == SQLITE_ROW)
+                for (int c = 2; c <= 4; ++c)
+                    row << QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(find, c)));
+            sqlite3_reset(find);
+            row << "1500" << "" << "0";
+            for (int c = 0; c < 7; ++c)
+                sqlite3_bind_text(insert, c + 1, row.value(c).constData(), int(row.value(c).size()), SQLITE_TRANSIENT);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        });
+        sqlite3_finalize(find);
+        sqlite3_finalize(insert);
+        report(out, "entry window add by keyboard", add, addBare);
+
+        // The next temporary code with TMP0001 to TMP0997 taken.
+        stepAll(db, "UPDATE R_DETL SET R_ID = printf('TMP%04d', rowid) WHERE rowid <= 997");
+        QString next;
+        const double temp = medianMicros(101, [&] { next = NextTempPayeeCode(*context.working()); });
+        const double tempBare = medianMicros(101, [&] { stepAll(db, "SELECT R_ID FROM R_DETL WHERE R_ID LIKE 'TMP%'"); });
+        report(out, qPrintable(QStringLiteral("NextTempPayeeCode, 997 taken (gives %1)").arg(next)), temp, tempBare);
+        sqlite3_close(db);
+    }
     return 0;
 }

@@ -74,8 +74,9 @@ RecordSetGrid::RecordSetGrid(const TableDef &table, QList<GridColumn> columns, Q
     verticalHeader()->setFixedWidth(18);
     // Widths from the columns' byte widths: a grid of thousands of rows is never measured.
     const int byteWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    // A name column is drawn 40 bytes wide so that the columns after it stay in view.
     for (int c = 0; c < columns.size(); ++c)
-        setColumnWidth(c, qMax(table.width(columns[c].ordinal), int(columns[c].heading.size()) * 2) * byteWidth + 12);
+        setColumnWidth(c, qMax(qMin(table.width(columns[c].ordinal), 40), int(columns[c].heading.size()) * 2) * byteWidth + 12);
     horizontalHeader()->setStretchLastSection(true);
 }
 
