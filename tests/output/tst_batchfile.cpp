@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <type_traits>
 
 Q_DECLARE_METATYPE(LineRow)
 Q_DECLARE_METATYPE(BatchFileInput)
@@ -11,13 +12,12 @@ Q_DECLARE_METATYPE(BatchFileInput)
 class TstBatchFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void emptyBatch();
-    void oneLine();
+    void wholeFile_data();
+    void wholeFile();
     void headerRecord_data();
     void headerRecord();
     void detailRecord_data();
     void detailRecord();
-    void linesKeepGivenOrder();
     void trailerRecord_data();
     void trailerRecord();
     void refuses_data();
@@ -75,23 +75,34 @@ static QList<QByteArray> records(const QByteArray &file)
     return out;
 }
 
-void TstBatchFile::emptyBatch()
+void TstBatchFile::wholeFile_data()
 {
-    const BatchFileResult r = buildBatchFile(sample());
-    QVERIFY2(r.ok, qPrintable(r.problem));
-    QCOMPARE(r.bytes, header(Wang + XiaoMing) + "\r\n" + trailer("   0" + blanks(11) + "0") + "\r\n");
+    QTest::addColumn<QList<LineRow>>("lines");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray first = header(Wang + XiaoMing) + "\r\n";
+    // Account, name, amount and remark of sampleLine() once the amount is set.
+    const QByteArray middle = "00000123456789" + XiaoMing + blanks(64);
+    const QByteArray remark = "00" "\xC1\x7E\xB8\xEA";
+    QTest::newRow("no lines") << QList<LineRow>{} << first + trailer("   0" + blanks(11) + "0") + "\r\n";
+    QTest::newRow("one line") << QList<LineRow>{sampleLine(QStringLiteral("A001"))}
+                              << first + "2" + "015" + "1305011201" + "    1" + "130501" + "8120012" + "10" + middle
+                                     + blanks(8) + "1500" + remark + "\r\n" + trailer("   1" + blanks(8) + "1500") + "\r\n";
+    // The window chooses the order; the writer must not re-sort by payee code.
+    QTest::newRow("lines keep the given order")
+        << QList<LineRow>{sampleLine("C3", "3"), sampleLine("A1", "1"), sampleLine("B2", "2")}
+        << first + detailPrefix("    1") + middle + blanks(11) + "3" + remark + "\r\n" + detailPrefix("    2") + middle
+               + blanks(11) + "1" + remark + "\r\n" + detailPrefix("    3") + middle + blanks(11) + "2" + remark + "\r\n"
+               + trailer("   3" + blanks(11) + "6") + "\r\n";
 }
 
-void TstBatchFile::oneLine()
+void TstBatchFile::wholeFile()
 {
+    QFETCH(QList<LineRow>, lines);
+    QFETCH(QByteArray, expected);
     BatchFileInput in = sample();
-    in.lines << sampleLine(QStringLiteral("A001"));
+    in.lines = lines;
     const BatchFileResult r = buildBatchFile(in);
     QVERIFY2(r.ok, qPrintable(r.problem));
-    const QByteArray expected = header(Wang + XiaoMing) + "\r\n"
-        + "2" + "015" + "1305011201" + "    1" + "130501" + "8120012" + "10" + "00000123456789"
-        + XiaoMing + blanks(64) + blanks(8) + "1500" + "00" + "\xC1\x7E\xB8\xEA" + "\r\n"
-        + trailer("   1" + blanks(8) + "1500") + "\r\n";
     QCOMPARE(r.bytes, expected);
 }
 
@@ -181,22 +192,6 @@ void TstBatchFile::detailRecord()
     QCOMPARE(recs.at(1), detailPrefix("    1") + tail);
 }
 
-void TstBatchFile::linesKeepGivenOrder()
-{
-    // The window chooses the order; the writer must not re-sort by payee code.
-    BatchFileInput in = sample();
-    in.lines << sampleLine("C3", "3") << sampleLine("A1", "1") << sampleLine("B2", "2");
-    const BatchFileResult r = buildBatchFile(in);
-    QVERIFY2(r.ok, qPrintable(r.problem));
-    const QList<QByteArray> recs = records(r.bytes);
-    QCOMPARE(recs.size(), 5);
-    const QByteArray middle = "00000123456789" + XiaoMing + blanks(64) + blanks(11);
-    const QByteArray remark = "00" "\xC1\x7E\xB8\xEA";
-    QCOMPARE(recs.at(1), detailPrefix("    1") + middle + "3" + remark);
-    QCOMPARE(recs.at(2), detailPrefix("    2") + middle + "1" + remark);
-    QCOMPARE(recs.at(3), detailPrefix("    3") + middle + "2" + remark);
-}
-
 void TstBatchFile::trailerRecord_data()
 {
     QTest::addColumn<QStringList>("amounts");
@@ -225,32 +220,18 @@ void TstBatchFile::trailerRecord()
     QCOMPARE(recs.last(), trailer(countAndSum));
 }
 
-// Two good lines, A001 and B002; the cases below spoil one value.
-static BatchFileInput twoLines()
+// Two good lines, A001 and B002, with one value spoiled: of the second line, the remitter or the batch.
+template <typename Row>
+static BatchFileInput spoiled(QString Row::*field, const QString &value)
 {
     BatchFileInput in = sample();
     in.lines << sampleLine(QStringLiteral("A001")) << sampleLine(QStringLiteral("B002"));
-    return in;
-}
-
-static BatchFileInput badLine(QString LineRow::*field, const QString &value)
-{
-    BatchFileInput in = twoLines();
-    in.lines[1].*field = value;
-    return in;
-}
-
-static BatchFileInput badRemitter(QString RemitterRow::*field, const QString &value)
-{
-    BatchFileInput in = twoLines();
-    in.remitter.*field = value;
-    return in;
-}
-
-static BatchFileInput badBatch(QString BatchFileInput::*field, const QString &value)
-{
-    BatchFileInput in = twoLines();
-    in.*field = value;
+    if constexpr (std::is_same_v<Row, LineRow>)
+        in.lines[1].*field = value;
+    else if constexpr (std::is_same_v<Row, RemitterRow>)
+        in.remitter.*field = value;
+    else
+        in.*field = value;
     return in;
 }
 
@@ -272,41 +253,41 @@ void TstBatchFile::refuses_data()
     QTest::newRow("no remitter row") << noRemitter << "";
     QTest::newRow("999 lines") << manyLines(999, "1500") << "";
     QTest::newRow("sum of 13 digits") << manyLines(101, "9999999999") << "";
-    QTest::newRow("amount with comma") << badLine(&LineRow::amount, "1,500") << "B002";
-    QTest::newRow("amount with letter") << badLine(&LineRow::amount, "12a") << "B002";
-    QTest::newRow("empty amount") << badLine(&LineRow::amount, "") << "B002";
-    QTest::newRow("negative amount") << badLine(&LineRow::amount, "-5") << "B002";
-    QTest::newRow("amount wider than its field") << badLine(&LineRow::amount, "0000000001500") << "B002";
-    QTest::newRow("amount of 20 digits") << badLine(&LineRow::amount, QString(20, '9')) << "B002";
-    QTest::newRow("account !000") << badLine(&LineRow::account, "!000") << "B002";
-    QTest::newRow("account with dash") << badLine(&LineRow::account, "12-3") << "B002";
-    QTest::newRow("empty account") << badLine(&LineRow::account, "") << "B002";
-    QTest::newRow("account of 15 digits") << badLine(&LineRow::account, "123456789012345") << "B002";
-    QTest::newRow("institution code of 6") << badLine(&LineRow::bank, "952123") << "B002";
-    QTest::newRow("institution code of 8") << badLine(&LineRow::bank, "95212345") << "B002";
-    QTest::newRow("institution code with letter") << badLine(&LineRow::bank, "95212A6") << "B002";
-    QTest::newRow("payee name of 69 bytes") << badLine(&LineRow::name, QString(69, 'A')) << "B002";
-    QTest::newRow("payee name of 35 Chinese") << badLine(&LineRow::name, repeated("王", 35)) << "B002";
-    QTest::newRow("payee name not Big5") << badLine(&LineRow::name, "Caf\u00E9") << "B002";
-    QTest::newRow("payee name with CR") << badLine(&LineRow::name, "王\r明") << "B002";
-    QTest::newRow("remark of 51 bytes") << badLine(&LineRow::remark, QString(51, 'x')) << "B002";
-    QTest::newRow("remark of 26 Chinese") << badLine(&LineRow::remark, repeated("王", 26)) << "B002";
-    QTest::newRow("remark with emoji") << badLine(&LineRow::remark, "薪" + emoji) << "B002";
-    QTest::newRow("remark with LF") << badLine(&LineRow::remark, "a\nb") << "B002";
-    QTest::newRow("remark with NUL") << badLine(&LineRow::remark, QString(QChar(0))) << "B002";
-    QTest::newRow("remitter name of 35 Chinese") << badRemitter(&RemitterRow::name, repeated("王", 35)) << "";
-    QTest::newRow("remitter name not Big5") << badRemitter(&RemitterRow::name, "Caf\u00E9") << "";
-    QTest::newRow("remitter name with tab") << badRemitter(&RemitterRow::name, "王\t明") << "";
-    QTest::newRow("BRNO of 2") << badRemitter(&RemitterRow::brno, "01") << "";
-    QTest::newRow("BRNO with letter") << badRemitter(&RemitterRow::brno, "01A") << "";
-    QTest::newRow("kind of 1") << badRemitter(&RemitterRow::kind, "1") << "";
-    QTest::newRow("kind of 3") << badRemitter(&RemitterRow::kind, "100") << "";
-    QTest::newRow("kind with tab") << badRemitter(&RemitterRow::kind, "1\t") << "";
-    QTest::newRow("batch number of 9") << badBatch(&BatchFileInput::batchNo, "130501120") << "";
-    QTest::newRow("batch number of 11") << badBatch(&BatchFileInput::batchNo, "13050112011") << "";
-    QTest::newRow("batch number with tab") << badBatch(&BatchFileInput::batchNo, "1305011\t01") << "";
-    QTest::newRow("date of 5") << badBatch(&BatchFileInput::remitDate, "13050") << "";
-    QTest::newRow("date with letter") << badBatch(&BatchFileInput::remitDate, "13050A") << "";
+    QTest::newRow("amount with comma") << spoiled(&LineRow::amount, "1,500") << "B002";
+    QTest::newRow("amount with letter") << spoiled(&LineRow::amount, "12a") << "B002";
+    QTest::newRow("empty amount") << spoiled(&LineRow::amount, "") << "B002";
+    QTest::newRow("negative amount") << spoiled(&LineRow::amount, "-5") << "B002";
+    QTest::newRow("amount wider than its field") << spoiled(&LineRow::amount, "0000000001500") << "B002";
+    QTest::newRow("amount of 20 digits") << spoiled(&LineRow::amount, QString(20, '9')) << "B002";
+    QTest::newRow("account !000") << spoiled(&LineRow::account, "!000") << "B002";
+    QTest::newRow("account with dash") << spoiled(&LineRow::account, "12-3") << "B002";
+    QTest::newRow("empty account") << spoiled(&LineRow::account, "") << "B002";
+    QTest::newRow("account of 15 digits") << spoiled(&LineRow::account, "123456789012345") << "B002";
+    QTest::newRow("institution code of 6") << spoiled(&LineRow::bank, "952123") << "B002";
+    QTest::newRow("institution code of 8") << spoiled(&LineRow::bank, "95212345") << "B002";
+    QTest::newRow("institution code with letter") << spoiled(&LineRow::bank, "95212A6") << "B002";
+    QTest::newRow("payee name of 69 bytes") << spoiled(&LineRow::name, QString(69, 'A')) << "B002";
+    QTest::newRow("payee name of 35 Chinese") << spoiled(&LineRow::name, repeated("王", 35)) << "B002";
+    QTest::newRow("payee name not Big5") << spoiled(&LineRow::name, "Caf\u00E9") << "B002";
+    QTest::newRow("payee name with CR") << spoiled(&LineRow::name, "王\r明") << "B002";
+    QTest::newRow("remark of 51 bytes") << spoiled(&LineRow::remark, QString(51, 'x')) << "B002";
+    QTest::newRow("remark of 26 Chinese") << spoiled(&LineRow::remark, repeated("王", 26)) << "B002";
+    QTest::newRow("remark with emoji") << spoiled(&LineRow::remark, "薪" + emoji) << "B002";
+    QTest::newRow("remark with LF") << spoiled(&LineRow::remark, "a\nb") << "B002";
+    QTest::newRow("remark with NUL") << spoiled(&LineRow::remark, QString(QChar(0))) << "B002";
+    QTest::newRow("remitter name of 35 Chinese") << spoiled(&RemitterRow::name, repeated("王", 35)) << "";
+    QTest::newRow("remitter name not Big5") << spoiled(&RemitterRow::name, "Caf\u00E9") << "";
+    QTest::newRow("remitter name with tab") << spoiled(&RemitterRow::name, "王\t明") << "";
+    QTest::newRow("BRNO of 2") << spoiled(&RemitterRow::brno, "01") << "";
+    QTest::newRow("BRNO with letter") << spoiled(&RemitterRow::brno, "01A") << "";
+    QTest::newRow("kind of 1") << spoiled(&RemitterRow::kind, "1") << "";
+    QTest::newRow("kind of 3") << spoiled(&RemitterRow::kind, "100") << "";
+    QTest::newRow("kind with tab") << spoiled(&RemitterRow::kind, "1\t") << "";
+    QTest::newRow("batch number of 9") << spoiled(&BatchFileInput::batchNo, "130501120") << "";
+    QTest::newRow("batch number of 11") << spoiled(&BatchFileInput::batchNo, "13050112011") << "";
+    QTest::newRow("batch number with tab") << spoiled(&BatchFileInput::batchNo, "1305011\t01") << "";
+    QTest::newRow("date of 5") << spoiled(&BatchFileInput::remitDate, "13050") << "";
+    QTest::newRow("date with letter") << spoiled(&BatchFileInput::remitDate, "13050A") << "";
 }
 
 void TstBatchFile::refuses()

@@ -13,8 +13,7 @@
 class TstAtomicFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void replacesWholeFile();
-    void writeFailingMidwayKeepsOldFile();
+    void replacesWholeFileOrNothing();
     void fullDiskKeepsOldFile();
 };
 
@@ -33,42 +32,32 @@ QStringList entries(const QString &dir)
 
 } // namespace
 
-void TstAtomicFile::replacesWholeFile()
+void TstAtomicFile::replacesWholeFileOrNothing()
 {
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath("batch.txt");
     QVERIFY(writeFileAtomically(path, "first\r\n"));
-    QVERIFY(writeFileAtomically(path, "second\r\n"));
-    QCOMPARE(readAll(path), QByteArray("second\r\n"));
-    QCOMPARE(entries(dir.path()), QStringList{"batch.txt"});
-}
-
-void TstAtomicFile::writeFailingMidwayKeepsOldFile()
-{
-    QTemporaryDir dir;
-    const QString path = QDir(dir.path()).filePath("batch.txt");
     QVERIFY(writeFileAtomically(path, "old file\r\n"));
+    QCOMPARE(readAll(path), QByteArray("old file\r\n"));
     // A file size limit makes the write fail after its first bytes, as a full disk would.
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto writeOverLimit = [](const QString &target, QString *error) {
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 1000;
+        const bool limited = setrlimit(RLIMIT_FSIZE, &small) == 0;
+        const bool written = writeFileAtomically(target, QByteArray(5000, 'x'), error);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        return limited && !written;
+    };
     QString error;
-    const bool written = writeFileAtomically(path, QByteArray(5000, 'x'), &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    QVERIFY(!written);
+    QVERIFY(writeOverLimit(path, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(readAll(path), QByteArray("old file\r\n"));
+    // Nor is a new file left behind half written.
+    QVERIFY(writeOverLimit(QDir(dir.path()).filePath("new.txt"), nullptr));
     QCOMPARE(entries(dir.path()), QStringList{"batch.txt"});
-
-    const QString fresh = QDir(dir.path()).filePath("new.txt");
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool freshWritten = writeFileAtomically(fresh, QByteArray(5000, 'x'));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    QVERIFY(!freshWritten);
-    QVERIFY(!QFile::exists(fresh));
 }
 
 void TstAtomicFile::fullDiskKeepsOldFile()

@@ -43,13 +43,6 @@ QStringList ScriptedDialogs::problems() const
     return out;
 }
 
-void ScriptedDialogs::reset()
-{
-    m_queue.clear();
-    m_shown.clear();
-    m_problems.clear();
-}
-
 std::optional<ScriptedDialogs::Expectation> ScriptedDialogs::next(Expectation::Kind kind, const QString &what)
 {
     if (m_queue.isEmpty() || m_queue.first().kind != kind) {

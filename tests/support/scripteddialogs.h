@@ -29,7 +29,6 @@ public:
     const QList<Message> &shown() const { return m_shown; }
     // Unexpected or mismatched dialogs and expectations left unused; empty when all is well.
     QStringList problems() const;
-    void reset();
 
     MsgAnswer message(QWidget *parent, const QString &text, const QString &title, MsgIcon icon,
                       MsgButtons buttons, MsgAnswer defaultButton) override;

@@ -6,7 +6,10 @@
 #include "platform/clock.h"
 #include "store/appcontext.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QTest>
+#include <QTimer>
 
 // A program directory and what a window needs from the program: the test doubles for
 // dialogs, clock and printer, and the context over them. Today is 2026-12-06 (ROC 151206).
@@ -23,6 +26,18 @@ struct TestProgram {
 
 // Shows a window, waits until it is the active one and lets its first events run.
 bool showActive(QWidget *window);
+
+// Runs `work` on the modal window that `open` brings up, once it is up.
+template <typename Window = QDialog, typename Work, typename Open>
+void inModal(Work work, Open open)
+{
+    QTimer::singleShot(0, [work] {
+        auto *w = qobject_cast<Window *>(QApplication::activeModalWidget());
+        QVERIFY(w);
+        work(w);
+    });
+    open();
+}
 
 // Fails the test on any dialog that was shown unexpectedly, differed from what was
 // expected, or was expected and never shown.
