@@ -45,6 +45,10 @@ void FieldMoves::focusChanged(int index, QEvent *event)
         return;
     }
     QWidget *to = QApplication::focusWidget();
+    // The focus went nowhere: the field is going away with its window, which must not be
+    // told about a field it has already destroyed.
+    if (!to)
+        return;
     QWidget *field = m_fields[index];
     bool check = to && to != field && to->window() == field->window();
     for (const QPointer<QWidget> &w : m_unchecked)

@@ -38,7 +38,8 @@ Q_SIGNALS:
     // The focus came into field `index` from inside the window (not by the window coming
     // to the front again).
     void entered(int index);
-    // The focus left field `index` for another control; `check` is true when that control
+    // The focus left field `index` for another control (not when it went nowhere, as when
+    // the window is closing down); `check` is true when that control
     // belongs to the same window and is not one of the unchecked ones, i.e. when the
     // field's leave check should run.
     void left(int index, bool check);

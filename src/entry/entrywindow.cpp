@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -65,6 +66,8 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     m_remark->setObjectName(QStringLiteral("Combo1"));
     m_remark->setEditable(true);
     m_remark->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is the remark: no preset may complete it behind the user's back.
+    m_remark->setCompleter(nullptr);
     m_remark->setAccessibleName(QStringLiteral("備　　　註："));
     m_remark->setMinimumWidth(52 * fontMetrics().horizontalAdvance(QLatin1Char('0')));
     addEditor(m_remark, RDetl::MARK);
@@ -300,7 +303,10 @@ void EntryWindow::functionKeyComing()
 void EntryWindow::showEvent(QShowEvent *event)
 {
     EditingWindow::showEvent(event);
-    m_header->LoadHeader();
+    // Each opening from the menu shows the stored header; a window restored from the
+    // task bar keeps what was typed.
+    if (!event->spontaneous())
+        m_header->LoadHeader();
 }
 
 void EntryWindow::pickPayee()

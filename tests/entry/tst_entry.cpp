@@ -331,17 +331,24 @@ void TstEntry::presets()
         QCOMPARE(w->focusWidget(), w->field(2));
         QVERIFY(TestDir::rows(f.dir.working(), Table::NNOO).isEmpty());
         w->field(2)->setText(" 租金");
+        w->field(3)->setText("Rent");
         w->okButton()->click();
         closing.dismiss();
     });
     f.w().presetButton()->click();
     QCOMPARE(TestDir::rows(f.dir.working(), Table::NNOO),
-             (QList<QStringList>{{"薪資", "", "租金", "", "", "", "", "", "", ""}}));
+             (QList<QStringList>{{"薪資", "", "租金", "Rent", "", "", "", "", "", ""}}));
     QStringList listed;
     for (int k = 0; k < f.w().remarkBox()->count(); ++k)
         listed << f.w().remarkBox()->itemText(k);
-    QCOMPARE(listed, (QStringList{"薪資", "", "租金", "", "", "", "", "", "", ""}));
+    QCOMPARE(listed, (QStringList{"薪資", "", "租金", "Rent", "", "", "", "", "", ""}));
     QCOMPARE(f.w().remarkBox()->currentText(), "已打的備註");
+    // What is typed stays what is typed: a preset does not complete it.
+    showActive(&f.w());
+    f.w().remarkBox()->setEditText("");
+    f.w().remarkBox()->setFocus();
+    QTest::keyClicks(f.w().remarkBox()->lineEdit(), "re");
+    QCOMPARE(f.w().remarkBox()->currentText(), "re");
     // A column without a value reads as an empty preset; cancel stores nothing.
     TestDir::exec(f.dir.working(), "UPDATE NNOO SET MARK2 = NULL, MARK3 = '租金   '");
     QTimer::singleShot(0, [&] {
