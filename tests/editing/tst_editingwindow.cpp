@@ -14,8 +14,6 @@
 
 namespace {
 
-using Message = ScriptedDialogs::Message;
-
 // The smallest window on the component: code, account (digits only) and name of R_CUST;
 // the code must not be blank.
 class PlainWindow : public EditingWindow {
@@ -57,17 +55,6 @@ struct Fixture : TestProgram {
         QTest::keyClick(at && at->window() == window.get() ? at : window.get(), k);
         QApplication::processEvents();
     }
-    void type(int field, const QString &text)
-    {
-        w().field(field)->setFocus();
-        bool ascii = true;
-        for (QChar c : text)
-            ascii = ascii && c.unicode() < 0x80;
-        if (ascii)
-            QTest::keyClicks(w().field(field), text);
-        else
-            w().field(field)->insert(text); // as an input method hands it over
-    }
     // Everything the user sees of the window's state, in one line to compare whole.
     QString state()
     {
@@ -104,18 +91,13 @@ class TstEditingWindow : public QObject {
 private Q_SLOTS:
     void functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled_data();
     void functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled();
-    void addStaysInAddWithClearedFields();
-    void failedCheckKeepsModeAndTexts();
-    void modifyRewritesTheCurrentRow();
+    void rowsKeyedInAddAndModify();
     void deleteAsksThenMoves_data();
     void deleteAsksThenMoves();
     void queryFollowsEveryKeystroke();
     void refusedWriteKeepsTextsAndMode_data();
     void refusedWriteKeepsTextsAndMode();
-    void enterWalksTheFieldsThenConfirms();
-    void digitFieldsTakeOnlyDigits();
-    void releaseMovesOnlyWhereItsKeyWentDown();
-    void closingWindowTellsNoLeave();
+    void fieldMovesFollowKeysAndFocus();
 };
 
 void TstEditingWindow::functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled_data()
@@ -153,53 +135,40 @@ void TstEditingWindow::functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstEditingWindow::addStaysInAddWithClearedFields()
+void TstEditingWindow::rowsKeyedInAddAndModify()
 {
     Fixture f;
     f.key(Qt::Key_F2);
+    QApplication::clipboard()->setText("x5");
     for (const char *code : {"D04", "E05"}) {
-        f.type(0, code);
-        f.type(1, "45");
-        f.type(2, "丁");
-        f.w().okButton()->click();
-        QCOMPARE(f.state(), "0 --新增-- [5] grid- confirm+ {||}");
         QCOMPARE(QApplication::focusWidget(), f.w().field(0));
+        QTest::keyClicks(f.w().field(0), code);
+        f.key(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.w().field(1));
+        // The account takes digits only, typed or pasted.
+        QTest::keyClicks(f.w().field(1), "4aB- ");
+        f.w().field(1)->paste();
+        f.key(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.w().field(2));
+        f.w().field(2)->insert("丁");
+        f.key(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.w().okButton());
+        f.key(Qt::Key_Return);
+        QCOMPARE(f.state(), "0 --新增-- [5] grid- confirm+ {||}");
     }
     QCOMPARE(f.listed(), (QStringList{"A01", "B02", "C03", "D04", "E05"}));
     QCOMPARE(f.stored().mid(3), (QList<QStringList>{{"D04", "45", "<null>", "丁"}, {"E05", "45", "<null>", "丁"}}));
     // Only cancel ends add mode; the last row added is current.
     f.w().cancelButton()->click();
     QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-E05|-45|-丁}");
-    VERIFY_DIALOGS(f.dialogs);
-}
-
-void TstEditingWindow::failedCheckKeepsModeAndTexts()
-{
-    Fixture f;
-    f.key(Qt::Key_F2);
-    f.type(1, "99");
-    f.type(2, "戊");
-    f.dialogs.expectMessage({"欄位不可為空白", "測試資料", MsgIcon::Critical});
-    f.w().okButton()->click();
-    QCOMPARE(f.state(), "0 --新增-- [5] grid- confirm+ {|99|戊}");
-    QCOMPARE(QApplication::focusWidget(), f.w().field(0));
-    // Ten bytes do not fit a seven-byte code.
-    f.type(0, "ABCDEFG");
-    f.w().field(0)->setText("中文字四");
-    f.dialogs.expectMessage({"輸入欄位超出 7Byte     ", "測試資料", MsgIcon::Critical});
-    f.w().okButton()->click();
-    QCOMPARE(f.stored().size(), 3);
-    QCOMPARE(f.state(), "0 --新增-- [5] grid- confirm+ {中文字四|99|戊}");
-    VERIFY_DIALOGS(f.dialogs);
-}
-
-void TstEditingWindow::modifyRewritesTheCurrentRow()
-{
-    Fixture f;
+    // Modify rewrites the current row.
     f.w().recordSet()->moveTo(1);
     f.key(Qt::Key_F3);
-    QCOMPARE(f.w().field(0)->text(), "B02");
-    f.w().field(2)->setText("乙二");
+    // A field's text is selected on entry, so what is typed replaces it.
+    f.w().field(2)->setFocus();
+    QApplication::processEvents();
+    QCOMPARE(f.w().field(2)->selectedText(), "乙");
+    f.w().field(2)->insert("乙二");
     f.w().okButton()->click();
     QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-B02|-2|-乙二}");
     QCOMPARE(f.stored()[0], (QStringList{"B02", "2", "", "乙二"}));
@@ -246,7 +215,6 @@ void TstEditingWindow::queryFollowsEveryKeystroke()
 {
     Fixture f({{"A01", "1", "", "甲"}, {"B02", "2", "", "乙"}, {"A'%", "3", "", "引號"}, {"AB_", "4", "", "底線"}});
     f.key(Qt::Key_F6);
-    QCOMPARE(QApplication::focusWidget(), f.w().field(0));
     QTest::keyClick(f.w().field(0), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(f.w().field(0), "A");
     QCOMPARE(f.listed(), (QStringList{"A'%", "A01", "AB_"}));
@@ -260,7 +228,10 @@ void TstEditingWindow::queryFollowsEveryKeystroke()
     QCOMPARE(f.listed().size(), 4);
     // Confirmed, the filter stays; with no hits the window is idle as over an empty table.
     QTest::keyClicks(f.w().field(0), "B");
-    f.w().okButton()->click();
+    // The query has only its first field: Enter goes to confirm, and there confirms.
+    f.key(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), f.w().okButton());
+    f.key(Qt::Key_Return);
     QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-B02|-2|-乙}");
     QCOMPARE(f.listed(), (QStringList{"B02"}));
     f.key(Qt::Key_F6);
@@ -281,93 +252,60 @@ void TstEditingWindow::queryFollowsEveryKeystroke()
 void TstEditingWindow::refusedWriteKeepsTextsAndMode_data()
 {
     QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("locked"); // else a trigger refuses
+    QTest::addColumn<QString>("code"); // typed in add
+    QTest::addColumn<QString>("refusal"); // a check's message, else how the store refuses
     QTest::addColumn<QString>("state");
     const QString add = "0 --新增-- [5] grid- confirm+ {D04|4|丁}";
     const QString modify = "1 --修改-- [5] grid- confirm+ {A01|1|丁}";
-    QTest::newRow("add, store locked") << 0 << true << add;
-    QTest::newRow("add, refused") << 0 << false << add;
-    QTest::newRow("modify, store locked") << 1 << true << modify;
-    QTest::newRow("modify, refused") << 1 << false << modify;
-    QTest::newRow("delete, store locked") << 2 << true << kIdleRows;
+    QTest::newRow("add, blank code") << 0 << "" << "欄位不可為空白" << "0 --新增-- [5] grid- confirm+ {|4|丁}";
+    QTest::newRow("add, eight bytes in a seven-byte code")
+        << 0 << "中文字四" << "輸入欄位超出 7Byte     " << "0 --新增-- [5] grid- confirm+ {中文字四|4|丁}";
+    QTest::newRow("add, store locked") << 0 << "D04" << "locked" << add;
+    QTest::newRow("add, refused") << 0 << "D04" << "trigger" << add;
+    QTest::newRow("modify, store locked") << 1 << "" << "locked" << modify;
+    QTest::newRow("modify, refused") << 1 << "" << "trigger" << modify;
+    QTest::newRow("delete, store locked") << 2 << "" << "locked" << kIdleRows;
 }
 
 void TstEditingWindow::refusedWriteKeepsTextsAndMode()
 {
     QFETCH(int, mode);
-    QFETCH(bool, locked);
+    QFETCH(QString, code);
+    QFETCH(QString, refusal);
     QFETCH(QString, state);
     Fixture f;
     const QList<QStringList> before = f.stored();
     f.w().act(mode);
     if (mode == 0) {
-        f.type(0, "D04");
-        f.type(1, "4");
+        f.w().field(0)->setText(code);
+        f.w().field(1)->setText("4");
     }
     if (mode != 2)
         f.w().field(2)->setText("丁");
-    if (mode == 2)
+    else
         f.dialogs.expectMessage({"確定刪除", "測試資料", MsgIcon::None, MsgButtons::YesNo, MsgAnswer::No}, MsgAnswer::Yes);
     std::unique_ptr<HeldWriteLock> lock;
-    if (locked) {
+    if (refusal == "locked") {
         lock = std::make_unique<HeldWriteLock>(f.dir.working());
         f.dialogs.expectMessage({"資料庫唯讀,資料遺失\n" + displayPath(f.dir.working()), "Talvek", MsgIcon::Critical});
-    } else {
+    } else if (refusal == "trigger") {
         TestDir::exec(f.dir.working(), "CREATE TRIGGER no1 BEFORE INSERT ON R_CUST BEGIN SELECT RAISE(ABORT, '代碼重複'); END");
         TestDir::exec(f.dir.working(), "CREATE TRIGGER no2 BEFORE UPDATE ON R_CUST BEGIN SELECT RAISE(ABORT, '代碼重複'); END");
         f.dialogs.expectMessage({"不可預期的錯誤\n代碼重複 (1811)", "Talvek"});
+    } else {
+        f.dialogs.expectMessage({refusal, "測試資料", MsgIcon::Critical});
     }
     f.w().okButton()->click();
     lock.reset();
     QCOMPARE(f.state(), state);
     QCOMPARE(f.stored(), before);
     QCOMPARE(f.listed(), (QStringList{"A01", "B02", "C03"}));
+    if (code.isEmpty() && mode == 0)
+        QCOMPARE(QApplication::focusWidget(), f.w().field(0));
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstEditingWindow::enterWalksTheFieldsThenConfirms()
-{
-    Fixture f;
-    f.key(Qt::Key_F2);
-    f.type(0, "D04");
-    f.key(Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), f.w().field(1));
-    f.key(Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), f.w().field(2));
-    f.key(Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), f.w().okButton());
-    f.w().cancelButton()->click();
-    // Modify selects the whole text on entry, so typing replaces it.
-    f.key(Qt::Key_F3);
-    f.w().field(2)->setFocus();
-    QApplication::processEvents();
-    QCOMPARE(f.w().field(2)->selectedText(), "甲");
-    f.w().cancelButton()->click();
-    // The query has only its first field: Enter goes to confirm.
-    f.key(Qt::Key_F6);
-    f.key(Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), f.w().okButton());
-    f.key(Qt::Key_Return);
-    QCOMPARE(f.w().EditMode, int(EditingWindow::Idle));
-    VERIFY_DIALOGS(f.dialogs);
-}
-
-void TstEditingWindow::digitFieldsTakeOnlyDigits()
-{
-    Fixture f;
-    f.key(Qt::Key_F2);
-    f.type(1, "1a2-B3 ");
-    QCOMPARE(f.w().field(1)->text(), "123");
-    // A paste brings no letters either.
-    QApplication::clipboard()->setText("45x6");
-    f.w().field(1)->setFocus();
-    f.w().field(1)->end(false);
-    f.w().field(1)->paste();
-    QCOMPARE(f.w().field(1)->text(), "123456");
-    VERIFY_DIALOGS(f.dialogs);
-}
-
-void TstEditingWindow::releaseMovesOnlyWhereItsKeyWentDown()
+void TstEditingWindow::fieldMovesFollowKeysAndFocus()
 {
     QWidget window;
     QLineEdit a(&window), b(&window), c(&window);
@@ -386,24 +324,14 @@ void TstEditingWindow::releaseMovesOnlyWhereItsKeyWentDown()
     QCOMPARE(QApplication::focusWidget(), &c);
     QTest::keyClick(&c, Qt::Key_Up);
     QCOMPARE(QApplication::focusWidget(), &b);
-}
-
-void TstEditingWindow::closingWindowTellsNoLeave()
-{
-    // A closed window destroyed with the focus still in a field: the focus goes nowhere,
-    // and the window, whose parts are already gone, must not hear of that field again.
-    QWidget window;
-    QLineEdit a(&window), b(&window);
-    FieldMoves moves({&a, &b}, &window);
-    showActive(&window);
-    a.setFocus();
-    QApplication::processEvents();
+    // A focus that goes nowhere (a closed window destroyed with a field focused) is no
+    // leave: the window, whose parts are already gone, must not hear of that field again.
     int told = 0;
     QObject::connect(&moves, &FieldMoves::left, [&told] { ++told; });
-    a.clearFocus();
+    b.clearFocus();
     QCOMPARE(told, 0);
+    c.setFocus();
     b.setFocus();
-    a.setFocus();
     QCOMPARE(told, 1);
 }
 

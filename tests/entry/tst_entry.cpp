@@ -6,7 +6,6 @@
 #include "entry/presetwindow.h"
 #include "master/payeelookup.h"
 #include "output/batchfilewindow.h"
-#include "store/recordset.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,11 +16,8 @@
 #include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 namespace {
-
-using Message = ScriptedDialogs::Message;
 
 const QString kTitle = "匯款資料輸入";
 // 123456789014 carries its Korvana check digit.
@@ -29,17 +25,14 @@ const QList<QStringList> kPayees{{"A01", "123456789014", "9520011", "王小明"}
 
 struct Fixture : TestProgram {
     std::unique_ptr<EntryWindow> window;
-    explicit Fixture(const QList<QStringList> &lines = {}, const QList<QStringList> &presets = {})
+    explicit Fixture(const QList<QStringList> &lines = {}, const QStringList &presets = {})
     {
         dir.makeStores({{"9520011", "Korvana", "Korvana銀行營業部"}, {"0091230", "範例九銀", "範例第九商業銀行"}});
         TestDir::insert(dir.working(), Table::R_BASE, {{"015", "王小明", "10", "", "", ""}});
         TestDir::insert(dir.working(), Table::R_CUST, kPayees);
         TestDir::insert(dir.working(), Table::R_DETL, lines);
-        for (QStringList row : presets) {
-            while (row.size() < 10)
-                row << "";
-            TestDir::insert(dir.working(), Table::NNOO, {row});
-        }
+        if (!presets.isEmpty())
+            TestDir::insert(dir.working(), Table::NNOO, {presets + QStringList(10 - presets.size(), "")});
         openWorkingStore();
         window = std::make_unique<EntryWindow>(context);
         showActive(window.get());
@@ -65,12 +58,21 @@ struct Fixture : TestProgram {
             f->insert(text); // as an input method hands it over
         key(Qt::Key_Return, f);
     }
-    QString enabledPayeeFields() const
+    // Keys a line from the code on, passing the fields that leaving the code locked.
+    void enterLine(const QStringList &texts)
     {
-        QString out;
-        for (int i = 1; i <= 3; ++i)
-            out += window->field(i)->isEnabled() ? '+' : '-';
-        return out + (window->institutionButton()->isEnabled() ? '+' : '-');
+        for (int i = 0; i < texts.size(); ++i)
+            if (w().field(i)->isEnabled())
+                enter(i, texts[i]);
+    }
+    // The code and payee fields, "-" before a locked one, and whether the institution
+    // lookup is open.
+    QString payee() const
+    {
+        QStringList out;
+        for (int i = 0; i < 4; ++i)
+            out << (window->field(i)->isEnabled() ? "" : "-") + window->field(i)->text();
+        return out.join('|') + (window->institutionButton()->isEnabled() ? " bank+" : " bank-");
     }
 };
 
@@ -85,8 +87,7 @@ private Q_SLOTS:
     void temporaryCodes();
     void enterWalksTheLine_data();
     void enterWalksTheLine();
-    void payeeCodeInAddAndModify();
-    void addStoresTheLineAsKeyed();
+    void addStoresTheFeeAndFreesTemporaryCodes();
     void payeeLookupPickAndCancel();
     void presets();
     void headerTab();
@@ -163,29 +164,41 @@ void TstEntry::temporaryCodes()
 
 void TstEntry::enterWalksTheLine_data()
 {
+    QTest::addColumn<int>("row"); // the line modified, else a line is added over typed payee fields
     QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("resolved");
-    QTest::addColumn<QString>("enabled");
+    QTest::addColumn<QString>("payee"); // once the code is left; in modify, from the start
     QTest::addColumn<QStringList>("walk"); // where each Enter leads, from field 0 on
-    const QStringList all{"1", "2", "3", "4", "remark", "ok"};
-    QTest::newRow("registered payee: locked, straight to the amount") << "A01" << "A01" << "---" "-" << QStringList{"4", "remark", "ok"};
-    QTest::newRow("code with a quote") << "B'2" << "B'2" << "----" << QStringList{"4", "remark", "ok"};
-    QTest::newRow("unregistered code") << "Z9" << "Z9" << "++++" << all;
-    QTest::newRow("empty code gets a temporary one") << "" << "TMP0002" << "++++" << all;
+    const QStringList all{"1", "2", "3", "4", "remark", "ok"}, locked{"4", "remark", "ok"};
+    const QString wang = "A01|-123456789014|-9520011|-王小明 bank-";
+    QTest::newRow("registered payee: locked, straight to the amount") << -1 << "A01" << wang << locked;
+    QTest::newRow("code with a quote") << -1 << "B'2" << "B'2|-5566|-0091230|-陳大華 bank-" << locked;
+    QTest::newRow("a code of one's own empties the payee fields") << -1 << "Z9" << "Z9||| bank+" << all;
+    QTest::newRow("empty code gets a temporary one") << -1 << "" << "TMP0002||| bank+" << all;
+    QTest::newRow("modify: a registered payee's line is locked") << 0 << "A01" << wang << locked;
+    QTest::newRow("modify: another code keeps the texts") << 2 << "Z9" << "Z9|77|0091230|某甲 bank+" << all;
 }
 
 void TstEntry::enterWalksTheLine()
 {
+    QFETCH(int, row);
     QFETCH(QString, code);
-    QFETCH(QString, resolved);
-    QFETCH(QString, enabled);
+    QFETCH(QString, payee);
     QFETCH(QStringList, walk);
-    Fixture f({{"TMP0001", "1", "0091230", "n", "1", "", "0"}});
-    f.key(Qt::Key_F2);
-    QVERIFY(f.w().hint()->isVisible());
+    Fixture f({{"TMP0001", "1", "0091230", "n", "1", "", "0"}, {"A01", "123456789014", "9520011", "王小明", "100", "", "0"},
+               {"Z9", "77", "0091230", "某甲", "200", "", "0"}});
+    f.w().grid()->selectRow(row);
+    f.key(row < 0 ? Qt::Key_F2 : Qt::Key_F3);
+    QCOMPARE(f.w().hint()->isVisible(), row < 0);
+    QVERIFY(f.w().payeeButton()->isEnabled());
+    if (row >= 0) {
+        QCOMPARE(f.payee(), payee);
+    } else {
+        f.w().field(1)->setText("55");
+        f.w().field(2)->setText("0091230");
+        f.w().field(3)->setText("某乙");
+    }
     f.enter(0, code);
-    QCOMPARE(f.w().field(0)->text(), resolved);
-    QCOMPARE(f.enabledPayeeFields(), enabled);
+    QCOMPARE(f.payee(), payee);
     QVERIFY(!f.w().hint()->isVisible());
     QStringList seen;
     for (int step = 0; step < walk.size(); ++step) {
@@ -203,60 +216,19 @@ void TstEntry::enterWalksTheLine()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstEntry::payeeCodeInAddAndModify()
+void TstEntry::addStoresTheFeeAndFreesTemporaryCodes()
 {
-    Fixture f({{"A01", "123456789014", "9520011", "王小明", "100", "", "0"}, {"Z9", "77", "0091230", "某甲", "200", "", "0"}});
-    // Add: a code of one's own after the payee fields were filled empties them.
+    const QStringList first{"TMP0001", "1", "0091230", "甲", "1", "", "0"};
+    Fixture f({first});
     f.key(Qt::Key_F2);
-    f.w().field(0)->setFocus();
-    f.w().field(1)->setText("55");
-    f.w().field(3)->setText("某乙");
-    f.enter(0, "Y8");
-    QCOMPARE(f.w().field(1)->text() + f.w().field(3)->text(), "");
-    f.w().cancelButton()->click();
-    // Modify: a registered payee's line is locked, a line of another code keeps its texts.
-    f.w().grid()->selectRow(0);
-    f.key(Qt::Key_F3);
-    QCOMPARE(f.enabledPayeeFields(), "----");
-    QVERIFY(f.w().payeeButton()->isEnabled());
-    f.w().cancelButton()->click();
-    f.w().grid()->selectRow(1);
-    f.key(Qt::Key_F3);
-    QCOMPARE(f.enabledPayeeFields(), "++++");
-    f.enter(0, "Z9");
-    QCOMPARE(f.w().field(1)->text() + "|" + f.w().field(3)->text(), "77|某甲");
-    VERIFY_DIALOGS(f.dialogs);
-}
-
-void TstEntry::addStoresTheLineAsKeyed()
-{
-    Fixture f({{"TMP0001", "1", "0091230", "甲", "1", "", "0"}}, {{"薪資", "貨款"}});
-    f.key(Qt::Key_F2);
-    f.enter(0, "A01");
-    f.enter(4, "1000");
-    f.w().remarkBox()->setCurrentIndex(0); // picked from the list
-    f.key(Qt::Key_Return);
-    QCOMPARE(f.focus(), f.w().okButton());
-    f.key(Qt::Key_Return);
-    QCOMPARE(f.w().heading()->text(), "--新增--");
-    QCOMPARE(f.focus(), f.w().field(0));
-    QCOMPARE(f.w().field(0)->text() + f.w().field(4)->text() + f.w().remarkBox()->currentText(), "");
-    // A temporary payee; the fee typed by Tab. Letters do not get into the amount.
-    f.enter(0, "");
-    f.enter(1, "5566");
-    f.enter(2, "0091230");
-    f.enter(3, "小明");
-    f.enter(4, "3x00");
-    f.w().field(5)->setText("15");
+    f.enterLine({"", "5566", "0091230", "小明", "300"});
+    f.w().field(5)->setText("15"); // as typed after a Tab
     f.w().okButton()->setFocus();
     f.key(Qt::Key_Return);
-    // The first temporary line deleted, its code is free again.
     f.w().cancelButton()->click();
-    QCOMPARE(f.stored(), (QList<QStringList>{{"TMP0001", "1", "0091230", "甲", "1", "", "0"},
-                                             {"A01", "123456789014  ", "9520011", "王小明", "1000", "薪資", "0"},
-                                             {"TMP0002", "5566          ", "0091230", "小明", "300", "", "15"}}));
-    f.key(Qt::Key_F8); // in code order again: A01, TMP0001, TMP0002
-    f.w().grid()->selectRow(1);
+    QCOMPARE(f.stored(), (QList<QStringList>{first, {"TMP0002", "5566          ", "0091230", "小明", "300", "", "15"}}));
+    // The first temporary line deleted, its code is free again.
+    f.w().grid()->selectRow(0);
     f.key(Qt::Key_F4);
     f.dialogs.expectMessage({"確定刪除", kTitle, MsgIcon::None, MsgButtons::YesNo, MsgAnswer::No}, MsgAnswer::Yes);
     f.key(Qt::Key_Return, f.w().grid());
@@ -267,7 +239,7 @@ void TstEntry::addStoresTheLineAsKeyed()
     // F10 leaves add mode: nothing unconfirmed is stored.
     f.key(Qt::Key_F10);
     QVERIFY(!f.w().isVisible());
-    QCOMPARE(f.stored().size(), 2);
+    QCOMPARE(f.stored().size(), 1);
     VERIFY_DIALOGS(f.dialogs);
 }
 
@@ -280,26 +252,21 @@ void TstEntry::payeeLookupPickAndCancel()
     f.w().field(5)->setText("10");
     f.w().remarkBox()->setEditText("貨款");
     auto pick = [&](const QString &code) {
-        QTimer::singleShot(0, [&, code] {
-            auto *lookup = qobject_cast<PayeeLookup *>(QApplication::activeModalWidget());
-            QVERIFY(lookup);
-            lookup->field(0)->setText(code);
-            lookup->findChild<QPushButton *>(code.isEmpty() ? "Command2_1" : "Command2_0")->click();
-        });
-        f.w().payeeButton()->click();
+        inModal<PayeeLookup>(
+            [code](PayeeLookup *lookup) {
+                lookup->field(0)->setText(code);
+                lookup->findChild<QPushButton *>(code.isEmpty() ? "Command2_1" : "Command2_0")->click();
+            },
+            [&] { f.w().payeeButton()->click(); });
         QApplication::processEvents();
     };
     pick("A");
-    QCOMPARE(f.w().field(0)->text() + "|" + f.w().field(2)->text() + "|" + f.w().field(3)->text(), "A01|9520011|王小明");
-    QCOMPARE(f.enabledPayeeFields(), "----");
+    QCOMPARE(f.payee(), "A01|-123456789014|-9520011|-王小明 bank-");
     QCOMPARE(f.focus(), f.w().field(4));
     // No pick: payee fields and fee emptied and open; amount and remark kept.
     pick("");
-    QCOMPARE(f.enabledPayeeFields(), "++++");
-    QStringList texts;
-    for (int i = 0; i < 6; ++i)
-        texts << f.w().field(i)->text();
-    QCOMPARE(texts, (QStringList{"", "", "", "", "900", ""}));
+    QCOMPARE(f.payee(), "||| bank+");
+    QCOMPARE(f.w().field(4)->text() + "|" + f.w().field(5)->text(), "900|");
     QCOMPARE(f.w().remarkBox()->currentText(), "貨款");
     QCOMPARE(f.focus(), f.w().field(0));
     VERIFY_DIALOGS(f.dialogs);
@@ -311,37 +278,36 @@ void TstEntry::presets()
     QCOMPARE(f.w().remarkBox()->count(), 0);
     f.key(Qt::Key_F2);
     f.w().remarkBox()->setEditText("已打的備註");
-    QList<QStringList> stored;
-    QTimer::singleShot(0, [&] {
-        auto *w = qobject_cast<PresetWindow *>(QApplication::activeModalWidget());
-        QVERIFY(w && w->objectName() == "Form8");
-        auto closing = qScopeGuard([w] { w->reject(); }); // a failed check must not leave it open
-        for (int k = 0; k < 10; ++k)
-            QCOMPARE(w->field(k)->text(), "");
-        // Up from the first field and Enter from the last go to "1.確定".
-        QTest::keyClick(w->field(0), Qt::Key_Up);
-        QCOMPARE(w->focusWidget(), w->okButton());
-        QTest::keyClick(w->field(9), Qt::Key_Return);
-        QCOMPARE(w->focusWidget(), w->okButton());
-        // Too long for its column: told, the window stays with the texts.
-        w->field(0)->setText("  薪資  ");
-        w->field(2)->setText(QString(26, QChar(0x738B)));
-        f.dialogs.expectMessage({"輸入欄位超出", "Talvek"});
-        w->okButton()->click();
-        QCOMPARE(w->focusWidget(), w->field(2));
-        QVERIFY(TestDir::rows(f.dir.working(), Table::NNOO).isEmpty());
-        w->field(2)->setText(" 租金");
-        w->field(3)->setText("Rent");
-        w->okButton()->click();
-        closing.dismiss();
-    });
-    f.w().presetButton()->click();
-    QCOMPARE(TestDir::rows(f.dir.working(), Table::NNOO),
-             (QList<QStringList>{{"薪資", "", "租金", "Rent", "", "", "", "", "", ""}}));
+    inModal<PresetWindow>(
+        [&](PresetWindow *w) {
+            QCOMPARE(w->objectName(), "Form8");
+            auto closing = qScopeGuard([w] { w->reject(); }); // a failed check must not leave it open
+            for (int k = 0; k < 10; ++k)
+                QCOMPARE(w->field(k)->text(), "");
+            // Up from the first field and Enter from the last go to "1.確定".
+            QTest::keyClick(w->field(0), Qt::Key_Up);
+            QCOMPARE(w->focusWidget(), w->okButton());
+            QTest::keyClick(w->field(9), Qt::Key_Return);
+            QCOMPARE(w->focusWidget(), w->okButton());
+            // Too long for its column: told, the window stays with the texts.
+            w->field(0)->setText("  薪資  ");
+            w->field(2)->setText(QString(26, QChar(0x738B)));
+            f.dialogs.expectMessage({"輸入欄位超出", "Talvek"});
+            w->okButton()->click();
+            QCOMPARE(w->focusWidget(), w->field(2));
+            QVERIFY(TestDir::rows(f.dir.working(), Table::NNOO).isEmpty());
+            w->field(2)->setText(" 租金");
+            w->field(3)->setText("Rent");
+            w->okButton()->click();
+            closing.dismiss();
+        },
+        [&] { f.w().presetButton()->click(); });
+    const QStringList stored{"薪資", "", "租金", "Rent", "", "", "", "", "", ""};
+    QCOMPARE(TestDir::rows(f.dir.working(), Table::NNOO), QList<QStringList>{stored});
     QStringList listed;
     for (int k = 0; k < f.w().remarkBox()->count(); ++k)
         listed << f.w().remarkBox()->itemText(k);
-    QCOMPARE(listed, (QStringList{"薪資", "", "租金", "Rent", "", "", "", "", "", ""}));
+    QCOMPARE(listed, stored);
     QCOMPARE(f.w().remarkBox()->currentText(), "已打的備註");
     // What is typed stays what is typed: a preset does not complete it.
     showActive(&f.w());
@@ -351,15 +317,15 @@ void TstEntry::presets()
     QCOMPARE(f.w().remarkBox()->currentText(), "re");
     // A column without a value reads as an empty preset; cancel stores nothing.
     TestDir::exec(f.dir.working(), "UPDATE NNOO SET MARK2 = NULL, MARK3 = '租金   '");
-    QTimer::singleShot(0, [&] {
-        auto *w = qobject_cast<PresetWindow *>(QApplication::activeModalWidget());
-        QVERIFY(w);
-        QCOMPARE(w->field(1)->text() + "|" + w->field(2)->text(), "|租金");
-        w->field(0)->setText("改過");
-        w->cancelButton()->click();
-    });
-    f.w().presetButton()->click();
+    inModal<PresetWindow>(
+        [](PresetWindow *w) {
+            QCOMPARE(w->field(1)->text() + "|" + w->field(2)->text(), "|租金");
+            w->field(0)->setText("改過");
+            w->cancelButton()->click();
+        },
+        [&] { f.w().presetButton()->click(); });
     QCOMPARE(TestDir::rows(f.dir.working(), Table::NNOO)[0][0], "薪資");
+    QCOMPARE(f.w().remarkBox()->count(), 10); // the list read again, not added to
     VERIFY_DIALOGS(f.dialogs);
 }
 
@@ -367,7 +333,6 @@ void TstEntry::headerTab()
 {
     Fixture f;
     f.w().tabs()->setCurrentIndex(1);
-    QApplication::processEvents();
     BatchHeaderFields *h = f.w().header();
     QCOMPARE(f.focus(), h->dateField());
     QCOMPARE(h->dateField()->text(), "151206"); // today
@@ -397,21 +362,20 @@ void TstEntry::headerTab()
 
 void TstEntry::keyedBatchReachesTheBankFile()
 {
-    Fixture f({}, {{"薪資"}});
+    Fixture f({}, {"薪資"});
     f.key(Qt::Key_F2);
-    f.enter(0, "A01");
-    f.enter(4, "1500");
-    f.w().remarkBox()->setCurrentIndex(0);
+    f.enterLine({"A01", "", "", "", "1500"});
+    f.w().remarkBox()->setCurrentIndex(0); // picked from the list
     f.key(Qt::Key_Return);
     f.key(Qt::Key_Return);
-    f.enter(0, "");
-    f.enter(1, "5566");
-    f.enter(2, "0091230");
-    f.enter(3, "小明");
-    f.enter(4, "300");
+    // Confirmed, the window stays in add with the line emptied.
+    QCOMPARE(f.focus(), f.w().field(0));
+    QCOMPARE(f.w().field(0)->text() + f.w().field(4)->text() + f.w().remarkBox()->currentText(), "");
+    f.enterLine({"", "5566", "0091230", "小明", "3x00"}); // no letters get into the amount
     f.key(Qt::Key_Return);
     f.key(Qt::Key_Return);
     f.key(Qt::Key_F10);
+    QCOMPARE(f.stored()[1].last(), "0"); // no fee keyed
 
     BatchFileWindow file(f.context);
     QVERIFY(showActive(&file));
