@@ -41,6 +41,8 @@ public:
 class NoPrinter : public Printer {
 public:
     bool print(const PrintJob &, QString *) override { return true; }
+    bool exportPdf(const PrintJob &, const QString &, QString *) override { return true; }
+    void preview(const PrintJob &, QWidget *) override {}
 };
 
 void report(QTextStream &out, const char *what, double talvek, double bare, const char *baseline = "bare SQLite")

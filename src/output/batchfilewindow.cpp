@@ -9,6 +9,7 @@
 #include "store/appcontext.h"
 #include "store/batchheader.h"
 #include "store/fieldroutines.h"
+#include "store/linevalues.h"
 #include "store/storefailure.h"
 #include "store/recordset.h"
 
@@ -104,30 +105,10 @@ void BatchFileWindow::showTotals()
     int count = 0;
     Store *store = m_context.working();
     if (store) {
-        const auto lines = store->select(Query::table(Table::R_DETL));
-        // Empty amounts, remarks and fees become "0", one blank and "0", so that every
-        // later reading of the lines sees a value.
-        const StoreResult filled = store->transaction([&] {
-            for (int r = 0; r < lines->rowCount(); ++r) {
-                lines->moveTo(r);
-                if (!lines->isNull(RDetl::AMT) && !lines->isNull(RDetl::MARK) && !lines->isNull(RDetl::AMT2))
-                    continue;
-                QStringList values = lines->currentValues();
-                if (lines->isNull(RDetl::AMT))
-                    values[RDetl::AMT] = QStringLiteral("0");
-                if (lines->isNull(RDetl::MARK))
-                    values[RDetl::MARK] = QStringLiteral(" ");
-                if (lines->isNull(RDetl::AMT2))
-                    values[RDetl::AMT2] = QStringLiteral("0");
-                if (StoreResult r2 = lines->update(values); !r2.ok())
-                    return r2;
-            }
-            return StoreResult::success();
-        });
-        if (!filled.ok()) {
+        // Every later reading of the lines sees a value; the totals are of what is stored.
+        if (const StoreResult filled = fillEmptyLineValues(*store); !filled.ok())
             tellStoreFailure(m_context.dialogs(), this, filled, store->path());
-            lines->refresh(); // the totals of what is stored, not of what could not be
-        }
+        const auto lines = store->select(Query::table(Table::R_DETL));
         for (int r = 0; r < lines->rowCount(); ++r) {
             total += NumberValue(lines->value(r, RDetl::AMT));
             ++count;

@@ -4,6 +4,7 @@
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 
@@ -80,7 +81,8 @@ QString QtDialogs::saveFile(QWidget *parent, const QString &title, const QString
 std::optional<QFont> QtDialogs::chooseFont(QWidget *parent, const QFont &initial)
 {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent);
+    // Only fixed-pitch fonts keep the list's columns in place.
+    const QFont font = QFontDialog::getFont(&ok, initial, parent, QString(), QFontDialog::MonospacedFonts);
     if (!ok)
         return std::nullopt;
     return font;
@@ -90,7 +92,11 @@ bool QtDialogs::printSetup(QWidget *parent, PrintSetup &setup)
 {
     QPrinter printer;
     printer.setPageOrientation(setup.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    QPageSetupDialog dialog(&printer, parent);
+    printer.setCopyCount(setup.copies);
+    // Orientation and copies only: nothing is printed from here.
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     setup.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;

@@ -41,13 +41,27 @@ private:
     bool m_held = false;
 };
 
-// The Printer double: keeps each job.
+// The Printer double: keeps each job (and where a PDF would go); fails when told to.
 class RecordingPrinter : public Printer {
 public:
-    bool print(const PrintJob &job, QString *) override
+    bool print(const PrintJob &job, QString *error) override { return record(job, QString(), error); }
+    bool exportPdf(const PrintJob &job, const QString &path, QString *error) override { return record(job, path, error); }
+    void preview(const PrintJob &job, QWidget *) override { previews.append(job); }
+    QList<PrintJob> jobs;
+    QStringList pdfPaths;
+    QList<PrintJob> previews;
+    QString failure; // the reason every job fails with, when set
+
+private:
+    bool record(const PrintJob &job, const QString &path, QString *error)
     {
+        if (!failure.isEmpty()) {
+            if (error)
+                *error = failure;
+            return false;
+        }
         jobs.append(job);
+        pdfPaths.append(path);
         return true;
     }
-    QList<PrintJob> jobs;
 };
