@@ -8,6 +8,7 @@
 #include "master/payeewindow.h"
 #include "master/remitterwindow.h"
 #include "output/batchfilewindow.h"
+#include "output/listwindow.h"
 
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
@@ -294,6 +295,9 @@ QDialog *MainWindow::windowFor(int number)
         break;
     case 3:
         slot = new EntryWindow(m_context, this);
+        break;
+    case 4:
+        slot = new ListWindow(m_context, this);
         break;
     case 5:
         slot = new BatchFileWindow(m_context, this);
