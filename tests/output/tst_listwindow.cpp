@@ -1,0 +1,181 @@
+#include "support/testprogram.h"
+
+#include "output/listwindow.h"
+#include "store/schema.h"
+
+#include <QAction>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+using Message = ScriptedDialogs::Message;
+
+const Message kStart{"按下確定開始列印...", "Talvek"};
+const Message kDone{"列印完畢", "Talvek"};
+
+struct Fixture : TestProgram {
+    std::unique_ptr<ListWindow> window;
+    // count lines, stored in falling payee-code order; the second is the marker line "!000".
+    explicit Fixture(int count = 3, int listOrder = 0)
+    {
+        dir.makeStores({{"9520011", "Korvana", "Korvana銀行營業部"}});
+        TestDir::insert(dir.working(), Table::R_BASE, {{"001", "範例公司", "10", "主管", "製表", "連絡人"}});
+        QList<QStringList> lines;
+        for (int i = count; i >= 1; --i)
+            lines << QStringList{QString("P%1").arg(i, 3, 10, QChar('0')), i == count - 1 ? "!000" : "1", "0091230", "王", "100", "", "0"};
+        TestDir::insert(dir.working(), Table::R_DETL, lines);
+        openWorkingStore();
+        context.values().ListOrder = listOrder;
+        window = std::make_unique<ListWindow>(context);
+        showActive(window.get());
+    }
+    ListWindow &w() { return *window; }
+    // Payee codes in the order the list shows them (its detail lines carry them by number).
+    int listed() const
+    {
+        int n = 0;
+        for (const QString &line : window->ListLines())
+            n += line.startsWith("     ") && line.mid(5, 6).trimmed().toInt() > 0;
+        return n;
+    }
+};
+
+QStringList texts(const QList<PrintLine> &sheet)
+{
+    QStringList out;
+    for (const PrintLine &l : sheet)
+        out << l.text;
+    return out;
+}
+
+} // namespace
+
+class TstListWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void orderIsSharedAndHonoured();
+    void printsSheetsSizesAndCopies();
+    void refusalsBeforePrinting_data();
+    void refusalsBeforePrinting();
+    void pdfHasThePagesOfThePrintout();
+};
+
+void TstListWindow::orderIsSharedAndHonoured()
+{
+    // Written in input order last time: the second option, and all three lines.
+    Fixture f(3, 2);
+    QVERIFY(f.w().option(1)->isChecked());
+    QCOMPARE(f.listed(), 3);
+    QVERIFY(f.w().previewBox()->toPlainText().contains("     1 0091230 1"));
+    // By payee code: the marker line is left out; the choice is kept for the program.
+    f.w().option(0)->click();
+    QCOMPARE(f.context.values().ListOrder, 1);
+    QCOMPARE(f.listed(), 2);
+    // The menu entry says what it does, changes the order value and rebuilds, leaving the
+    // options as they are.
+    QCOMPARE(f.w().menuOrder(0)->text(), "依收款人代碼（由小－＞大）");
+    f.w().option(1)->click();
+    f.w().menuOrder(0)->trigger();
+    QCOMPARE(f.context.values().ListOrder, 1);
+    QVERIFY(f.w().option(1)->isChecked());
+    QCOMPARE(f.listed(), 3);
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstListWindow::printsSheetsSizesAndCopies()
+{
+    Fixture f(31, 2);
+    f.w().PrintCopies = 2;
+    f.dialogs.expectMessage(kStart);
+    f.dialogs.expectMessage(kDone);
+    f.w().printButton()->click();
+    QCOMPARE(f.printer.jobs.size(), 1);
+    const PrintJob &job = f.printer.jobs[0];
+    QVERIFY(job.landscape);
+    QCOMPARE(job.fontFamily, f.w().ListFontName);
+    // Two sheets a copy, every copy starting on a sheet of its own.
+    QCOMPARE(job.sheets.size(), 4);
+    QCOMPARE(texts(job.sheets[0]).last(), "     資料未完；接下頁");
+    QCOMPARE(texts(job.sheets[2]), texts(job.sheets[0]));
+    QCOMPARE(texts(job.sheets[3]), texts(job.sheets[1]));
+    QCOMPARE(texts(job.sheets[1]).last(), "          連絡人");
+    // The title (with its two empty lines before it) at 12 points, everything else at 11.
+    QStringList sizes;
+    for (const PrintLine &l : job.sheets[1].mid(0, 4))
+        sizes << QString::number(l.pointSize);
+    QCOMPARE(sizes, (QStringList{"12", "12", "12", "11"}));
+    QCOMPARE(job.sheets[0].size(), 2 + 8 + 30 + 2);
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstListWindow::refusalsBeforePrinting_data()
+{
+    QTest::addColumn<QString>("spoil");
+    QTest::addColumn<QList<Message>>("messages");
+    QTest::addColumn<bool>("printed");
+    QTest::addColumn<bool>("open");
+    QTest::newRow("printer fails: told, window closed")
+        << "printer" << QList<Message>{kStart, {"列印失敗\n紙張用完", "Talvek"}} << false << false;
+    QTest::newRow("a fee that is no number: asked, No prints nothing")
+        << "fee" << QList<Message>{{"下列收款人代碼的金額或手續費不是整數，以 * 標示，未計入合計：\nP002\n\n仍要繼續嗎？", "",
+                                    MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No}} << false << true;
+    QTest::newRow("no remitter") << "remitter"
+                                 << QList<Message>{{"無匯款人資料，無法產生匯款資料清單，請先建檔。", "", MsgIcon::Critical}} << false << true;
+}
+
+void TstListWindow::refusalsBeforePrinting()
+{
+    QFETCH(QString, spoil);
+    QFETCH(QList<Message>, messages);
+    QFETCH(bool, printed);
+    QFETCH(bool, open);
+    Fixture f(3, 2);
+    if (spoil == "printer")
+        f.printer.failure = "紙張用完";
+    if (spoil == "fee")
+        TestDir::exec(f.dir.working(), "UPDATE R_DETL SET AMT2 = '1.5' WHERE R_ID = 'P002'");
+    if (spoil == "remitter")
+        TestDir::exec(f.dir.working(), "DELETE FROM R_BASE");
+    f.w().BuildList();
+    for (const Message &m : messages)
+        f.dialogs.expectMessage(m, m.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok);
+    f.w().printButton()->click();
+    QCOMPARE(f.printer.jobs.isEmpty(), !printed);
+    QCOMPARE(f.w().isVisible(), open);
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstListWindow::pdfHasThePagesOfThePrintout()
+{
+    // 61 lines in input order: three sheets; the PDF is what the real printer port writes.
+    Fixture f(61, 2);
+    const QString path = QDir(f.dir.path()).filePath("list.pdf");
+    f.dialogs.expectSaveFile("匯出 PDF", "PDF 檔 (*.pdf)", path);
+    f.dialogs.expectMessage({"PDF 檔已存至\n" + QDir::toNativeSeparators(path), "Talvek"});
+    f.w().exportPdf();
+    QCOMPARE(f.printer.pdfPaths, QStringList{path});
+    QString error;
+    QVERIFY2(QtPrinter().exportPdf(f.printer.jobs[0], path, &error), qPrintable(error));
+    auto run = [](const QStringList &args) {
+        QProcess p;
+        p.start(args[0], args.mid(1));
+        p.waitForFinished(30000);
+        // The CJK font maps some characters to their radical forms on the way out.
+        return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+    };
+    QVERIFY(run({"pdfinfo", path}).contains(QRegularExpression("Pages:\\s+3\\n")));
+    const QString first = run({"pdftotext", "-layout", "-f", "1", "-l", "1", path, "-"});
+    const QString last = run({"pdftotext", "-layout", "-f", "3", "-l", "3", path, "-"});
+    auto has = [](const QString &page, const QString &text) { return page.contains(text.normalized(QString::NormalizationForm_KC)); };
+    QVERIFY2(has(first, "頁次：1") && has(first, "資料未完；接下頁") && !has(first, "總計總筆數"), qPrintable(first));
+    QVERIFY2(has(last, "頁次：3") && has(last, "總計總筆數：") && has(last, "6,100元"), qPrintable(last));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+QTEST_MAIN(TstListWindow)
+#include "tst_listwindow.moc"
