@@ -8,6 +8,8 @@
 #include "master/institutionwindow.h"
 #include "master/payeewindow.h"
 #include "output/batchfile.h"
+#include "output/listwindow.h"
+#include "output/remittancelist.h"
 #include "platform/big5codec.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -19,6 +21,8 @@
 #include "store/storeopening.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -273,6 +277,48 @@ int main(int argc, char *argv[])
     });
     report(out, qPrintable(QStringLiteral("batch file bytes, %1 lines (%2 bytes)").arg(in.lines.size()).arg(bytes)), build,
            encode, "Big5-encode and join only");
+
+    // The remittance list of the 998 lines: built, the window opened, a PDF of its sheets.
+    {
+        ListInput list;
+        list.hasRemitter = true;
+        list.name = QStringLiteral("範例實業股份有限公司");
+        list.homeBankCode = QStringLiteral("9520011");
+        list.homeBankLabel = QStringLiteral(" [範例銀行]");
+        for (int r = 0; r < lines->rowCount(); ++r)
+            list.lines.append({lines->value(r, RDetl::R_ID), lines->value(r, RDetl::ACTNO), lines->value(r, RDetl::TRFBK),
+                               lines->value(r, RDetl::R_NAME), lines->value(r, RDetl::AMT), lines->value(r, RDetl::MARK),
+                               lines->value(r, RDetl::AMT2)});
+        const double build = medianMicros(21, [&] { BuildList(list); });
+        sqlite3 *db = openBare(working);
+        const double select = medianMicros(21, [&] {
+            stepAll(db, "SELECT rowid, * FROM R_DETL WHERE ACTNO <> '!000' COLLATE NOCASE ORDER BY R_ID COLLATE NOCASE, rowid");
+        });
+        sqlite3_close(db);
+        report(out, "BuildList, 998 lines", build, select, "bare select of the lines");
+        NoPrinter none;
+        AppContext listContext(dir.path(), dialogs, clock, none);
+        listContext.setWorking(openWorkingStore(dir.path()).store);
+        const double open = medianMicros(5, [&] {
+            ListWindow w(listContext);
+            w.show();
+            QApplication::processEvents();
+        });
+        report(out, "list window opening, 998 lines", open, select, "bare select of the lines");
+        ListWindow w(listContext);
+        w.show();
+        QApplication::processEvents();
+        const PrintJob job = w.printJob(1);
+        const QString pdf = QDir(dir.path()).filePath(QStringLiteral("list.pdf"));
+        QElapsedTimer t;
+        t.start();
+        QString error;
+        QtPrinter().exportPdf(job, pdf, &error);
+        out << QStringLiteral("PDF export, %1 sheets                           %2 ms   (%3 bytes)\n")
+                   .arg(job.sheets.size())
+                   .arg(t.nsecsElapsed() / 1e6, 8, 'f', 1)
+                   .arg(QFileInfo(pdf).size());
+    }
 
     // The entry window over the 998 lines: opening it, and one line added as by keyboard
     // (a registered payee's code left, the amount, 確定).
