@@ -63,6 +63,7 @@ private Q_SLOTS:
     void refusalsBeforePrinting_data();
     void refusalsBeforePrinting();
     void pdfHasThePagesOfThePrintout();
+    void fontAndSetupKeptOrLeft();
 };
 
 void TstListWindow::orderIsSharedAndHonoured()
@@ -174,6 +175,29 @@ void TstListWindow::pdfHasThePagesOfThePrintout()
     auto has = [](const QString &page, const QString &text) { return page.contains(text.normalized(QString::NormalizationForm_KC)); };
     QVERIFY2(has(first, "頁次：1") && has(first, "資料未完；接下頁") && !has(first, "總計總筆數"), qPrintable(first));
     QVERIFY2(has(last, "頁次：3") && has(last, "總計總筆數：") && has(last, "6,100元"), qPrintable(last));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstListWindow::fontAndSetupKeptOrLeft()
+{
+    Fixture f;
+    const QString family = f.w().ListFontName;
+    f.dialogs.expectFont(std::nullopt);
+    f.w().chooseFont();
+    f.dialogs.expectPrintSetup(std::nullopt);
+    f.w().printSetup();
+    QCOMPARE(f.w().ListFontName + QString(" %1 %2 %3").arg(f.w().ListFontSize).arg(f.w().PrintOrientation).arg(f.w().PrintCopies),
+             family + QString(" %1 2 1").arg(f.w().ListFontSize));
+    QFont chosen("Noto Sans Mono CJK TC");
+    chosen.setPointSizeF(13.6);
+    f.dialogs.expectFont(chosen);
+    f.w().chooseFont();
+    f.dialogs.expectPrintSetup(PrintSetup{false, 3});
+    f.w().printSetup();
+    QVERIFY(f.dialogs.printSetupShown.landscape);
+    QCOMPARE(f.w().ListFontName + QString(" %1 %2 %3").arg(f.w().ListFontSize).arg(f.w().PrintOrientation).arg(f.w().PrintCopies),
+             "Noto Sans Mono CJK TC 14 1 3");
+    QCOMPARE(f.w().previewBox()->font().family(), "Noto Sans Mono CJK TC");
     VERIFY_DIALOGS(f.dialogs);
 }
 

@@ -94,12 +94,25 @@ QString ScriptedDialogs::saveFile(QWidget *, const QString &title, const QString
 
 std::optional<QFont> ScriptedDialogs::chooseFont(QWidget *, const QFont &)
 {
-    m_problems << QStringLiteral("unexpected font dialog");
-    return std::nullopt;
+    if (!m_font) {
+        m_problems << QStringLiteral("unexpected font dialog");
+        return std::nullopt;
+    }
+    const std::optional<QFont> answer = *m_font;
+    m_font.reset();
+    return answer;
 }
 
-bool ScriptedDialogs::printSetup(QWidget *, PrintSetup &)
+bool ScriptedDialogs::printSetup(QWidget *, PrintSetup &setup)
 {
-    m_problems << QStringLiteral("unexpected print setup dialog");
-    return false;
+    printSetupShown = setup;
+    if (!m_setup) {
+        m_problems << QStringLiteral("unexpected print setup dialog");
+        return false;
+    }
+    const std::optional<PrintSetup> answer = *m_setup;
+    m_setup.reset();
+    if (answer)
+        setup = *answer;
+    return answer.has_value();
 }

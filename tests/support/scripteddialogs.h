@@ -26,6 +26,12 @@ public:
     void expectSaveFile(const QString &title, const QString &filter, const QString &path);
     void expectOpenFile(const QString &title, const QString &filter, const QString &path);
 
+    // The next font or print setup dialog is expected, and answered so (nothing: cancelled).
+    // What the print setup dialog was opened with is kept in `printSetupShown`.
+    void expectFont(std::optional<QFont> answer) { m_font = {answer}; }
+    void expectPrintSetup(std::optional<PrintSetup> answer) { m_setup = {answer}; }
+    PrintSetup printSetupShown;
+
     const QList<Message> &shown() const { return m_shown; }
     // Unexpected or mismatched dialogs and expectations left unused; empty when all is well.
     QStringList problems() const;
@@ -51,6 +57,8 @@ private:
     };
     std::optional<Expectation> next(Expectation::Kind kind, const QString &what);
 
+    std::optional<std::optional<QFont>> m_font;
+    std::optional<std::optional<PrintSetup>> m_setup;
     QList<Expectation> m_queue;
     QList<Message> m_shown;
     QStringList m_problems;
