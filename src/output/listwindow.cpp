@@ -11,6 +11,7 @@
 
 #include <QButtonGroup>
 #include <QDir>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -98,7 +99,9 @@ ListWindow::ListWindow(AppContext &context, QWidget *parent) : QDialog(parent), 
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(group, &QButtonGroup::idClicked, this, &ListWindow::orderChosen);
 
-    ListFontName = m_preview->font().family();
+    // The font the preview really shows: 細明體 where installed, else the CJK monospace
+    // font standing in for it, so that the printout keeps the same columns.
+    ListFontName = QFontInfo(m_preview->font()).family();
     ListFontSize = qRound(m_preview->font().pointSizeF());
     BatchHeader header;
     if (m_context.working())
@@ -228,7 +231,7 @@ void ListWindow::chooseFont()
 {
     if (const std::optional<QFont> font = m_context.dialogs().chooseFont(this, m_preview->font())) {
         m_preview->setFont(*font);
-        ListFontName = font->family();
+        ListFontName = QFontInfo(*font).family();
         ListFontSize = qRound(font->pointSizeF());
     }
 }
