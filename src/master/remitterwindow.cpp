@@ -164,9 +164,10 @@ void RemitterWindow::load()
 
 void RemitterWindow::showInstitution()
 {
-    const QString check = InstCheckDigit(QStringLiteral("952") + m_fields[0]->text());
+    const QString code = HomeBankCode(m_fields[0]->text());
+    const QString check = code.mid(3 + m_fields[0]->text().size());
     m_checkBox->setText(check);
-    m_name->setText(InstNameLabel(m_context.reference(), QStringLiteral("952") + m_fields[0]->text() + check));
+    m_name->setText(InstNameLabel(m_context.reference(), code));
 }
 
 QString RemitterWindow::checkCharacter() const

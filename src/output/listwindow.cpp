@@ -36,6 +36,9 @@ ListWindow::ListWindow(AppContext &context, QWidget *parent) : QDialog(parent), 
     m_print->setObjectName(QStringLiteral("Command1_0"));
     m_cancel = new QPushButton(QStringLiteral("取消"), this);
     m_cancel->setObjectName(QStringLiteral("Command1_1"));
+    // Enter in the preview or on an option must not print the list.
+    for (QPushButton *b : {m_print, m_cancel})
+        b->setAutoDefault(false);
     const QString optionTexts[2] = {QStringLiteral("　1.依收款人代碼（由小－＞大）"), QStringLiteral("　2.依輸入順序")};
     auto *group = new QButtonGroup(this);
     for (int i = 0; i < 2; ++i) {
@@ -109,6 +112,11 @@ ListWindow::ListWindow(AppContext &context, QWidget *parent) : QDialog(parent), 
     m_headerDate = header.date;
     m_headerBatch = header.batchNo;
     m_headerPurpose = header.purpose;
+    // Lines written by other means get their empty values once, as the window opens.
+    if (Store *store = m_context.working()) {
+        if (const StoreResult filled = fillEmptyLineValues(*store); !filled.ok())
+            tellStoreFailure(m_context.dialogs(), this, filled, store->path());
+    }
     const int chosen = m_context.values().ListOrder == 2 ? 2 : 1;
     m_building = true; // the window's first activation builds the list
     m_options[chosen - 1]->setChecked(true);
@@ -121,6 +129,8 @@ ListWindow::ListWindow(AppContext &context, QWidget *parent) : QDialog(parent), 
 void ListWindow::orderChosen(int order)
 {
     m_context.values().ListOrder = order;
+    m_menuOrder[order - 1]->setChecked(true);
+    m_menuOrder[2 - order]->setChecked(false);
     BuildList();
 }
 
@@ -144,20 +154,25 @@ void ListWindow::BuildList()
     m_building = true;
     Store *store = m_context.working();
     ListInput in;
+    m_readProblem.clear();
     if (store) {
-        if (const StoreResult filled = fillEmptyLineValues(*store); !filled.ok())
-            tellStoreFailure(m_context.dialogs(), this, filled, store->path());
         QStringList base;
-        store->readOnlyRow(Table::R_BASE, base);
+        StoreResult read = store->readOnlyRow(Table::R_BASE, base);
         in.hasRemitter = !base.isEmpty();
         in.name = TrimBlanks(base.value(RBase::RMTNAME));
         in.note1 = TrimBlanks(base.value(RBase::NOTE1));
         in.note2 = TrimBlanks(base.value(RBase::NOTE2));
         in.note3 = TrimBlanks(base.value(RBase::NOTE3));
-        const QString branch = QStringLiteral("952") + TrimBlanks(base.value(RBase::BRNO));
-        in.homeBankCode = branch + InstCheckDigit(branch);
+        in.homeBankCode = HomeBankCode(TrimBlanks(base.value(RBase::BRNO)));
         in.homeBankLabel = QLatin1Char(' ') + InstNameLabel(m_context.reference(), in.homeBankCode);
-        const auto lines = store->select(m_options[0]->isChecked() ? Queries::linesWithoutMarker() : Query::table(Table::R_DETL));
+        const auto lines = store->select(m_options[0]->isChecked() ? Queries::linesWithoutMarker() : Query::table(Table::R_DETL),
+                                         read.ok() ? &read : nullptr);
+        // A list that could not be read whole is no list to sign: told now, and not printed.
+        if (!read.ok()) {
+            m_readProblem = storeFailureNotice(read, store->path()).text;
+            m_context.dialogs().critical(this, m_readProblem);
+            in.lines.clear();
+        }
         for (int r = 0; r < lines->rowCount(); ++r)
             in.lines.append({lines->value(r, RDetl::R_ID), lines->value(r, RDetl::ACTNO), lines->value(r, RDetl::TRFBK),
                              lines->value(r, RDetl::R_NAME), lines->value(r, RDetl::AMT), lines->value(r, RDetl::MARK),
@@ -167,6 +182,8 @@ void ListWindow::BuildList()
     in.headerBatch = m_headerBatch;
     in.headerPurpose = m_headerPurpose;
     in.today = RocToday(m_context.clock(), 1);
+    if (!m_readProblem.isEmpty())
+        in.lines.clear();
     m_list = ::BuildList(in);
     m_hasRemitter = in.hasRemitter;
     m_preview->setPlainText(m_list.preview);
@@ -175,6 +192,10 @@ void ListWindow::BuildList()
 
 bool ListWindow::printable()
 {
+    if (!m_readProblem.isEmpty()) {
+        m_context.dialogs().critical(this, m_readProblem);
+        return false;
+    }
     if (!m_hasRemitter) {
         m_context.dialogs().critical(this, QStringLiteral("無匯款人資料，無法產生匯款資料清單，請先建檔。"));
         return false;
@@ -184,7 +205,7 @@ bool ListWindow::printable()
         return false;
     }
     if (!m_list.notCounted.isEmpty()) {
-        const QString text = QStringLiteral("下列收款人代碼的金額或手續費不是整數，以 * 標示，未計入合計：") + QLatin1Char('\n')
+        const QString text = QStringLiteral("下列收款人代碼的金額或手續費不是整數或超過欄位，以 * 標示，未計入合計：") + QLatin1Char('\n')
             + m_list.notCounted.join(QStringLiteral("、")) + QLatin1Char('\n') + QLatin1Char('\n') + QStringLiteral("仍要繼續嗎？");
         return m_context.dialogs().message(this, text, QString(), MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No)
             == MsgAnswer::Yes;
@@ -198,6 +219,7 @@ PrintJob ListWindow::printJob(int copies) const
     job.documentName = windowTitle();
     job.fontFamily = ListFontName;
     job.landscape = PrintOrientation == 2;
+    job.printerName = m_printerName;
     for (int copy = 0; copy < copies; ++copy) {
         // Each copy is signed on its own: it starts on a sheet of its own.
         job.sheets.append(QList<PrintLine>());
@@ -238,13 +260,14 @@ void ListWindow::chooseFont()
 
 void ListWindow::printSetup()
 {
-    PrintSetup setup{PrintOrientation == 2, PrintCopies};
+    PrintSetup setup{PrintOrientation == 2, PrintCopies, m_printerName};
     // The setup dialog opens on landscape, as the list is laid out for it.
     setup.landscape = true;
     if (!m_context.dialogs().printSetup(this, setup))
         return;
     PrintOrientation = setup.landscape ? 2 : 1;
     PrintCopies = qMax(1, setup.copies);
+    m_printerName = setup.printerName;
 }
 
 void ListWindow::previewPages()

@@ -60,5 +60,7 @@ private:
     QString m_headerDate, m_headerBatch, m_headerPurpose;
     ListResult m_list;
     bool m_hasRemitter = false;
+    QString m_readProblem; // why the stored lines could not be read, when they could not
+    QString m_printerName; // the printer chosen in the setup; empty: the default one
     bool m_building = false;
 };

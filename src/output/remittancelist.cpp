@@ -112,16 +112,22 @@ ListResult BuildList(const ListInput &in)
     int number = 0;
     for (const ListLineRow &line : in.lines) {
         ++number;
+        // A value is shown and added only when it is a whole number that fits its column;
+        // the amount alone still counts, so that the amount total is the bank file's sum.
+        auto shown = [](const std::optional<qint64> &v, int width) { return v && amountField(*v, width).size() == width; };
         const auto amount = wholeNumber(line.amount);
         const auto fee = wholeNumber(line.fee);
-        QString total;
-        if (amount && fee) {
-            total = fittedField(*amount + *fee, 14, true);
-            fits = addChecked(amountTotal, *amount) && addChecked(feeTotal, *fee) && addChecked(grandTotal, *amount + *fee) && fits;
-        } else {
-            total = blanks(13) + QLatin1Char('*');
+        const bool amountShown = shown(amount, 13), feeShown = shown(fee, 13);
+        const bool totalShown = amountShown && feeShown && shown(*amount + *fee, 14);
+        if (amountShown)
+            fits = addChecked(amountTotal, *amount) && fits;
+        if (feeShown)
+            fits = addChecked(feeTotal, *fee) && fits;
+        if (totalShown)
+            fits = addChecked(grandTotal, *amount + *fee) && fits;
+        else
             out.notCounted << line.payee;
-        }
+        const QString total = totalShown ? amountField(*amount + *fee, 14) : blanks(13) + QLatin1Char('*');
         emit(blanks(5) + QStringLiteral("%1").arg(number, 6) + blanks(1) + column(line.bank, 7) + blanks(1)
              + column(line.account, 14) + blanks(3) + storedField(line.amount, 13) + blanks(4)
              + storedField(line.fee, 13) + blanks(4) + total + blanks(2)

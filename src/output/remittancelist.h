@@ -27,8 +27,9 @@ struct ListInput {
 struct ListResult {
     QStringList lines;  // what is printed; an entry may begin with line breaks
     QString preview;    // the lines joined by CR LF, as the preview box shows them
-    // Payee codes of lines whose amount or fee is not a whole number: those lines carry
-    // "*" for their total and are left out of the totals.
+    // Payee codes of lines whose amount or fee is not a whole number, or too long for its
+    // column: those lines carry "*" for what cannot be shown, and what cannot be shown
+    // is left out of the totals (a good amount still counts).
     QStringList notCounted;
     // Set when a total does not fit its column: the totals then show "*" only.
     bool totalsTooLarge = false;

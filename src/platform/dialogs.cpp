@@ -93,6 +93,8 @@ bool QtDialogs::printSetup(QWidget *parent, PrintSetup &setup)
     QPrinter printer;
     printer.setPageOrientation(setup.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer.setCopyCount(setup.copies);
+    if (!setup.printerName.isEmpty())
+        printer.setPrinterName(setup.printerName);
     // Orientation and copies only: nothing is printed from here.
     QPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
@@ -101,5 +103,6 @@ bool QtDialogs::printSetup(QWidget *parent, PrintSetup &setup)
         return false;
     setup.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
     setup.copies = qMax(1, printer.copyCount());
+    setup.printerName = printer.printerName();
     return true;
 }

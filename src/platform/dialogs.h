@@ -15,6 +15,7 @@ enum class MsgAnswer { Ok, Cancel, Yes, No };
 struct PrintSetup {
     bool landscape = true;
     int copies = 1;
+    QString printerName; // empty: the system's default printer
 };
 
 // Every message box and file, font and print dialog of the program goes through

@@ -4,11 +4,16 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPrintPreviewDialog>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -27,8 +32,26 @@ void setUp(QPrinter &printer, const PrintJob &job)
     printer.setFullPage(false);
 }
 
-// Draws the sheets; a sheet that would not fit the page is drawn smaller as a whole, so
-// that the columns keep their places and no line runs off the paper.
+// How much smaller than their sizes the sheets must be drawn so that the fullest fits the
+// page; one scale for the whole job, so that every sheet looks alike.
+qreal scaleToFit(const PrintJob &job, QPrinter &printer)
+{
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    qreal scale = 1.0;
+    for (const QList<PrintLine> &lines : job.sheets) {
+        qreal height = 0, width = 0;
+        for (const PrintLine &line : lines) {
+            const QFontMetricsF metrics(fontOf(job, line.pointSize), &printer);
+            height += metrics.lineSpacing();
+            width = qMax(width, metrics.horizontalAdvance(line.text));
+        }
+        scale = std::min({scale, width > 0 ? page.width() / width : 1.0, height > 0 ? page.height() / height : 1.0});
+    }
+    return scale;
+}
+
+// Draws the sheets, smaller where needed, so that the columns keep their places and no
+// line runs off the paper.
 bool render(const PrintJob &job, QPrinter &printer, QString *error)
 {
     QPainter painter;
@@ -37,7 +60,7 @@ bool render(const PrintJob &job, QPrinter &printer, QString *error)
             *error = QStringLiteral("無法使用印表機");
         return false;
     }
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const qreal scale = scaleToFit(job, printer);
     for (qsizetype s = 0; s < job.sheets.size(); ++s) {
         if (s > 0 && !printer.newPage()) {
             if (error)
@@ -46,13 +69,6 @@ bool render(const PrintJob &job, QPrinter &printer, QString *error)
             return false;
         }
         const QList<PrintLine> &lines = job.sheets[s];
-        qreal height = 0, width = 0;
-        for (const PrintLine &line : lines) {
-            const QFontMetricsF metrics(fontOf(job, line.pointSize), &printer);
-            height += metrics.lineSpacing();
-            width = qMax(width, metrics.horizontalAdvance(line.text));
-        }
-        const qreal scale = std::min({1.0, width > 0 ? page.width() / width : 1.0, height > 0 ? page.height() / height : 1.0});
         painter.save();
         painter.scale(scale, scale);
         qreal y = 0;
@@ -83,6 +99,8 @@ bool QtPrinter::print(const PrintJob &job, QString *error)
         return false;
     }
     QPrinter printer(QPrinter::HighResolution);
+    if (!job.printerName.isEmpty())
+        printer.setPrinterName(job.printerName);
     setUp(printer, job);
     return render(job, printer, error);
 }
@@ -105,11 +123,36 @@ bool QtPrinter::exportPdf(const PrintJob &job, const QString &path, QString *err
 
 void QtPrinter::preview(const PrintJob &job, QWidget *parent)
 {
+    // Only a look at the sheets: printing goes through the window's own command, which
+    // says when it starts, ends or fails.
     QPrinter printer(QPrinter::HighResolution);
     setUp(printer, job);
-    QPrintPreviewDialog dialog(&printer, parent);
+    QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("預覽列印"));
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+    auto *view = new QPrintPreviewWidget(&printer, &dialog);
+    QObject::connect(view, &QPrintPreviewWidget::paintRequested, &dialog,
                      [&job](QPrinter *target) { render(job, *target, nullptr); });
+    auto *buttons = new QHBoxLayout;
+    const struct {
+        const char16_t *caption;
+        std::function<void()> act;
+    } actions[] = {{u"上一頁", [view] { view->setCurrentPage(view->currentPage() - 1); }},
+                   {u"下一頁", [view] { view->setCurrentPage(view->currentPage() + 1); }},
+                   {u"放大", [view] { view->zoomIn(); }},
+                   {u"縮小", [view] { view->zoomOut(); }},
+                   {u"整頁", [view] { view->fitInView(); }},
+                   {u"關閉", [&dialog] { dialog.accept(); }}};
+    for (const auto &a : actions) {
+        auto *b = new QPushButton(QString::fromUtf16(a.caption), &dialog);
+        b->setAutoDefault(false);
+        QObject::connect(b, &QPushButton::clicked, &dialog, a.act);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addLayout(buttons);
+    layout->addWidget(view, 1);
+    dialog.resize(1100, 800);
+    view->fitInView();
     dialog.exec();
 }

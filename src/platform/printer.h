@@ -16,6 +16,7 @@ struct PrintJob {
     QString documentName;
     QString fontFamily;
     bool landscape = true;
+    QString printerName; // empty: the system's default printer
     QList<QList<PrintLine>> sheets;
 };
 

@@ -199,8 +199,9 @@ void MainWindow::RefreshMenu()
     for (int n : {3, 4, 5, 6})
         button(n)->setEnabled(true);
     const QString branch = remitter->field(RBase::BRNO);
-    const QString check = InstCheckDigit(QStringLiteral("952") + branch);
-    const QString label = InstNameLabel(m_context.reference(), QStringLiteral("952") + branch + check);
+    const QString code = HomeBankCode(branch);
+    const QString check = code.mid(3 + branch.size());
+    const QString label = InstNameLabel(m_context.reference(), code);
     m_banner->setText(QStringLiteral("匯款行： 952-") + branch + QLatin1Char('-') + check + label + QStringLiteral("      ")
                       + QLatin1Char('\n') + QStringLiteral("匯款人： ") + remitter->field(RBase::RMTNAME));
 

@@ -107,6 +107,12 @@ QString InstCheckDigit(const QString &code)
     return QString(QChar(u'0' + r));
 }
 
+QString HomeBankCode(const QString &branch)
+{
+    const QString bankAndBranch = QStringLiteral("952") + branch;
+    return bankAndBranch + InstCheckDigit(bankAndBranch);
+}
+
 bool CheckHomeAccount(const QString &account)
 {
     const QString t = TrimBlanks(account);

@@ -24,6 +24,10 @@ int CheckBatchNo(const QString &batch, const QString &date);
 // the code is shorter than six characters.
 QString InstCheckDigit(const QString &code);
 
+// The remitter's home branch as an institution code: "952", the branch as given, and
+// its check character.
+QString HomeBankCode(const QString &branch);
+
 // Whether a Korvana account number (twelve digits) carries its check digit.
 bool CheckHomeAccount(const QString &account);
 

@@ -68,8 +68,13 @@ private Q_SLOTS:
 
 void TstListWindow::orderIsSharedAndHonoured()
 {
-    // Written in input order last time: the second option, and all three lines.
+    // Written in input order last time: the second option, and all three lines. A line
+    // written by other means without amount, remark or fee gets "0", a blank and "0".
     Fixture f(3, 2);
+    TestDir::exec(f.dir.working(), "UPDATE R_DETL SET AMT = NULL, MARK = NULL, AMT2 = NULL WHERE R_ID = 'P001'");
+    f.window = std::make_unique<ListWindow>(f.context);
+    showActive(f.window.get());
+    QCOMPARE(TestDir::rows(f.dir.working(), Table::R_DETL).last().mid(4), (QStringList{"0", " ", "0"}));
     QVERIFY(f.w().option(1)->isChecked());
     QCOMPARE(f.listed(), 3);
     QVERIFY(f.w().previewBox()->toPlainText().contains("     1 0091230 1"));
@@ -91,6 +96,10 @@ void TstListWindow::orderIsSharedAndHonoured()
 void TstListWindow::printsSheetsSizesAndCopies()
 {
     Fixture f(31, 2);
+    // Enter in the preview prints nothing and closes nothing: only the buttons do.
+    f.w().previewBox()->setFocus();
+    QTest::keyClick(f.w().previewBox(), Qt::Key_Return);
+    QVERIFY(f.printer.jobs.isEmpty() && f.w().isVisible());
     f.w().PrintCopies = 2;
     f.dialogs.expectMessage(kStart);
     f.dialogs.expectMessage(kDone);
@@ -123,7 +132,7 @@ void TstListWindow::refusalsBeforePrinting_data()
     QTest::newRow("printer fails: told, window closed")
         << "printer" << QList<Message>{kStart, {"列印失敗\n紙張用完", "Talvek"}} << false << false;
     QTest::newRow("a fee that is no number: asked, No prints nothing")
-        << "fee" << QList<Message>{{"下列收款人代碼的金額或手續費不是整數，以 * 標示，未計入合計：\nP002\n\n仍要繼續嗎？", "",
+        << "fee" << QList<Message>{{"下列收款人代碼的金額或手續費不是整數或超過欄位，以 * 標示，未計入合計：\nP002\n\n仍要繼續嗎？", "",
                                     MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No}} << false << true;
     QTest::newRow("no remitter") << "remitter"
                                  << QList<Message>{{"無匯款人資料，無法產生匯款資料清單，請先建檔。", "", MsgIcon::Critical}} << false << true;

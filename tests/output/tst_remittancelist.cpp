@@ -166,7 +166,8 @@ void TstRemittanceList::namesAndRemarksKeepTheirColumns()
 void TstRemittanceList::valuesThatCannotBeAdded()
 {
     // A fee that is not a whole number, an empty one, an amount with a letter: each line is
-    // marked, named, and left out of the totals, never counted as 0.
+    // marked and named; what cannot be read is left out of the totals, never counted as 0,
+    // while a good amount still counts (the amount total stays the bank file's sum).
     ListInput in = input(3);
     in.lines[0].fee = "1O";
     in.lines[1].fee = "";
@@ -176,7 +177,7 @@ void TstRemittanceList::valuesThatCannotBeAdded()
     QCOMPARE(r.lines[8].mid(71, 14), b(13) + "*");
     QCOMPARE(r.lines[8].mid(54, 13), b(11) + "1O");
     QCOMPARE(r.lines[10].mid(37, 13), b(9) + "15OO");
-    QCOMPARE(r.lines.mid(11), closing(b(5) + "3", b(13) + "0", b(13) + "0", b(14) + "0"));
+    QCOMPARE(r.lines.mid(11), closing(b(5) + "3", b(9) + "3,000", b(12) + "30", b(14) + "0"));
     // Totals too large for their columns show "*", not a cut or wrapped number.
     ListInput large = input(0);
     for (int i = 0; i < 11; ++i)
