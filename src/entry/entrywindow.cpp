@@ -25,7 +25,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("匯款資料輸入");
-const QString kNoName = QStringLiteral("[金融機構名稱]");
 
 EditingLayout entryLayout()
 {
@@ -77,9 +76,7 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     m_presets = smallButton(QStringLiteral("備註欄功能鍵設定"), QStringLiteral("Command5"), this);
     m_hint = new QLabel(QStringLiteral("(不輸入時由系統編暫時之收款人代碼)"), this);
     m_hint->setObjectName(QStringLiteral("Label4"));
-    m_name = new QLabel(kNoName, this);
-    m_name->setObjectName(QStringLiteral("Label3"));
-    m_name->setTextFormat(Qt::PlainText);
+    m_name = makeInstitutionNameLabel(context, field(2), this);
 
     m_header = new BatchHeaderFields(context, BatchHeaderFields::Host::EntryTab, this);
     m_headerOk = smallButton(QStringLiteral("確定"), QStringLiteral("Command4_0"), this);
@@ -93,10 +90,6 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     connect(m_presets, &QPushButton::clicked, this, &EntryWindow::editPresets);
     connect(m_headerOk, &QPushButton::clicked, this, &EntryWindow::confirmHeader);
     connect(m_headerCancel, &QPushButton::clicked, m_header, &BatchHeaderFields::LoadHeader);
-    connect(field(2), &QLineEdit::textChanged, this, [this](const QString &code) {
-        if (code.size() >= 7)
-            m_name->setText(InstNameLabel(m_context.reference(), code));
-    });
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int tab) {
         if (tab == 1)
             m_header->dateField()->setFocus(Qt::TabFocusReason);
@@ -268,7 +261,7 @@ void EntryWindow::modeEntered(int mode)
         m_payeeLookup->setEnabled(true);
         m_institutionLookup->setEnabled(true);
         m_hint->show();
-        m_name->setText(kNoName);
+        m_name->setText(noInstitutionName());
     } else if (mode == Modify) {
         // A registered payee's account, institution and name come from the payee master.
         Store *store = m_context.working();
@@ -287,7 +280,7 @@ void EntryWindow::modeLeft()
 
 void EntryWindow::recordInserted()
 {
-    m_name->setText(kNoName);
+    m_name->setText(noInstitutionName());
 }
 
 void EntryWindow::rowShown()
@@ -324,9 +317,8 @@ void EntryWindow::pickPayee()
         field(4)->setFocus();
         return;
     }
-    for (int i = 0; i <= 3; ++i)
-        field(i)->setEnabled(true);
-    m_institutionLookup->setEnabled(true);
+    field(0)->setEnabled(true);
+    setPayeeFieldsEnabled(true);
     for (int i : {0, 1, 2, 3, 5})
         field(i)->clear();
     field(0)->setFocus();
@@ -334,13 +326,8 @@ void EntryWindow::pickPayee()
 
 void EntryWindow::pickInstitution()
 {
-    {
-        InstitutionLookup lookup(m_context, this);
-        lookup.exec();
-    }
-    const QString &picked = m_context.values().DataReturn;
-    if (picked != QLatin1String("0"))
-        field(2)->setText(picked);
+    if (const auto code = pickInstitutionCode(m_context, this))
+        field(2)->setText(*code);
 }
 
 void EntryWindow::editPresets()

@@ -12,24 +12,6 @@ const QString kWindowTitle = QStringLiteral("匯款資料輸入");
 const char16_t *const kFieldNames[7] = {u"收款人代碼", u"收款人帳號", u"解款行代號", u"收款人姓名",
                                         u"匯款金額",   u"代扣手續費", u"備註"};
 
-QString trimRight(QString text)
-{
-    while (text.endsWith(QLatin1Char(' ')))
-        text.chop(1);
-    return text;
-}
-
-bool isWholeNumber(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 LineProblem ValidateLine(const LineTexts &line)
@@ -40,17 +22,19 @@ LineProblem ValidateLine(const LineTexts &line)
     if (InstCheckDigit(line.bank) == QLatin1String("*"))
         return {2, QStringLiteral("代碼欄位不足"), QStringLiteral("解款行代號")};
     const QString *texts[7] = {&line.code, &line.account, &line.bank, &line.name, &line.amount, &line.fee, &line.remark};
-    const int limits[5] = {7, 14, 7, 68, 10};
+    // Fields 0 to 4 show columns 0 to 4; the remark is column MARK.
+    const TableDef &lines = Schema::table(Table::R_DETL);
+    const int limits[5] = {lines.width(0), lines.width(1), lines.width(2), lines.width(3), lines.width(4)};
     for (int i = 0; i < 5; ++i) {
         if (!FitsBig5(*texts[i], limits[i]))
             return {i, QStringLiteral("輸入欄位超出 %1Byte     ").arg(limits[i]), kWindowTitle};
         if (TrimBlanks(*texts[i]).isEmpty())
             return {i, QStringLiteral("欄位不可為空白"), kWindowTitle};
     }
-    if (!FitsBig5(line.remark, 50))
-        return {LineProblem::Remark, QStringLiteral("輸入欄位超出 50Byte     "), kWindowTitle};
+    if (const int width = lines.width(RDetl::MARK); !FitsBig5(line.remark, width))
+        return {LineProblem::Remark, QStringLiteral("輸入欄位超出 %1Byte     ").arg(width), kWindowTitle};
     // The list adds the fee into its totals: a text there would be counted as a number.
-    if (!line.fee.isEmpty() && !isWholeNumber(TrimBlanks(line.fee)))
+    if (!line.fee.isEmpty() && !IsDigits(TrimBlanks(line.fee)))
         return {5, QStringLiteral("代扣手續費只能輸入整數（不輸入時為 0）"), kWindowTitle};
     // Found here, where it was typed, and not when the bank's file is written.
     for (int i = 0; i < 7; ++i) {
@@ -67,7 +51,7 @@ QString NextTempPayeeCode(Store &store)
     QBitArray taken(10000);
     for (int r = 0; r < lines->rowCount(); ++r) {
         const QString code = lines->value(r, RDetl::R_ID);
-        if (code.size() == 7 && isWholeNumber(code.mid(3)))
+        if (code.size() == 7 && IsDigits(code.mid(3)))
             taken.setBit(code.mid(3).toInt());
     }
     for (int n = 1; n < 10000; ++n) {
@@ -82,8 +66,8 @@ std::optional<QStringList> findPayee(Store &store, const QString &code)
     const auto payee = store.select(Query::table(Table::R_CUST).whereEquals(QStringLiteral("R_ID"), code));
     if (payee->isEmpty())
         return std::nullopt;
-    return QStringList{trimRight(payee->field(RCust::ACTNO)), trimRight(payee->field(RCust::TRFBK)),
-                       trimRight(payee->field(RCust::R_NAME))};
+    return QStringList{TrimRightBlanks(payee->field(RCust::ACTNO)), TrimRightBlanks(payee->field(RCust::TRFBK)),
+                       TrimRightBlanks(payee->field(RCust::R_NAME))};
 }
 
 QStringList readRemarkPresets(Store &store)
@@ -92,7 +76,7 @@ QStringList readRemarkPresets(Store &store)
     store.readOnlyRow(Table::NNOO, row);
     QStringList presets;
     for (const QString &preset : std::as_const(row))
-        presets << trimRight(preset);
+        presets << TrimRightBlanks(preset);
     return presets;
 }
 

@@ -2,7 +2,11 @@
 
 #include "platform/dialogs.h"
 #include "store/appcontext.h"
+#include "store/fieldroutines.h"
 #include "store/schema.h"
+
+#include <QLabel>
+#include <QLineEdit>
 
 QStringList institutionLabels()
 {
@@ -14,6 +18,35 @@ QList<GridColumn> institutionColumns()
     return {{Vxbank::BKBRNO, QStringLiteral("金融機構代碼 ")},
             {Vxbank::BNAME, QStringLiteral("金融機構簡稱 ")},
             {Vxbank::FNAME, QStringLiteral("金融機構名稱 ")}};
+}
+
+QString noInstitutionName()
+{
+    return QStringLiteral("[金融機構名稱]");
+}
+
+QLabel *makeInstitutionNameLabel(AppContext &context, QLineEdit *codeField, QWidget *parent)
+{
+    auto *name = new QLabel(noInstitutionName(), parent);
+    name->setObjectName(QStringLiteral("Label3"));
+    name->setTextFormat(Qt::PlainText);
+    QObject::connect(codeField, &QLineEdit::textChanged, name, [&context, name](const QString &code) {
+        if (code.size() >= 7)
+            name->setText(InstNameLabel(context.reference(), code));
+    });
+    return name;
+}
+
+std::optional<QString> pickInstitutionCode(AppContext &context, QWidget *parent)
+{
+    {
+        InstitutionLookup lookup(context, parent);
+        lookup.exec();
+    }
+    const QString &picked = context.values().DataReturn;
+    if (picked == QLatin1String("0"))
+        return std::nullopt;
+    return picked;
 }
 
 namespace {

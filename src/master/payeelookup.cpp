@@ -1,5 +1,7 @@
 #include "payeelookup.h"
 
+#include "institutionlookup.h"
+
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
 #include "store/recordset.h"
@@ -36,17 +38,11 @@ PayeeLookup::PayeeLookup(AppContext &context, QWidget *parent) : LookupWindow(co
     more->setObjectName(QStringLiteral("Command3"));
     more->setEnabled(false);
     more->setFixedWidth(32);
-    m_name = new QLabel(QStringLiteral("[金融機構名稱]"), this);
-    m_name->setObjectName(QStringLiteral("Label3"));
-    m_name->setTextFormat(Qt::PlainText);
+    m_name = makeInstitutionNameLabel(m_context, field(2), this);
     auto *row = new QHBoxLayout;
     row->addWidget(more);
     row->addWidget(m_name, 1);
     m_fieldGrid->addLayout(row, 2, 2);
-    connect(field(2), &QLineEdit::textChanged, this, [this](const QString &code) {
-        if (code.size() >= 7)
-            m_name->setText(InstNameLabel(m_context.reference(), code));
-    });
     for (int i = 1; i < 4; ++i)
         field(i)->setFocusPolicy(Qt::StrongFocus);
     setTabOrder(m_cancel, field(1));

@@ -14,7 +14,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("收款人資料建檔");
-const QString kNoName = QStringLiteral("[金融機構名稱]");
 
 EditingLayout payeeLayout()
 {
@@ -39,19 +38,13 @@ PayeeWindow::PayeeWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     m_lookup = new QPushButton(QStringLiteral("..."), this);
     m_lookup->setObjectName(QStringLiteral("Command3"));
     m_lookup->setFixedWidth(32);
-    m_name = new QLabel(kNoName, this);
-    m_name->setObjectName(QStringLiteral("Label3"));
-    m_name->setTextFormat(Qt::PlainText);
+    m_name = makeInstitutionNameLabel(context, field(2), this);
     auto *beside = new QHBoxLayout;
     beside->addWidget(m_lookup);
     beside->addWidget(m_name, 1);
     layOutStandard({nullptr, nullptr, beside});
 
     connect(m_lookup, &QPushButton::clicked, this, &PayeeWindow::pickInstitution);
-    connect(field(2), &QLineEdit::textChanged, this, [this](const QString &code) {
-        if (code.size() >= 7)
-            m_name->setText(InstNameLabel(m_context.reference(), code));
-    });
     open(context.working());
     setTabOrder(cancelButton(), m_lookup);
 }
@@ -91,7 +84,7 @@ void PayeeWindow::modeEntered(int mode)
 {
     EditKey = mode == Modify ? field(0)->text() : QString();
     if (mode == Add)
-        m_name->setText(kNoName);
+        m_name->setText(noInstitutionName());
     m_lookup->setEnabled(mode == Add || mode == Modify);
 }
 
@@ -102,16 +95,11 @@ void PayeeWindow::modeLeft()
 
 void PayeeWindow::recordInserted()
 {
-    m_name->setText(kNoName);
+    m_name->setText(noInstitutionName());
 }
 
 void PayeeWindow::pickInstitution()
 {
-    {
-        InstitutionLookup lookup(m_context, this);
-        lookup.exec();
-    }
-    const QString &picked = m_context.values().DataReturn;
-    if (picked != QLatin1String("0"))
-        field(2)->setText(picked);
+    if (const auto code = pickInstitutionCode(m_context, this))
+        field(2)->setText(*code);
 }

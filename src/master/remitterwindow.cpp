@@ -79,7 +79,7 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
     m_lookup = new QPushButton(QStringLiteral("..."), this);
     m_lookup->setObjectName(QStringLiteral("Command3"));
     m_lookup->setFixedWidth(32);
-    m_name = new QLabel(QStringLiteral("[金融機構名稱]"), this);
+    m_name = new QLabel(noInstitutionName(), this);
     m_name->setObjectName(QStringLiteral("Label3"));
     m_name->setTextFormat(Qt::PlainText);
 

@@ -5,17 +5,6 @@
 
 namespace {
 
-bool allDigits(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    return true;
-}
-
 bool hasControlCharacter(const QString &text)
 {
     for (QChar c : text) {
@@ -58,7 +47,7 @@ public:
     QByteArray exact(const QString &where, const QString &field, const QString &value, int width, bool digits)
     {
         QByteArray bytes = text(where, field, value);
-        if (bytes.size() != width || (digits && !allDigits(value)))
+        if (bytes.size() != width || (digits && !IsDigits(value)))
             fail(where, field + QStringLiteral("應為 %1 位%2，實為「%3」").arg(width).arg(digits ? QStringLiteral("數字") : QString(), value));
         return bytes;
     }
@@ -112,11 +101,11 @@ BatchFileResult buildBatchFile(const BatchFileInput &in)
         const QString where = QStringLiteral("收款人代碼 %1（第 %2 筆）").arg(TrimBlanks(line.payee)).arg(i + 1);
         const QByteArray bank = check.exact(where, QStringLiteral("解款行代號"), line.bank, 7, true);
         const QString account = TrimBlanks(line.account);
-        if (!allDigits(account) || account.size() > 14)
+        if (!IsDigits(account) || account.size() > 14)
             check.fail(where, QStringLiteral("帳號應為 14 位以內的數字，實為「%1」").arg(line.account));
         const QByteArray name = check.atMost(where, QStringLiteral("收款人名稱"), line.name, 68);
         const QString amount = TrimBlanks(line.amount);
-        if (!allDigits(amount) || amount.size() > 12)
+        if (!IsDigits(amount) || amount.size() > 12)
             check.fail(where, QStringLiteral("金額應為 12 位以內的數字，實為「%1」").arg(line.amount));
         const QByteArray remark = check.atMost(where, QStringLiteral("備註"), line.remark, 50);
         if (check.failed())

@@ -138,12 +138,18 @@ void ListWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     BuildList();
+    // The activation that follows the showing finds the list just built.
+    m_justShown = true;
 }
 
 void ListWindow::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible())
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !isVisible())
+        return;
+    if (m_justShown)
+        m_justShown = false;
+    else
         BuildList();
 }
 

@@ -63,4 +63,5 @@ private:
     QString m_readProblem; // why the stored lines could not be read, when they could not
     QString m_printerName; // the printer chosen in the setup; empty: the default one
     bool m_building = false;
+    bool m_justShown = false;
 };

@@ -22,15 +22,9 @@ QString blanks(int n)
 std::optional<qint64> wholeNumber(const QString &text)
 {
     const QString t = TrimBlanks(text);
-    if (t.isEmpty() || t.size() > 15)
+    if (!IsDigits(t) || t.size() > 15)
         return std::nullopt;
-    qint64 value = 0;
-    for (QChar c : t) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - '0');
-    }
-    return value;
+    return t.toLongLong();
 }
 
 // A stored value in an amount column: its number with commas, or the text as it stands

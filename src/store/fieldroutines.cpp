@@ -138,6 +138,24 @@ QString InstNameLabel(Store *reference, const QString &code)
     return QStringLiteral("[代碼檔未建]");
 }
 
+bool IsDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+QString TrimRightBlanks(QString text)
+{
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
 bool FitsBig5(const QString &text, int n)
 {
     return Big5Length(text) <= n;

@@ -35,6 +35,12 @@ bool CheckHomeAccount(const QString &account);
 // "[代碼檔未建]" when the code is not there (or the reference store is not available).
 QString InstNameLabel(Store *reference, const QString &code);
 
+// Whether the text is one or more of the digits 0 to 9 and nothing else.
+bool IsDigits(const QString &text);
+
+// The text without the blanks (U+0020) at its end.
+QString TrimRightBlanks(QString text);
+
 // Whether the text takes at most n Big5 bytes.
 bool FitsBig5(const QString &text, int n);
 

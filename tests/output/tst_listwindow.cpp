@@ -201,7 +201,7 @@ void TstListWindow::fontAndSetupKeptOrLeft()
     chosen.setPointSizeF(13.6);
     f.dialogs.expectFont(chosen);
     f.w().chooseFont();
-    f.dialogs.expectPrintSetup(PrintSetup{false, 3});
+    f.dialogs.expectPrintSetup(PrintSetup{false, 3, {}});
     f.w().printSetup();
     QVERIFY(f.dialogs.printSetupShown.landscape);
     QCOMPARE(f.w().ListFontName + QString(" %1 %2 %3").arg(f.w().ListFontSize).arg(f.w().PrintOrientation).arg(f.w().PrintCopies),
