@@ -11,8 +11,13 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // A file-size limit makes a write fail with a reason the user is told, instead of
+    // ending the program in the middle of it.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Talvek"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(TALVEK_VERSION_MAJOR).arg(TALVEK_VERSION_MINOR).arg(TALVEK_VERSION_PATCH));

@@ -13,12 +13,15 @@
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
 #include "store/recordset.h"
+#include "store/storecopy.h"
 #include "store/storefailure.h"
 #include "store/storeopening.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -66,9 +69,8 @@ void MainWindow::buildMenu()
     restore->setObjectName(QStringLiteral("mnuRestore"));
     QAction *backup = system->addAction(QStringLiteral("備份資料"));
     backup->setObjectName(QStringLiteral("mnuBackup"));
-    // Backup and restore come with their own windows; until then they offer nothing.
-    restore->setEnabled(false);
-    backup->setEnabled(false);
+    connect(restore, &QAction::triggered, this, &MainWindow::restoreData);
+    connect(backup, &QAction::triggered, this, &MainWindow::backupData);
     system->addSeparator();
     QAction *exit = system->addAction(QStringLiteral("離開"));
     exit->setObjectName(QStringLiteral("mnuExit"));
@@ -321,6 +323,117 @@ void MainWindow::unloadEditingWindows()
         delete slot.data();
         slot = nullptr;
     }
+}
+
+void MainWindow::reloadWindows(const std::function<void()> &whileClosed)
+{
+    setReloading(true);
+    for (QPointer<QDialog> &slot : m_windows) {
+        delete slot.data();
+        slot = nullptr;
+    }
+    close();
+    setReloading(false);
+    m_context.closeStores();
+    if (whileClosed)
+        whileClosed();
+    m_fresh = false;
+    // Shown again as the program starts: the store is opened afresh, and a store that can
+    // no longer be opened ends the program as it would at start-up.
+    if (!load()) {
+        QApplication::quit();
+        return;
+    }
+    show();
+}
+
+QString MainWindow::chooseCopyFile(bool forBackup)
+{
+    const QString working = workingStorePath(m_context.programDir());
+    Dialogs &dialogs = m_context.dialogs();
+    const QString folder = m_copyFolder.isEmpty() ? QDir::homePath() : m_copyFolder;
+    for (;;) {
+        QString path;
+        if (forBackup) {
+            path = dialogs.saveFile(this, QStringLiteral("選擇要備份的資料檔"), QStringLiteral("目的資料 (*.mdb)"),
+                                    QStringLiteral("目的資料 (*.mdb)"), folder, false);
+        } else {
+            if (say(QStringLiteral("警告!!\n      回存資料來源,不正確時會造成無法挽回的錯誤\n"
+                                   "      回存資料後,原本資料會被覆蓋,無法提供使用查詢\n請問是否還要執行"),
+                    QStringLiteral("警告!!回存資料"), MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No)
+                != MsgAnswer::Yes)
+                return {};
+            path = dialogs.openFile(this, QStringLiteral("選擇要回存的資料檔"), QStringLiteral("來源資料 (*.mdb)"), folder);
+        }
+        if (path.isEmpty())
+            return {};
+        // A name typed without its type gets the one the filter shows.
+        if (forBackup && QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".mdb");
+        m_copyFolder = QFileInfo(path).absolutePath();
+        // Copying the store onto itself, or emptying it to refill it from itself, would
+        // lose it: any other name of the same file is refused too.
+        if (sameStoreFile(path, working)) {
+            const QString what = forBackup ? QStringLiteral("備份") : QStringLiteral("回存");
+            say(what + QStringLiteral("檔案錯誤：目的檔案與來源檔案相同"), what + QStringLiteral("檔案錯誤 ") + displayPath(working),
+                MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok);
+            continue;
+        }
+        if (forBackup && !QFileInfo::exists(path)
+            && say(displayPath(path) + QStringLiteral("\n此檔案不存在。\n要建立檔案嗎?"), QStringLiteral("選擇要備份的資料檔"),
+                   MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::Yes)
+                != MsgAnswer::Yes)
+            continue;
+        return path;
+    }
+}
+
+void MainWindow::backupData()
+{
+    const QString target = chooseCopyFile(true);
+    if (target.isEmpty())
+        return;
+    reloadWindows([&] {
+        QString reason;
+        if (!backupStoreFile(workingStorePath(m_context.programDir()), target, &reason))
+            m_context.dialogs().message(nullptr, QStringLiteral("備份檔案失敗!!") + QLatin1Char('\n') + reason, applicationTitle(),
+                                        MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok);
+    });
+}
+
+bool MainWindow::restoreFrom(const QString &path)
+{
+    RestoreSource source(path);
+    if (source.problem() == RestoreSource::Problem::Layout) {
+        say(QStringLiteral("選擇的來源資料庫錯誤!回存失敗,回存動作終止!") + QLatin1Char('\n') + source.reason(),
+            QStringLiteral("資料庫格式不相符"), MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok);
+        return false;
+    }
+    const auto failed = [this](const QString &reason) {
+        say(QStringLiteral("回存失敗，原資料未變更") + QLatin1Char('\n') + reason, QStringLiteral("回存資料"), MsgIcon::Critical,
+            MsgButtons::Ok, MsgAnswer::Ok);
+        return false;
+    };
+    if (source.problem() != RestoreSource::Problem::None)
+        return failed(source.reason());
+    if (say(QStringLiteral(" 確定開始匯入資料?\n"), QStringLiteral("匯入資料"), MsgIcon::Exclamation, MsgButtons::YesNo,
+            MsgAnswer::Yes)
+        != MsgAnswer::Yes)
+        return true;
+    Store *store = m_context.working();
+    QString reason = QStringLiteral("資料庫未開啟");
+    if (!store || !source.copyInto(Store::engineHandle(store->database()), &reason))
+        return failed(reason);
+    RefreshMenu();
+    say(QStringLiteral("資料回存完畢!!"), QStringLiteral("回存完成"), MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok);
+    return true;
+}
+
+void MainWindow::restoreData()
+{
+    const QString source = chooseCopyFile(false);
+    if (!source.isEmpty() && restoreFrom(source))
+        reloadWindows({});
 }
 
 void MainWindow::newBatch()

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 
 class AppContext;
 class QAction;
@@ -52,6 +53,13 @@ private:
     // Opens one of the program's windows modally; coming back counts as an activation.
     void openWindow(QDialog *window);
     void newBatch();
+    // The two commands that protect the working store, and what they share: the file
+    // dialog with its same-file refusal, and unloading every window to open the store afresh.
+    void backupData();
+    void restoreData();
+    bool restoreFrom(const QString &path);
+    QString chooseCopyFile(bool forBackup);
+    void reloadWindows(const std::function<void()> &whileClosed);
     void exitProgram();
     void showAbout();
     // The window a button opens; kept when it is an editing window.
@@ -68,4 +76,5 @@ private:
     // activation that follows closing one of our own message boxes does not count.
     bool m_fresh = false;
     bool m_inOwnMessage = false;
+    QString m_copyFolder; // where the last backup or restore file was chosen
 };

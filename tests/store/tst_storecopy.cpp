@@ -1,0 +1,417 @@
+#include "support/teststores.h"
+
+#include "store/schema.h"
+#include "store/store.h"
+#include "store/storecopy.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+// Backup and restore of the working store: the same file by any name is recognised, a
+// backup is whole or absent, and a restore replaces all four tables or none.
+class TstStoreCopy : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void sameFileByAnyName_data();
+    void sameFileByAnyName();
+    void backupIsAWholeCheckedCopy();
+    void backupFailureKeepsTheTarget_data();
+    void backupFailureKeepsTheTarget();
+    void restoreReplacesTheFourTablesInOrder();
+    void badSourceChangesNothing_data();
+    void badSourceChangesNothing();
+    void byteFlippedSourcesNeverRestorePartly();
+};
+
+namespace {
+
+const QStringList kAllTables{"R_BASE", "R_CUST", "R_DETL", "R_DAY", "NNOO"};
+
+using Tables = QList<QList<QStringList>>;
+
+Tables allRows(const QString &file, const QStringList &tables = kAllTables)
+{
+    Tables out;
+    for (const QString &t : tables)
+        out << TestDir::rows(file, t);
+    return out;
+}
+
+// Rows in every table, nulls among them, in an order no sort gives back.
+void fill(const QString &file, const QString &tag, int payees = 3)
+{
+    TestDir::exec(file, QStringLiteral("INSERT INTO R_BASE VALUES ('123', '範例%1', '10', NULL, '', 'c')").arg(tag));
+    TestDir::exec(file, QStringLiteral("INSERT INTO R_CUST WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+                                       "WHERE x < %1) SELECT printf('P%05d', %1 - x), printf('%012d', x * 7), '9521236', "
+                                       "'收款人%2' || x FROM n")
+                            .arg(payees).arg(tag));
+    TestDir::exec(file, QStringLiteral("INSERT INTO R_DETL VALUES ('B02', '123', '0091230', '乙%1', '1500', NULL, '0'),"
+                                       "('A01', NULL, '9521236', '甲', '20', '貨款', NULL), "
+                                       "('TMP0001', '!000', '9521236', '丙', '7', '', '15')").arg(tag));
+    TestDir::exec(file, QStringLiteral("INSERT INTO R_DAY VALUES ('151206', '1512061001', '薪資%1')").arg(tag));
+    TestDir::exec(file, QStringLiteral("INSERT INTO NNOO VALUES ('貨款%1', NULL, '', '', '', '', '', '', '', '運費')").arg(tag));
+}
+
+QByteArray digest(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<absent>";
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QStringList entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// Restores from `source` into the working store through a connection of its own, as
+// the program does through its open one.
+bool restore(const QString &working, const QString &source, QString *reason, RestoreSource::Problem *problem = nullptr)
+{
+    RestoreSource from(source);
+    if (problem)
+        *problem = from.problem();
+    if (from.problem() != RestoreSource::Problem::None) {
+        *reason = from.reason();
+        return false;
+    }
+    Store::Opened opened = Store::open(working, Schema::working());
+    if (!opened.store)
+        qFatal("cannot open the working store");
+    return from.copyInto(Store::engineHandle(opened.store->database()), reason);
+}
+
+// Sets a file-size limit while `work` runs; SIGXFSZ ignored turns it into a failed write.
+template <typename Work>
+bool withSizeLimit(rlim_t bytes, Work work)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = bytes;
+    if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+        return false;
+    work();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    return true;
+}
+
+} // namespace
+
+void TstStoreCopy::sameFileByAnyName_data()
+{
+    QTest::addColumn<QString>("other"); // relative to the program directory
+    QTest::addColumn<QString>("make");  // what is made under that name first
+    QTest::addColumn<bool>("same");
+    QTest::newRow("the same text") << "VXBANK.mdb" << "" << true;
+    QTest::newRow("through a folder and ..") << "sub/../VXBANK.mdb" << "folder" << true;
+    QTest::newRow("a link to the file") << "link.mdb" << "symlink" << true;
+    QTest::newRow("through a link to the folder") << "here/VXBANK.mdb" << "folderlink" << true;
+    QTest::newRow("a second name of the file") << "hard.mdb" << "hardlink" << true;
+    QTest::newRow("a copy") << "copy.mdb" << "copy" << false;
+    QTest::newRow("a new name beside it") << "new.mdb" << "" << false;
+    QTest::newRow("the same name in another folder") << "sub/VXBANK.mdb" << "folder" << false;
+}
+
+void TstStoreCopy::sameFileByAnyName()
+{
+    QFETCH(QString, other);
+    QFETCH(QString, make);
+    QFETCH(bool, same);
+    TestDir dir;
+    dir.makeStores();
+    const QDir root(dir.path());
+    const QString path = root.filePath(other);
+    if (make == "folder")
+        QVERIFY(root.mkdir("sub"));
+    else if (make == "symlink")
+        QVERIFY(QFile::link(dir.working(), path));
+    else if (make == "folderlink")
+        QVERIFY(QFile::link(dir.path(), root.filePath("here")));
+    else if (make == "hardlink")
+        QCOMPARE(::link(QFile::encodeName(dir.working()).constData(), QFile::encodeName(path).constData()), 0);
+    else if (make == "copy")
+        QVERIFY(QFile::copy(dir.working(), path));
+    QCOMPARE(sameStoreFile(path, dir.working()), same);
+    QCOMPARE(sameStoreFile(dir.working(), path), same);
+}
+
+void TstStoreCopy::backupIsAWholeCheckedCopy()
+{
+    TestDir dir;
+    dir.makeStores();
+    fill(dir.working(), "甲", 500);
+    const Tables rows = allRows(dir.working());
+    const QByteArray working = digest(dir.working());
+    const QString folder = QDir(dir.path()).filePath("backups");
+    QVERIFY(QDir().mkpath(folder));
+
+    // A new file, an old one replaced (with the copy a killed backup left beside it), and
+    // a link whose file receives the copy.
+    const QString target = QDir(folder).filePath("備份.mdb");
+    const QString other = QDir(folder).filePath("other.mdb");
+    QVERIFY(QFile::copy(dir.reference(), other));
+    QVERIFY(QFile::link(other, QDir(folder).filePath("link.mdb")));
+    for (const QString &leftover : {"備份.mdb.talvek-a1B2c3", "備份.mdb.talvek-a1B2c3-journal"}) {
+        QFile f(QDir(folder).filePath(leftover));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QString reason;
+    QVERIFY2(backupStoreFile(dir.working(), target, &reason), qPrintable(reason));
+    QVERIFY2(backupStoreFile(dir.working(), QDir(folder).filePath("link.mdb"), &reason), qPrintable(reason));
+    QCOMPARE(entries(folder), (QStringList{"link.mdb", "other.mdb", "備份.mdb"}));
+    QVERIFY(QFileInfo(QDir(folder).filePath("link.mdb")).isSymLink());
+    for (const QString &copy : {target, other}) {
+        QVERIFY(Store::open(copy, Schema::working()).store);
+        QCOMPARE(allRows(copy), rows);
+    }
+    QCOMPARE(digest(dir.working()), working);
+}
+
+void TstStoreCopy::backupFailureKeepsTheTarget_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reasonMentions");
+    QTest::newRow("the folder is gone") << "no folder" << "不存在";
+    QTest::newRow("the name is a folder") << "folder" << "不是檔案";
+    QTest::newRow("the working store is not a database") << "garbage" << "not a database";
+    QTest::newRow("a file-size limit") << "size limit" << "檔案大小超過系統限制";
+    QTest::newRow("a full disk") << "full disk" << "磁碟空間不足";
+}
+
+void TstStoreCopy::backupFailureKeepsTheTarget()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reasonMentions);
+    TestDir dir;
+    dir.makeStores();
+    fill(dir.working(), "甲", 3000);
+    QString folder = QDir(dir.path()).filePath("backups");
+    QVERIFY(QDir().mkpath(folder));
+    bool mounted = false;
+    if (kind == "full disk") {
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", folder}) != 0)
+            QSKIP("cannot mount a small file system here");
+        mounted = true;
+    }
+    QString target = QDir(folder).filePath("backup.mdb");
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("the old backup");
+    old.close();
+    if (kind == "no folder")
+        target = QDir(folder).filePath("gone/backup.mdb");
+    if (kind == "folder")
+        QVERIFY(QDir(folder).mkdir(target = QDir(folder).filePath("dir.mdb")));
+    if (kind == "garbage") {
+        QFile w(dir.working());
+        QVERIFY(w.open(QIODevice::WriteOnly));
+        w.write(QByteArray(8192, 'x'));
+    }
+    QString reason;
+    bool copied = true;
+    if (kind == "size limit")
+        QVERIFY(withSizeLimit(64 * 1024, [&] { copied = backupStoreFile(dir.working(), target, &reason); }));
+    else
+        copied = backupStoreFile(dir.working(), target, &reason);
+    const QStringList left = entries(folder);
+    const QByteArray oldBytes = digest(QDir(folder).filePath("backup.mdb"));
+    if (mounted)
+        QProcess::execute("umount", {folder});
+    QVERIFY(!copied);
+    QVERIFY2(reason.contains(reasonMentions), qPrintable(reason));
+    QCOMPARE(left, QStringList{"backup.mdb"});
+    QCOMPARE(oldBytes, QCryptographicHash::hash("the old backup", QCryptographicHash::Sha256));
+}
+
+void TstStoreCopy::restoreReplacesTheFourTablesInOrder()
+{
+    TestDir dir;
+    dir.makeStores();
+    fill(dir.working(), "舊", 5);
+    // The source: another store's backup, kept read-only in a read-only folder (as on a
+    // write-protected medium); it is read and left exactly as it was.
+    TestDir other;
+    other.makeStores();
+    fill(other.working(), "新", 40);
+    TestDir::exec(other.working(), "INSERT INTO R_CUST VALUES ('Z', NULL, NULL, NULL)");
+    const QString sourceFolder = QDir(dir.path()).filePath("media");
+    QVERIFY(QDir().mkpath(sourceFolder));
+    const QString source = QDir(sourceFolder).filePath("source.mdb");
+    QString reason;
+    QVERIFY2(backupStoreFile(other.working(), source, &reason), qPrintable(reason));
+    QFile::setPermissions(source, QFile::ReadOwner);
+    QFile::setPermissions(sourceFolder, QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray sourceBytes = digest(source);
+    const Tables oldPresets = allRows(dir.working(), {"NNOO"});
+    const Tables oldReference = allRows(dir.reference(), {"VXBANK"});
+
+    const bool restored = restore(dir.working(), source, &reason);
+    QFile::setPermissions(sourceFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY2(restored, qPrintable(reason));
+    const QStringList copied{"R_BASE", "R_CUST", "R_DETL", "R_DAY"};
+    QCOMPARE(allRows(dir.working(), copied), allRows(other.working(), copied));
+    QCOMPARE(allRows(dir.working(), {"NNOO"}), oldPresets);
+    QCOMPARE(allRows(dir.reference(), {"VXBANK"}), oldReference);
+    QCOMPARE(digest(source), sourceBytes);
+    QCOMPARE(entries(sourceFolder), QStringList{"source.mdb"});
+}
+
+void TstStoreCopy::badSourceChangesNothing_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("problem"); // RestoreSource::Problem; None: refused only while copying
+    QTest::addColumn<QString>("reasonMentions");
+    const int unusable = int(RestoreSource::Problem::Unusable);
+    const int layout = int(RestoreSource::Problem::Layout);
+    const int copying = int(RestoreSource::Problem::None);
+    QTest::newRow("no such file") << "absent" << unusable << "找不到檔案";
+    QTest::newRow("a folder") << "folder" << unusable << "不是檔案";
+    QTest::newRow("not a database") << "text" << unusable << "不是資料庫檔";
+    QTest::newRow("an empty file") << "empty" << unusable << "不是資料庫檔";
+    QTest::newRow("truncated") << "truncated" << unusable << "不完整";
+    QTest::newRow("a damaged page") << "damaged" << unusable << "已損壞";
+    QTest::newRow("write-ahead mode") << "wal" << unusable << "WAL";
+    QTest::newRow("a journal left beside it") << "journal" << unusable << "source.mdb-journal";
+    QTest::newRow("locked by another program") << "locked" << unusable << "正被其他程式使用";
+    QTest::newRow("no R_DETL") << "drop R_DETL" << layout << "缺少資料表 R_DETL";
+    QTest::newRow("r_detl in other letters") << "rename R_DETL" << layout << "缺少資料表 R_DETL";
+    QTest::newRow("R_DETL with six columns") << "R_DETL 6" << layout << "R_DETL 有 6 個欄位，應為 7";
+    QTest::newRow("R_DETL with eight columns") << "R_DETL 8" << layout << "R_DETL 有 8 個欄位，應為 7";
+    QTest::newRow("R_CUST with three columns") << "R_CUST 3" << layout << "R_CUST 有 3 個欄位，應至少 4";
+    QTest::newRow("no R_DAY") << "drop R_DAY" << layout << "缺少資料表 R_DAY";
+    QTest::newRow("a view for R_BASE") << "view R_BASE" << layout << "R_BASE 不是資料表";
+    QTest::newRow("a name too long for the store") << "long name" << copying << "R_DETL 第 3 筆的 R_NAME 超過 68 Byte";
+    QTest::newRow("binary data") << "blob" << copying << "R_CUST 第 2 筆的 ACTNO 不是文字";
+}
+
+void TstStoreCopy::badSourceChangesNothing()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, problem);
+    QFETCH(QString, reasonMentions);
+    TestDir dir;
+    dir.makeStores();
+    fill(dir.working(), "舊");
+    TestDir other;
+    other.makeStores();
+    fill(other.working(), "新", 20);
+    const QString source = QDir(dir.path()).filePath("source.mdb");
+    QString reason;
+    QVERIFY(backupStoreFile(other.working(), source, &reason));
+    const auto replaceTable = [&](const QString &name, const QString &create) {
+        TestDir::exec(source, "DROP TABLE " + name);
+        TestDir::exec(source, create);
+    };
+    const auto overwrite = [&](qint64 at, const QByteArray &bytes) {
+        QFile f(source);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(at));
+        f.write(bytes);
+    };
+    std::unique_ptr<HeldWriteLock> lock;
+    if (kind == "absent")
+        QFile::remove(source);
+    else if (kind == "folder")
+        QFile::remove(source), QDir().mkdir(source);
+    else if (kind == "text")
+        writeFile(source, QByteArray("R_ID,ACTNO\r\nA01,123\r\n").repeated(20));
+    else if (kind == "empty")
+        writeFile(source, {});
+    else if (kind == "truncated")
+        QVERIFY(QFile::resize(source, QFileInfo(source).size() / 2));
+    else if (kind == "damaged")
+        overwrite(4096 + 2, QByteArray(2000, '\xff'));
+    else if (kind == "wal")
+        TestDir::exec(source, "PRAGMA journal_mode=WAL");
+    else if (kind == "journal")
+        QFile::copy(source, source + "-journal");
+    else if (kind == "locked")
+        lock = std::make_unique<HeldWriteLock>(source);
+    else if (kind == "drop R_DETL" || kind == "drop R_DAY")
+        TestDir::exec(source, "DROP TABLE " + kind.mid(5));
+    else if (kind == "rename R_DETL")
+        TestDir::exec(source, "ALTER TABLE R_DETL RENAME TO lines"), TestDir::exec(source, "ALTER TABLE lines RENAME TO r_detl");
+    else if (kind == "R_DETL 6")
+        replaceTable("R_DETL", "CREATE TABLE R_DETL (R_ID, ACTNO, TRFBK, R_NAME, AMT, MARK)");
+    else if (kind == "R_DETL 8")
+        TestDir::exec(source, "ALTER TABLE R_DETL ADD COLUMN EXTRA");
+    else if (kind == "R_CUST 3")
+        replaceTable("R_CUST", "CREATE TABLE R_CUST (R_ID, ACTNO, TRFBK)");
+    else if (kind == "view R_BASE")
+        replaceTable("R_BASE", "CREATE VIEW R_BASE AS SELECT '1', '2', '3', '4', '5', '6'");
+    else if (kind == "long name")
+        TestDir::exec(source, "UPDATE R_DETL SET R_NAME = printf('%.69c', 'x') WHERE R_ID = 'TMP0001'");
+    else if (kind == "blob")
+        TestDir::exec(source, "UPDATE R_CUST SET ACTNO = x'00ff' WHERE rowid = 2");
+    QVERIFY(!lock || lock->held());
+    const QByteArray sourceBytes = digest(source);
+    const Tables before = allRows(dir.working());
+    RestoreSource::Problem found{};
+    QVERIFY(!restore(dir.working(), source, &reason, &found));
+    QVERIFY2(reason.contains(reasonMentions), qPrintable(reason));
+    QCOMPARE(int(found), problem);
+    QCOMPARE(allRows(dir.working()), before);
+    QCOMPARE(digest(source), sourceBytes);
+}
+
+void TstStoreCopy::byteFlippedSourcesNeverRestorePartly()
+{
+    TestDir dir;
+    dir.makeStores();
+    fill(dir.working(), "舊");
+    TestDir other;
+    other.makeStores();
+    fill(other.working(), "新", 200);
+    const QString good = QDir(dir.path()).filePath("good.mdb");
+    QString reason;
+    QVERIFY(backupStoreFile(other.working(), good, &reason));
+    QFile goodFile(good);
+    QVERIFY(goodFile.open(QIODevice::ReadOnly));
+    const QByteArray bytes = goodFile.readAll();
+    const Tables before = allRows(dir.working());
+    const QString pristine = QDir(dir.path()).filePath("pristine.mdb");
+    QVERIFY(QFile::copy(dir.working(), pristine));
+    const QStringList copied{"R_BASE", "R_CUST", "R_DETL", "R_DAY"};
+    QRandomGenerator random(20261206);
+    int restored = 0, refused = 0;
+    for (int i = 0; i < 300; ++i) {
+        QByteArray flipped = bytes;
+        const int at = int(random.bounded(qint64(bytes.size())));
+        flipped[at] = char(flipped[at] ^ (1 + random.bounded(255)));
+        const QString source = QDir(dir.path()).filePath(QStringLiteral("flipped%1.mdb").arg(i));
+        writeFile(source, flipped);
+        if (restore(dir.working(), source, &reason)) {
+            // Whole: the working store holds exactly what the damaged copy holds.
+            ++restored;
+            QCOMPARE(allRows(dir.working(), copied), allRows(source, copied));
+            QFile::remove(dir.working());
+            QVERIFY(QFile::copy(pristine, dir.working()));
+        } else {
+            ++refused;
+            QVERIFY2(!reason.isEmpty(), qPrintable(QString::number(at)));
+            QCOMPARE(allRows(dir.working()), before);
+        }
+        QFile::remove(source);
+    }
+    qInfo("300 byte-flipped sources: %d restored whole, %d refused with a message", restored, refused);
+}
+
+QTEST_GUILESS_MAIN(TstStoreCopy)
+#include "tst_storecopy.moc"
