@@ -3,12 +3,15 @@
 
 #include "store/schema.h"
 #include "store/store.h"
+#include "store/storecopy.h"
 #include "store/storeopening.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <csignal>
 
 namespace {
 
@@ -19,7 +22,12 @@ int usage(QTextStream &err)
            "         table empty but for the sample institution list in BRANCH.mdb;\n"
            "         refuses, making nothing, when a named file already exists\n"
            "       talvek-store check FILE\n"
-           "         tells whether FILE (VXBANK.mdb or BRANCH.mdb) has the tables Talvek expects\n";
+           "         tells whether FILE (VXBANK.mdb or BRANCH.mdb) has the tables Talvek expects\n"
+           "       talvek-store backup STORE TARGET\n"
+           "         copies the working store STORE to TARGET, whole and checked, or leaves TARGET as it was\n"
+           "       talvek-store restore STORE SOURCE\n"
+           "         replaces the remitter, payees, lines and batch header of STORE with those of\n"
+           "         SOURCE, all or nothing; SOURCE is only read\n";
     return 2;
 }
 
@@ -66,10 +74,50 @@ int check(const QString &path, QTextStream &out, QTextStream &err)
     return 0;
 }
 
+int backup(const QString &store, const QString &target, QTextStream &out, QTextStream &err)
+{
+    if (sameStoreFile(store, target)) {
+        err << "talvek-store: " << target << " is the store itself\n";
+        return 2;
+    }
+    QString reason;
+    if (!backupStoreFile(store, target, &reason)) {
+        err << "talvek-store: backup failed, " << target << " is as it was: " << reason << "\n";
+        return 1;
+    }
+    out << "backed up " << store << " to " << target << "\n";
+    return 0;
+}
+
+int restore(const QString &store, const QString &source, QTextStream &out, QTextStream &err)
+{
+    if (sameStoreFile(store, source)) {
+        err << "talvek-store: " << source << " is the store itself\n";
+        return 2;
+    }
+    const Store::Opened opened = Store::open(store, Schema::working());
+    StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure;
+    if (!writable.ok()) {
+        err << "talvek-store: " << store << ": " << writable.detail << "\n";
+        return 1;
+    }
+    RestoreSource from(source);
+    QString reason = from.reason();
+    if (from.problem() != RestoreSource::Problem::None
+        || !from.copyInto(Store::engineHandle(opened.store->database()), &reason)) {
+        err << "talvek-store: restore failed, " << store << " is unchanged: " << reason << "\n";
+        return 1;
+    }
+    out << "restored " << store << " from " << source << "\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // A file-size limit fails the write with a message instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -78,5 +126,9 @@ int main(int argc, char *argv[])
         return init(args[1], args.mid(2), out, err);
     if (args.size() == 2 && args[0] == QLatin1String("check"))
         return check(args[1], out, err);
+    if (args.size() == 3 && args[0] == QLatin1String("backup"))
+        return backup(args[1], args[2], out, err);
+    if (args.size() == 3 && args[0] == QLatin1String("restore"))
+        return restore(args[1], args[2], out, err);
     return usage(err);
 }
