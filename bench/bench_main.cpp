@@ -18,10 +18,12 @@
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
 #include "store/recordset.h"
+#include "store/storecopy.h"
 #include "store/storeopening.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -376,6 +378,34 @@ int main(int argc, char *argv[])
         const double tempBare = medianMicros(101, [&] { stepAll(db, "SELECT R_ID FROM R_DETL WHERE R_ID LIKE 'TMP%'"); });
         report(out, qPrintable(QStringLiteral("NextTempPayeeCode, 997 taken (gives %1)").arg(next)), temp, tempBare);
         sqlite3_close(db);
+    }
+    {
+        // Backup: a checked copy pushed to the disk and renamed into place.
+        const QString copy = QDir(dir.path()).filePath(QStringLiteral("backup.mdb"));
+        const QString plain = QDir(dir.path()).filePath(QStringLiteral("plain.mdb"));
+        QString reason;
+        const double backup = medianMicros(11, [&] { backupStoreFile(working, copy, &reason); });
+        const double plainCopy = medianMicros(11, [&] {
+            QFile::remove(plain);
+            QFile::copy(working, plain);
+        });
+        report(out, qPrintable(QStringLiteral("backup, %1 KiB store").arg(QFileInfo(working).size() / 1024)), backup, plainCopy,
+               "plain file copy");
+        // Restore from that backup through the program's open connection.
+        Store::Opened opened = Store::open(working, Schema::working());
+        sqlite3 *db = Store::engineHandle(opened.store->database());
+        const double restore = medianMicros(11, [&] {
+            RestoreSource source(copy);
+            source.copyInto(db, &reason);
+        });
+        const QByteArray bareSql = QStringLiteral("ATTACH '%1' AS src; BEGIN; DELETE FROM R_BASE; DELETE FROM R_CUST; "
+                                                  "DELETE FROM R_DAY; DELETE FROM R_DETL; "
+                                                  "INSERT INTO R_BASE SELECT * FROM src.R_BASE; INSERT INTO R_CUST SELECT * FROM src.R_CUST; "
+                                                  "INSERT INTO R_DETL SELECT * FROM src.R_DETL; INSERT INTO R_DAY SELECT * FROM src.R_DAY; "
+                                                  "COMMIT; DETACH src")
+                                       .arg(copy).toUtf8();
+        const double restoreBare = medianMicros(11, [&] { sqlite3_exec(db, bareSql.constData(), nullptr, nullptr, nullptr); });
+        report(out, "restore, the same store", restore, restoreBare, "bare INSERT...SELECT");
     }
     return 0;
 }

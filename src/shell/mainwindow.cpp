@@ -351,8 +351,8 @@ QString MainWindow::chooseCopyFile(bool forBackup)
 {
     const QString working = workingStorePath(m_context.programDir());
     Dialogs &dialogs = m_context.dialogs();
-    const QString folder = m_copyFolder.isEmpty() ? QDir::homePath() : m_copyFolder;
     for (;;) {
+        const QString folder = m_copyFolder.isEmpty() ? QDir::homePath() : m_copyFolder;
         QString path;
         if (forBackup) {
             path = dialogs.saveFile(this, QStringLiteral("選擇要備份的資料檔"), QStringLiteral("目的資料 (*.mdb)"),

@@ -207,8 +207,9 @@ bool backupStoreFile(const QString &workingPath, const QString &chosen, QString 
     if (why.isEmpty())
         why = checkCopy(copyPath);
     if (why.isEmpty()) {
-        if (target.exists())
-            QFile::setPermissions(copyPath, QFile::permissions(target.filePath()));
+        // The copy is readable by whoever could read the file it replaces, or the store.
+        QFile::setPermissions(copyPath, target.exists() ? QFile::permissions(target.filePath())
+                                                        : QFile::permissions(workingPath) | QFile::WriteOwner);
         if (const int error = syncPath(copyPath, false))
             why = systemReason(error);
     }

@@ -4,6 +4,8 @@
 #include "shell/mainwindow.h"
 #include "store/appcontext.h"
 #include "store/schema.h"
+#include "store/storecopy.h"
+#include "store/storeopening.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,6 +48,14 @@ struct Program : TestProgram {
                 out << n;
         return out;
     }
+    // Leaves the payee window loaded but hidden, as F10 does.
+    void keepPayeeWindow()
+    {
+        inModal<EditingWindow>([](EditingWindow *w) { QTest::keyClick(w->grid(), Qt::Key_F10); },
+                               [&] { window.button(2)->click(); });
+    }
+    int loadedWindows() const { return int(window.findChildren<EditingWindow *>().size()); }
+    void trigger(const char *action) { window.findChild<QAction *>(action)->trigger(); }
     // Loads the stores and refreshes the menu, as the program does when it starts.
     bool start()
     {
@@ -74,6 +84,9 @@ private Q_SLOTS:
     void closingEndsTheProgramUnlessReloading();
     void editingWindowsKeptUntilClosedOrNewBatch_data();
     void editingWindowsKeptUntilClosedOrNewBatch();
+    void backupRefusesTheStoreItselfAndReloads();
+    void restoreCommand_data();
+    void restoreCommand();
 };
 
 void TstMainWindow::startupFailures_data()
@@ -159,7 +172,7 @@ void TstMainWindow::captionsMenuAndAbout()
         for (QAction *a : top->menu()->actions())
             menus << (a->isSeparator() ? QStringLiteral("-") : a->text() + (a->isEnabled() ? "" : " (off)"));
     }
-    QCOMPARE(menus, (QStringList{"系統(&S)", "回存資料 (off)", "備份資料 (off)", "-", "離開", "說明(&H)",
+    QCOMPARE(menus, (QStringList{"系統(&S)", "回存資料", "備份資料", "-", "離開", "說明(&H)",
                                  "文件說明 (off)", "-", "關於    Talvek(&A)"}));
     QStringList about;
     inModal([&](QDialog *box) {
@@ -421,6 +434,149 @@ void TstMainWindow::editingWindowsKeptUntilClosedOrNewBatch()
     p.window.button(6)->click();
     QVERIFY(opened.isNull());
     VERIFY_DIALOGS(p.dialogs);
+}
+
+void TstMainWindow::backupRefusesTheStoreItselfAndReloads()
+{
+    Program p;
+    p.dir.makeStores({{"9521236", "Korvana", "台北"}});
+    p.remitter();
+    p.line("A01");
+    QVERIFY(p.start());
+    const QString working = p.dir.working();
+    const QString link = QDir(p.dir.path()).filePath("link.mdb");
+    QVERIFY(QFile::link(working, link));
+    const QString title = "選擇要備份的資料檔";
+    const QString filter = "目的資料 (*.mdb)";
+    const Message sameFile{"備份檔案錯誤：目的檔案與來源檔案相同", "備份檔案錯誤 " + displayPath(working), MsgIcon::Critical};
+    const QString target = QDir(p.dir.path()).filePath("備份");
+    const Message create{displayPath(target + ".mdb") + "\n此檔案不存在。\n要建立檔案嗎?", title, MsgIcon::Exclamation,
+                         MsgButtons::YesNo, MsgAnswer::Yes};
+    // Cancelled: nothing happens.
+    p.keepPayeeWindow();
+    p.dialogs.expectSaveFile(title, filter, "");
+    p.trigger("mnuBackup");
+    QCOMPARE(p.dialogs.lastSaveFolder, QDir::homePath());
+    QCOMPARE(p.loadedWindows(), 1);
+    // The store by another name is refused and the dialog comes back; a new name is
+    // created only when the user agrees.
+    p.dialogs.expectSaveFile(title, filter, link);
+    p.dialogs.expectMessage(sameFile);
+    p.dialogs.expectSaveFile(title, filter, target);
+    p.dialogs.expectMessage(create, MsgAnswer::No);
+    p.dialogs.expectSaveFile(title, filter, target);
+    p.dialogs.expectMessage(create, MsgAnswer::Yes);
+    p.trigger("mnuBackup");
+    VERIFY_DIALOGS(p.dialogs);
+    QCOMPARE(p.dialogs.lastSaveFolder, p.dir.path());
+    QVERIFY(!p.dialogs.lastConfirmOverwrite);
+    QCOMPARE(TestDir::rows(target + ".mdb", "R_DETL"), TestDir::rows(working, "R_DETL"));
+    QCOMPARE(TestDir::rows(target + ".mdb", "R_BASE"), TestDir::rows(working, "R_BASE"));
+    // Every window was unloaded and the store opened afresh.
+    QCOMPARE(p.loadedWindows(), 0);
+    QVERIFY(p.context.working());
+    QVERIFY(p.window.isVisible());
+    // A copy that fails says why, and the menu comes back over the store as it was.
+    const QString folder = QDir(p.dir.path()).filePath("folder.mdb");
+    QVERIFY(QDir().mkdir(folder));
+    p.dialogs.expectSaveFile(title, filter, folder);
+    p.dialogs.expectMessage({"備份檔案失敗!!\n" + displayPath(folder) + " 不是檔案", "Talvek"});
+    p.trigger("mnuBackup");
+    VERIFY_DIALOGS(p.dialogs);
+    QVERIFY(p.context.working());
+    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+void TstMainWindow::restoreCommand_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("restored");
+    QTest::addColumn<bool>("reloaded");
+    QTest::newRow("No at the warning") << "warning No" << false << false;
+    QTest::newRow("file dialog cancelled") << "cancelled" << false << false;
+    QTest::newRow("the store itself by another path") << "itself" << false << false;
+    QTest::newRow("a source without R_DETL") << "no R_DETL" << false << false;
+    QTest::newRow("a source that is not a database") << "not a store" << false << false;
+    QTest::newRow("No at the import question") << "import No" << false << true;
+    QTest::newRow("a value the store cannot hold") << "too long" << false << false;
+    QTest::newRow("restored") << "Yes" << true << true;
+}
+
+void TstMainWindow::restoreCommand()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, restored);
+    QFETCH(bool, reloaded);
+    Program p;
+    p.dir.makeStores({{"9521236", "Korvana", "台北"}});
+    p.remitter("123", "舊公司");
+    p.line("A01");
+    TestDir::insert(p.dir.working(), Table::NNOO, {{"貨款", "", "", "", "", "", "", "", "", "運費"}});
+    TestProgram other;
+    other.dir.makeStores();
+    TestDir::insert(other.dir.working(), Table::R_BASE, {{"456", "新公司", "11", "", "", ""}});
+    TestDir::insert(other.dir.working(), Table::R_CUST, {{"B02", "1", "0091230", "乙"}, {"A01", "2", "0091230", "甲"}});
+    TestDir::insert(other.dir.working(), Table::R_DETL, {{"B02", "1", "0091230", "乙", "10", "", "0"}});
+    const QString source = QDir(p.dir.path()).filePath("source.mdb");
+    QString reason;
+    QVERIFY(backupStoreFile(other.dir.working(), source, &reason));
+    if (kind == "no R_DETL")
+        TestDir::exec(source, "DROP TABLE R_DETL");
+    if (kind == "too long")
+        TestDir::exec(source, "UPDATE R_CUST SET R_NAME = printf('%.69c', 'x') WHERE R_ID = 'A01'");
+    if (kind == "not a store")
+        QVERIFY(QFile::resize(source, 0));
+    const QStringList tables{"R_BASE", "R_CUST", "R_DETL", "R_DAY", "NNOO"};
+    const auto rows = [&](const QString &file) {
+        QList<QList<QStringList>> out;
+        for (const QString &t : tables)
+            out << TestDir::rows(file, t);
+        return out;
+    };
+    auto expected = rows(p.dir.working());
+    if (restored) {
+        const auto fromSource = rows(source);
+        expected = {fromSource[0], fromSource[1], fromSource[2], fromSource[3], expected[4]};
+    }
+    QVERIFY(p.start());
+    p.keepPayeeWindow();
+
+    const Message warning{"警告!!\n      回存資料來源,不正確時會造成無法挽回的錯誤\n      回存資料後,原本資料會被覆蓋,無法提供使用查詢\n"
+                          "請問是否還要執行", "警告!!回存資料", MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No};
+    const QString title = "選擇要回存的資料檔";
+    const QString filter = "來源資料 (*.mdb)";
+    const Message question{" 確定開始匯入資料?\n", "匯入資料", MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::Yes};
+    p.dialogs.expectMessage(warning, kind == "warning No" ? MsgAnswer::No : MsgAnswer::Yes);
+    if (kind == "cancelled") {
+        p.dialogs.expectOpenFile(title, filter, "");
+    } else if (kind == "itself") {
+        p.dialogs.expectOpenFile(title, filter, p.dir.path() + "/./VXBANK.mdb");
+        p.dialogs.expectMessage({"回存檔案錯誤：目的檔案與來源檔案相同", "回存檔案錯誤 " + displayPath(p.dir.working()),
+                                 MsgIcon::Critical});
+        p.dialogs.expectMessage(warning, MsgAnswer::No);
+    } else if (kind != "warning No") {
+        p.dialogs.expectOpenFile(title, filter, source);
+    }
+    if (kind == "no R_DETL")
+        p.dialogs.expectMessage({"選擇的來源資料庫錯誤!回存失敗,回存動作終止!\n來源資料檔缺少資料表 R_DETL", "資料庫格式不相符",
+                                 MsgIcon::Critical});
+    if (kind == "not a store")
+        p.dialogs.expectMessage({"回存失敗，原資料未變更\n" + displayPath(source) + " 不是資料庫檔",
+                                 "回存資料", MsgIcon::Critical});
+    if (kind == "import No" || kind == "too long" || kind == "Yes")
+        p.dialogs.expectMessage(question, kind == "import No" ? MsgAnswer::No : MsgAnswer::Yes);
+    if (kind == "too long")
+        p.dialogs.expectMessage({"回存失敗，原資料未變更\n來源資料表 R_CUST 第 2 筆的 R_NAME 超過 68 Byte", "回存資料",
+                                 MsgIcon::Critical});
+    if (kind == "Yes")
+        p.dialogs.expectMessage({"資料回存完畢!!", "回存完成", MsgIcon::Information});
+    p.trigger("mnuRestore");
+    VERIFY_DIALOGS(p.dialogs);
+    QCOMPARE(rows(p.dir.working()), expected);
+    QCOMPARE(p.loadedWindows(), reloaded ? 0 : 1);
+    QVERIFY(p.context.working());
+    QCOMPARE(p.window.bannerText().endsWith(restored ? "新公司" : "舊公司"), true);
+    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 QTEST_MAIN(TstMainWindow)
