@@ -379,6 +379,13 @@ QString MainWindow::chooseCopyFile(bool forBackup)
                 MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok);
             continue;
         }
+        // Nor may a backup overwrite the institution codes kept beside the store.
+        const QString reference = referenceStorePath(m_context.programDir());
+        if (forBackup && sameStoreFile(path, reference)) {
+            say(QStringLiteral("備份檔案錯誤：目的檔案是金融機構代碼檔"), QStringLiteral("備份檔案錯誤 ") + displayPath(reference),
+                MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok);
+            continue;
+        }
         if (forBackup && !QFileInfo::exists(path)
             && say(displayPath(path) + QStringLiteral("\n此檔案不存在。\n要建立檔案嗎?"), QStringLiteral("選擇要備份的資料檔"),
                    MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::Yes)

@@ -458,10 +458,13 @@ void TstMainWindow::backupRefusesTheStoreItselfAndReloads()
     p.trigger("mnuBackup");
     QCOMPARE(p.dialogs.lastSaveFolder, QDir::homePath());
     QCOMPARE(p.loadedWindows(), 1);
-    // The store by another name is refused and the dialog comes back; a new name is
-    // created only when the user agrees.
+    // The store by another name, or the institution codes, are refused and the dialog
+    // comes back; a new name is created only when the user agrees.
     p.dialogs.expectSaveFile(title, filter, link);
     p.dialogs.expectMessage(sameFile);
+    p.dialogs.expectSaveFile(title, filter, p.dir.reference());
+    p.dialogs.expectMessage({"備份檔案錯誤：目的檔案是金融機構代碼檔", "備份檔案錯誤 " + displayPath(p.dir.reference()),
+                             MsgIcon::Critical});
     p.dialogs.expectSaveFile(title, filter, target);
     p.dialogs.expectMessage(create, MsgAnswer::No);
     p.dialogs.expectSaveFile(title, filter, target);

@@ -60,6 +60,23 @@ void fill(const QString &file, const QString &tag, int payees = 3)
     TestDir::exec(file, QStringLiteral("INSERT INTO NNOO VALUES ('貨款%1', NULL, '', '', '', '', '', '', '', '運費')").arg(tag));
 }
 
+// A working store with old rows, and beside it a backup of another store with new ones.
+struct TwoStores {
+    TestDir dir, other;
+    QString source;
+    TwoStores(int payees, const QString &name)
+    {
+        dir.makeStores();
+        fill(dir.working(), "舊");
+        other.makeStores();
+        fill(other.working(), "新", payees);
+        source = QDir(dir.path()).filePath(name);
+        QString reason;
+        if (!QDir().mkpath(QFileInfo(source).absolutePath()) || !backupStoreFile(other.working(), source, &reason))
+            qFatal("cannot back up: %s", qPrintable(reason));
+    }
+};
+
 QByteArray digest(const QString &path)
 {
     QFile f(path);
@@ -243,20 +260,15 @@ void TstStoreCopy::backupFailureKeepsTheTarget()
 
 void TstStoreCopy::restoreReplacesTheFourTablesInOrder()
 {
-    TestDir dir;
-    dir.makeStores();
-    fill(dir.working(), "舊", 5);
     // The source: another store's backup, kept read-only in a read-only folder (as on a
     // write-protected medium); it is read and left exactly as it was.
-    TestDir other;
-    other.makeStores();
-    fill(other.working(), "新", 40);
-    TestDir::exec(other.working(), "INSERT INTO R_CUST VALUES ('Z', NULL, NULL, NULL)");
-    const QString sourceFolder = QDir(dir.path()).filePath("media");
-    QVERIFY(QDir().mkpath(sourceFolder));
-    const QString source = QDir(sourceFolder).filePath("source.mdb");
+    TwoStores s(40, "media/source.mdb");
+    TestDir &dir = s.dir;
+    const QString &source = s.source;
+    const QString sourceFolder = QFileInfo(source).absolutePath();
+    TestDir::exec(s.other.working(), "INSERT INTO R_CUST VALUES ('Z', NULL, NULL, NULL)");
     QString reason;
-    QVERIFY2(backupStoreFile(other.working(), source, &reason), qPrintable(reason));
+    QVERIFY(backupStoreFile(s.other.working(), source, &reason));
     QFile::setPermissions(source, QFile::ReadOwner);
     QFile::setPermissions(sourceFolder, QFile::ReadOwner | QFile::ExeOwner);
     const QByteArray sourceBytes = digest(source);
@@ -267,7 +279,7 @@ void TstStoreCopy::restoreReplacesTheFourTablesInOrder()
     QFile::setPermissions(sourceFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY2(restored, qPrintable(reason));
     const QStringList copied{"R_BASE", "R_CUST", "R_DETL", "R_DAY"};
-    QCOMPARE(allRows(dir.working(), copied), allRows(other.working(), copied));
+    QCOMPARE(allRows(dir.working(), copied), allRows(s.other.working(), copied));
     QCOMPARE(allRows(dir.working(), {"NNOO"}), oldPresets);
     QCOMPARE(allRows(dir.reference(), {"VXBANK"}), oldReference);
     QCOMPARE(digest(source), sourceBytes);
@@ -307,15 +319,10 @@ void TstStoreCopy::badSourceChangesNothing()
     QFETCH(QString, kind);
     QFETCH(int, problem);
     QFETCH(QString, reasonMentions);
-    TestDir dir;
-    dir.makeStores();
-    fill(dir.working(), "舊");
-    TestDir other;
-    other.makeStores();
-    fill(other.working(), "新", 20);
-    const QString source = QDir(dir.path()).filePath("source.mdb");
+    TwoStores s(20, "source.mdb");
+    TestDir &dir = s.dir;
+    const QString &source = s.source;
     QString reason;
-    QVERIFY(backupStoreFile(other.working(), source, &reason));
     const auto replaceTable = [&](const QString &name, const QString &create) {
         TestDir::exec(source, "DROP TABLE " + name);
         TestDir::exec(source, create);
@@ -373,15 +380,10 @@ void TstStoreCopy::badSourceChangesNothing()
 
 void TstStoreCopy::byteFlippedSourcesNeverRestorePartly()
 {
-    TestDir dir;
-    dir.makeStores();
-    fill(dir.working(), "舊");
-    TestDir other;
-    other.makeStores();
-    fill(other.working(), "新", 200);
-    const QString good = QDir(dir.path()).filePath("good.mdb");
+    TwoStores s(200, "good.mdb");
+    TestDir &dir = s.dir;
+    const QString &good = s.source;
     QString reason;
-    QVERIFY(backupStoreFile(other.working(), good, &reason));
     QFile goodFile(good);
     QVERIFY(goodFile.open(QIODevice::ReadOnly));
     const QByteArray bytes = goodFile.readAll();
