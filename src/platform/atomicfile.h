@@ -3,7 +3,39 @@
 #include <QByteArray>
 #include <QString>
 
-// Writes the whole file or nothing: the bytes go to a temporary file beside the target,
-// which replaces the target only when every byte reached the disk. On failure the
-// target is as it was (absent, or the old file) and `error` says why.
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+// A file that replaces its target whole or not at all. It is written beside the target
+// under the name "<target name>.talvek-XXXXXX", pushed to the disk, renamed over the
+// target, and the folder is pushed to the disk too. A link as target is followed: the
+// file it names is replaced and the link stays. A copy left beside the target by a
+// program killed before its rename goes with the next successful replacement there.
+class PendingFile {
+public:
+    explicit PendingFile(const QString &target);
+    ~PendingFile(); // discards the temporary file unless committed
+    PendingFile(const PendingFile &) = delete;
+    PendingFile &operator=(const PendingFile &) = delete;
+
+    // Makes the empty temporary file; false and `reason` when the target's folder cannot
+    // take it.
+    bool open(QString *reason);
+    // The temporary file, for writers that open it by name.
+    const QString &path() const { return m_temp; }
+    // Appends bytes to the temporary file.
+    bool write(const QByteArray &bytes, QString *reason);
+    // Puts the temporary file in the target's place; on failure the target is as it was.
+    bool commit(QString *reason);
+
+private:
+    QString m_target;
+    QString m_temp;
+    int m_fd = -1;
+    bool m_committed = false;
+};
+
+// Writes the whole file or nothing through a PendingFile. On failure the target is as
+// it was (absent, or the old file) and `reason` says why.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+
+// An operating-system error in words for the user; a full disk and a size limit are
+// named as such.
+QString systemReason(int error);

@@ -3,6 +3,7 @@
 #include "schema.h"
 #include "store.h"
 
+#include "platform/atomicfile.h"
 #include "platform/big5codec.h"
 
 #include <QDir>
@@ -10,17 +11,14 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryFile>
 #include <QUrl>
 
 #include <sqlite3.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -37,15 +35,6 @@ using Connection = std::unique_ptr<sqlite3, ConnectionDeleter>;
 QString native(const QString &path)
 {
     return QDir::toNativeSeparators(path);
-}
-
-QString systemReason(int error)
-{
-    if (error == ENOSPC)
-        return QStringLiteral("磁碟空間不足");
-    if (error == EFBIG)
-        return QStringLiteral("檔案大小超過系統限制");
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // The engine's failure in words for the user; a full disk is named as such.
@@ -91,21 +80,6 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
-// Pushes a file (or a folder's entries) to the disk.
-int syncPath(const QString &path, bool folder)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
-    if (fd < 0)
-        return errno;
-    const int rc = ::fsync(fd);
-    const int error = rc == 0 ? 0 : errno;
-    ::close(fd);
-    // Some file systems cannot sync a folder; the rename itself has happened.
-    if (folder && error == EINVAL)
-        return 0;
-    return error;
-}
-
 // Copies every page of the working store into the (empty) file at copyPath.
 QString copyPages(const QString &workingPath, const QString &copyPath)
 {
@@ -145,23 +119,6 @@ QString checkCopy(const QString &copyPath)
     return {};
 }
 
-QString leftoverPrefix(const QString &targetName)
-{
-    return targetName + QStringLiteral(".talvek-");
-}
-
-// Copies left behind by a backup that was killed before its rename.
-void removeLeftovers(const QDir &folder, const QString &targetName)
-{
-    const QString prefix = leftoverPrefix(targetName);
-    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : names) {
-        const QString rest = name.mid(prefix.size());
-        if (name.startsWith(prefix) && (rest.size() == 6 || (rest.size() == 14 && rest.endsWith(QLatin1String("-journal")))))
-            QFile::remove(folder.filePath(name));
-    }
-}
-
 } // namespace
 
 bool sameStoreFile(const QString &a, const QString &b)
@@ -180,49 +137,20 @@ bool sameStoreFile(const QString &a, const QString &b)
     return canonical(a) == canonical(b);
 }
 
-bool backupStoreFile(const QString &workingPath, const QString &chosen, QString *reason)
+bool backupStoreFile(const QString &workingPath, const QString &target, QString *reason)
 {
-    const auto failWith = [&](const QString &why) {
+    PendingFile copy(target);
+    if (!copy.open(reason))
+        return false;
+    QString why = copyPages(workingPath, copy.path());
+    if (why.isEmpty())
+        why = checkCopy(copy.path());
+    if (!why.isEmpty()) {
         if (reason)
             *reason = why;
         return false;
-    };
-    const QFileInfo chosenInfo(chosen);
-    // A link is followed: the file it names receives the copy and the link stays a link.
-    const QFileInfo target(chosenInfo.isSymLink() ? chosenInfo.symLinkTarget() : chosenInfo.absoluteFilePath());
-    if (target.exists() && !target.isFile())
-        return failWith(QStringLiteral("%1 不是檔案").arg(native(target.filePath())));
-    const QDir folder = target.absoluteDir();
-    if (!folder.exists())
-        return failWith(QStringLiteral("資料夾 %1 不存在").arg(native(folder.path())));
-
-    QTemporaryFile temp(folder.filePath(leftoverPrefix(target.fileName()) + QStringLiteral("XXXXXX")));
-    temp.setAutoRemove(false);
-    if (!temp.open())
-        return failWith(QStringLiteral("無法在資料夾 %1 建立檔案：%2").arg(native(folder.path()), temp.errorString()));
-    const QString copyPath = temp.fileName();
-    temp.close();
-
-    QString why = copyPages(workingPath, copyPath);
-    if (why.isEmpty())
-        why = checkCopy(copyPath);
-    if (why.isEmpty()) {
-        // The copy is readable by whoever could read the file it replaces, or the store.
-        QFile::setPermissions(copyPath, target.exists() ? QFile::permissions(target.filePath())
-                                                        : QFile::permissions(workingPath) | QFile::WriteOwner);
-        if (const int error = syncPath(copyPath, false))
-            why = systemReason(error);
     }
-    if (why.isEmpty() && ::rename(QFile::encodeName(copyPath).constData(), QFile::encodeName(target.filePath()).constData()) != 0)
-        why = systemReason(errno);
-    if (!why.isEmpty()) {
-        QFile::remove(copyPath);
-        QFile::remove(copyPath + QStringLiteral("-journal"));
-        return failWith(why);
-    }
-    syncPath(folder.path(), true);
-    removeLeftovers(folder, target.fileName());
-    return true;
+    return copy.commit(reason);
 }
 
 RestoreSource::RestoreSource(const QString &path)
