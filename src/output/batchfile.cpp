@@ -5,15 +5,6 @@
 
 namespace {
 
-bool hasControlCharacter(const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            return true;
-    }
-    return false;
-}
-
 QByteArray rightAligned(const QByteArray &text, int width)
 {
     return QByteArray(qMax<qsizetype>(0, width - text.size()), ' ') + text;
@@ -31,16 +22,20 @@ public:
             m_problem = where + QStringLiteral("：") + what;
     }
 
-    // A text that goes into a record as it is: writable in Big5, no control characters.
+    // A text that goes into a record as it is: exactly as stored, or not at all.
     QByteArray text(const QString &where, const QString &field, const QString &value)
     {
-        if (hasControlCharacter(value))
+        switch (Big5TextFault(value)) {
+        case TextFault::Control:
             fail(where, field + QStringLiteral("含有控制字元（如定位字元、換行）"));
-        bool complete = true;
-        QByteArray bytes = Big5::encode(value, &complete);
-        if (!complete)
-            fail(where, field + QStringLiteral("含有無法轉成 Big5 的字元"));
-        return bytes;
+            break;
+        case TextFault::NotBig5:
+            fail(where, field + QStringLiteral("含有無法原樣轉成 Big5 的字元"));
+            break;
+        case TextFault::None:
+            break;
+        }
+        return Big5::encode(value);
     }
 
     // A text that fills its positions exactly.
@@ -83,9 +78,9 @@ BatchFileResult buildBatchFile(const BatchFileInput &in)
     }
 
     const QByteArray brno = check.exact(header, QStringLiteral("分行代號"), in.remitter.brno, 3, true);
-    const QByteArray kind = check.exact(header, QStringLiteral("匯款種類"), in.remitter.kind, 2, false);
+    const QByteArray kind = check.exact(header, QStringLiteral("匯款種類"), in.remitter.kind, 2, true);
     const QByteArray remitter = check.atMost(header, QStringLiteral("匯款人名稱"), in.remitter.name, 68);
-    const QByteArray batchNo = check.exact(batch, QStringLiteral("批號"), in.batchNo, 10, false);
+    const QByteArray batchNo = check.exact(batch, QStringLiteral("批號"), in.batchNo, 10, true);
     const QByteArray date = check.exact(batch, QStringLiteral("匯款日"), in.remitDate, 6, true);
     // Every record starts with the branch and the batch number.
     const QByteArray lead = brno + batchNo;
@@ -131,5 +126,7 @@ BatchFileResult buildBatchFile(const BatchFileInput &in)
         + rightAligned(QByteArray::number(sum), 12) + "00" + QByteArray(137, ' ') + "\r\n";
     result.bytes = out;
     result.ok = true;
+    result.count = int(in.lines.size());
+    result.sum = sum;
     return result;
 }

@@ -22,13 +22,14 @@ struct LineRow {
     QString name;    // R_DETL.R_NAME, at most 68 bytes
     QString amount;  // R_DETL.AMT, digits
     QString remark;  // R_DETL.MARK, at most 50 bytes
+    QString fee;     // R_DETL.AMT2, not in the file; only looked at before writing
 };
 
 struct BatchFileInput {
     bool hasRemitter = true; // false when R_BASE has no row
     RemitterRow remitter;
     QList<LineRow> lines;    // in the order they go into the file
-    QString batchNo;         // yymmddxxnn as keyed
+    QString batchNo;         // yymmddxxnn as keyed, ten digits
     QString remitDate;       // yymmdd as keyed
 };
 
@@ -36,6 +37,8 @@ struct BatchFileResult {
     QByteArray bytes;  // the whole file; empty on failure
     bool ok = false;
     QString problem;   // on failure: what is wrong and where, for the user to mend
+    int count = 0;     // detail records written
+    qint64 sum = 0;    // their amounts added up
 };
 
 // The most detail records a file may carry.

@@ -1,17 +1,17 @@
 #include "batchfilewindow.h"
 
-#include "batchfile.h"
+#include "batchgeneration.h"
+#include "remittancelist.h"
 
 #include "editing/batchheaderfields.h"
 #include "editing/windowparts.h"
-#include "platform/atomicfile.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "store/appcontext.h"
 #include "store/batchheader.h"
 #include "store/fieldroutines.h"
-#include "store/linevalues.h"
 #include "store/storefailure.h"
-#include "store/recordset.h"
+#include "store/store.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -21,18 +21,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QString withThousands(qint64 value)
-{
-    QString digits = QString::number(value);
-    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, QLatin1Char(','));
-    return digits;
-}
-
-} // namespace
 
 BatchFileWindow::BatchFileWindow(AppContext &context, QWidget *parent) : QDialog(parent), m_context(context)
 {
@@ -101,21 +89,21 @@ BatchFileWindow::BatchFileWindow(AppContext &context, QWidget *parent) : QDialog
 
 void BatchFileWindow::showTotals()
 {
-    qint64 total = 0;
-    int count = 0;
     Store *store = m_context.working();
-    if (store) {
-        // Every later reading of the lines sees a value; the totals are of what is stored.
-        if (const StoreResult filled = fillEmptyLineValues(*store); !filled.ok())
-            tellStoreFailure(m_context.dialogs(), this, filled, store->path());
-        const auto lines = store->select(Query::table(Table::R_DETL));
-        for (int r = 0; r < lines->rowCount(); ++r) {
-            total += NumberValue(lines->value(r, RDetl::AMT));
-            ++count;
-        }
+    const StoreResult counted = store ? countLines(*store, m_shown) : StoreResult::other(-1, QStringLiteral("資料庫未開啟"));
+    m_readProblem.clear();
+    if (!counted.ok()) {
+        // Totals that could not be read are not shown as zero, and no file is made from them.
+        const QString storePath = store ? store->path() : QString();
+        m_readProblem = storeFailureNotice(counted, storePath).text;
+        tellStoreFailure(m_context.dialogs(), this, counted, storePath);
     }
+    const QString count = m_readProblem.isEmpty() ? QString::number(m_shown.count) : QStringLiteral("?");
+    const QString sum = !m_readProblem.isEmpty() ? QStringLiteral("?")
+        : m_shown.overflow                        ? QStringLiteral("超出可顯示範圍")
+                                                  : amountField(m_shown.sum, 0);
     m_totals[0]->setText(QStringLiteral("合計　筆數：    ") + QStringLiteral("%1").arg(count, 11) + QStringLiteral("　筆"));
-    m_totals[1]->setText(QStringLiteral("　　　金額：") + QStringLiteral("%1").arg(withThousands(total), 15) + QStringLiteral("　元"));
+    m_totals[1]->setText(QStringLiteral("　　　金額：") + QStringLiteral("%1").arg(sum, 15) + QStringLiteral("　元"));
 }
 
 QString BatchFileWindow::totalsText() const
@@ -123,11 +111,42 @@ QString BatchFileWindow::totalsText() const
     return m_totals[0]->text() + QLatin1Char('\n') + m_totals[1]->text();
 }
 
+LineOrder BatchFileWindow::order() const
+{
+    return m_byPayee->isChecked() ? LineOrder::ByPayee : LineOrder::Input;
+}
+
+bool BatchFileWindow::goOnDespiteWarnings()
+{
+    Store *store = m_context.working();
+    BatchFileInput in;
+    if (!store || !readBatchInput(*store, order(), m_header->values().batchNo, m_header->values().date, in).ok())
+        return true; // the generation itself reads again and says what fails
+    const QStringList warnings = batchWarnings(in, readGenerations(generationLogPath(m_context.programDir())));
+    if (warnings.isEmpty())
+        return true;
+    constexpr int kShown = 15;
+    QString text = QStringLiteral("下列情形銀行會照常處理，但可能是輸入錯誤：\n");
+    for (int i = 0; i < qMin(kShown, int(warnings.size())); ++i)
+        text += QStringLiteral("・") + warnings[i] + QLatin1Char('\n');
+    if (warnings.size() > kShown)
+        text += QStringLiteral("…另有 %1 項\n").arg(warnings.size() - kShown);
+    text += QStringLiteral("\n是否仍要產生整批匯款檔？");
+    return m_context.dialogs().message(this, text, windowTitle(), MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No)
+        == MsgAnswer::Yes;
+}
+
 void BatchFileWindow::GenerateBatchFile()
 {
     // The date is checked here too: a date never left by the keyboard would otherwise
     // reach the bank unchecked.
     if (!m_header->checkDate() || !m_header->checkBatchNo())
+        return;
+    if (!m_readProblem.isEmpty()) {
+        m_context.dialogs().inform(this, QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + m_readProblem);
+        return;
+    }
+    if (!goOnDespiteWarnings())
         return;
     const QString path = m_context.dialogs().saveFile(this, QString(), QStringLiteral("All Files (*.*);;Text Files(*.txt)"),
                                                       QStringLiteral("Text Files(*.txt)"), QString(), true);
@@ -140,50 +159,24 @@ void BatchFileWindow::GenerateBatchFile()
     const BatchHeader header = m_header->values();
     m_header->StoreHeader();
     WriteBatchFile(path, header);
-    m_context.values().ListOrder = m_byPayee->isChecked() ? 1 : 2;
+    m_context.values().ListOrder = order() == LineOrder::ByPayee ? 1 : 2;
     accept();
-}
-
-bool BatchFileWindow::collectInput(BatchFileInput &in, const BatchHeader &header, QString *problem)
-{
-    Store *store = m_context.working();
-    if (!store) {
-        *problem = QStringLiteral("資料庫未開啟");
-        return false;
-    }
-    StoreResult result;
-    const auto base = store->select(Query::table(Table::R_BASE), &result);
-    in.hasRemitter = !base->isEmpty();
-    in.remitter = {base->field(RBase::BRNO), base->field(RBase::RMTNAME), base->field(RBase::RMTKIND)};
-    const auto lines = result.ok()
-        ? store->select(m_byPayee->isChecked() ? Queries::linesWithoutMarker() : Query::table(Table::R_DETL), &result)
-        : nullptr;
-    if (!result.ok()) {
-        *problem = storeFailureNotice(result, store->path()).text;
-        return false;
-    }
-    for (int r = 0; r < lines->rowCount(); ++r)
-        in.lines.append({lines->value(r, RDetl::R_ID), lines->value(r, RDetl::ACTNO), lines->value(r, RDetl::TRFBK),
-                         lines->value(r, RDetl::R_NAME), lines->value(r, RDetl::AMT), lines->value(r, RDetl::MARK)});
-    // The file carries what the window shows, not what was stored before.
-    in.batchNo = header.batchNo;
-    in.remitDate = header.date;
-    return true;
 }
 
 void BatchFileWindow::WriteBatchFile(const QString &path, const BatchHeader &header)
 {
-    BatchFileInput in;
-    QString problem;
-    if (collectInput(in, header, &problem)) {
-        const BatchFileResult built = buildBatchFile(in);
-        problem = built.problem;
-        QString error;
-        if (built.ok && !writeFileAtomically(path, built.bytes, &error))
-            problem = QStringLiteral("無法寫入 %1：%2").arg(QDir::toNativeSeparators(path), error);
+    Store *store = m_context.working();
+    GenerationOutcome outcome;
+    outcome.problem = QStringLiteral("資料庫未開啟");
+    if (store)
+        outcome = generateBatchFile(*store, {path, header.batchNo, header.date, order(), m_shown,
+                                             generationLogPath(m_context.programDir()), m_context.clock().now()});
+    Dialogs &dialogs = m_context.dialogs();
+    if (!outcome.written) {
+        dialogs.inform(this, QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + outcome.problem);
+        return;
     }
-    if (problem.isEmpty())
-        m_context.dialogs().inform(this, QStringLiteral("產生完畢"));
-    else
-        m_context.dialogs().inform(this, QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + problem);
+    dialogs.inform(this, QStringLiteral("產生完畢"));
+    if (!outcome.logProblem.isEmpty())
+        dialogs.message(this, outcome.logProblem, QString(), MsgIcon::Exclamation, MsgButtons::Ok, MsgAnswer::Ok);
 }

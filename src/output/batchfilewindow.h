@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batchgeneration.h"
+
 #include <QDialog>
 
 class AppContext;
@@ -7,7 +9,6 @@ class BatchHeaderFields;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-struct BatchFileInput;
 struct BatchHeader;
 
 // "5. 產生整批匯款檔": the batch totals, the header fields, the order of the lines, and
@@ -25,9 +26,11 @@ public:
 
 private:
     void showTotals();
+    LineOrder order() const;
+    // Lists what is probably a mistake, if anything; true when the user goes on.
+    bool goOnDespiteWarnings();
     // Writes the file and tells the user how it went.
     void WriteBatchFile(const QString &path, const BatchHeader &header);
-    bool collectInput(BatchFileInput &in, const BatchHeader &header, QString *problem);
 
     AppContext &m_context;
     BatchHeaderFields *m_header = nullptr;
@@ -36,4 +39,6 @@ private:
     QLabel *m_totals[2] = {};
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
+    LineTotals m_shown;     // the totals as shown when the window opened
+    QString m_readProblem;  // why they could not be read, if they could not
 };

@@ -4,3 +4,8 @@ QDate SystemClock::today() const
 {
     return QDate::currentDate();
 }
+
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}

@@ -217,16 +217,21 @@ qint64 NumberValue(const QString &text)
     return leadingNumber(TrimBlanks(text));
 }
 
-bool IsBig5Text(const QString &text)
+TextFault Big5TextFault(const QString &text)
 {
     for (QChar c : text) {
         // A tab or line break would shift the bank's fixed positions.
         if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0))
-            return false;
+            return TextFault::Control;
     }
     // Some characters "encode" to nothing (invisible formatting marks) or to a look-alike:
     // only text that comes back unchanged reaches the bank as it was typed.
     bool complete = false;
     const QByteArray bytes = Big5::encode(text, &complete);
-    return complete && Big5::decode(bytes) == text;
+    return complete && Big5::decode(bytes) == text ? TextFault::None : TextFault::NotBig5;
+}
+
+bool IsBig5Text(const QString &text)
+{
+    return Big5TextFault(text) == TextFault::None;
 }

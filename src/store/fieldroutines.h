@@ -69,3 +69,11 @@ qint64 NumberValue(const QString &text);
 // Big5 form (the user-defined characters U+E000 to U+F848 have), none is a control
 // character, and none turns into nothing or into another character on the way.
 bool IsBig5Text(const QString &text);
+
+// Why a text would not reach a Big5 file as it stands.
+enum class TextFault {
+    None,
+    Control, // a C0 or C1 control character (tab, line break, U+0080 to U+009F)
+    NotBig5, // a character with no Big5 form, or one that turns into nothing or another
+};
+TextFault Big5TextFault(const QString &text);

@@ -47,7 +47,8 @@ Query &Query::whereEquals(const QString &column, const QString &value)
 Query &Query::whereNotEquals(const QString &column, const QString &value)
 {
     m_conditionColumns << column;
-    m_conditions << QStringLiteral("%1 <> ? COLLATE NOCASE");
+    // A null differs from every value: "IS NOT" keeps the rows that "<>" would lose.
+    m_conditions << QStringLiteral("%1 IS NOT ? COLLATE NOCASE");
     m_bindings << value;
     return *this;
 }

@@ -26,6 +26,7 @@ public:
 
     const TableDef &table() const { return m_table; }
     int rowCount() const { return int(m_rowids.size()); }
+    qint64 rowid(int row) const { return m_rowids[size_t(row)]; }
     int fieldCount() const { return int(m_table.columns.size()); }
     int currentRow() const { return m_row; }
     bool atEnd() const { return m_row >= rowCount(); }

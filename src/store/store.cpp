@@ -34,20 +34,35 @@ QString nextConnectionName()
     return QStringLiteral("talvek-store-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-// The check of one table: present, with exactly the expected columns in order.
+// Whether a column of the declared type keeps a text as it was stored. The engine gives
+// a column the affinity of the first rule that matches: "INT" makes it an integer column
+// (so "VARCHARINT" too), then "CHAR", "CLOB" or "TEXT" a text column, then "BLOB" or no
+// type one that keeps every value as given; anything else converts number-like text.
+bool keepsText(const QString &declared)
+{
+    const QString type = declared.toUpper();
+    if (type.contains(QLatin1String("INT")))
+        return false;
+    return type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB")) || type.contains(QLatin1String("TEXT"))
+        || type.contains(QLatin1String("BLOB")) || type.trimmed().isEmpty();
+}
+
+// The check of one table: a table (a view can be read but never written), with exactly
+// the expected columns in order.
 StoreResult checkTable(QSqlDatabase &db, const TableDef &def)
 {
     QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT type FROM sqlite_master WHERE name = '%1' COLLATE NOCASE").arg(def.name)))
+        return Store::resultOf(q.lastError());
+    if (q.next() && q.value(0).toString() != QLatin1String("table"))
+        return StoreResult::other(1, QStringLiteral("%1 不是資料表").arg(def.name));
     if (!q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(def.name)))
         return Store::resultOf(q.lastError());
     QStringList found;
     while (q.next()) {
         found << q.value(1).toString();
         // A column declared as a number would turn "0012" into 12: only text may hold the codes.
-        const QString type = q.value(2).toString().toUpper();
-        const bool keepsText = type.isEmpty() || type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB"))
-            || type.contains(QLatin1String("TEXT")) || type == QLatin1String("BLOB");
-        if (!keepsText)
+        if (!keepsText(q.value(2).toString()))
             return StoreResult::other(1, QStringLiteral("資料表 %1 的欄位 %2 宣告為 %3，應為 TEXT")
                                              .arg(def.name, q.value(1).toString(), q.value(2).toString()));
     }
@@ -164,6 +179,19 @@ StoreResult Store::checkWritable()
         return resultOf(probe.lastError());
     probe.exec(QStringLiteral("ROLLBACK"));
     return StoreResult::success();
+}
+
+StoreResult Store::checkIntegrity(bool thorough)
+{
+    QSqlQuery check(database());
+    check.setForwardOnly(true);
+    if (!check.exec(thorough ? QStringLiteral("PRAGMA integrity_check") : QStringLiteral("PRAGMA quick_check"))
+        || !check.next())
+        return resultOf(check.lastError());
+    const QString verdict = check.value(0).toString();
+    if (verdict == QLatin1String("ok"))
+        return StoreResult::success();
+    return StoreResult::other(11, QStringLiteral("%1 已損壞：%2").arg(QDir::toNativeSeparators(m_path), verdict));
 }
 
 const TableDef &Store::table(const QString &name) const

@@ -35,6 +35,10 @@ public:
     // Whether changes can be stored now; ReadOnly when the file or its folder refuses them.
     StoreResult checkWritable();
 
+    // Whether the engine finds the file whole: the quick check of every page and record,
+    // or with `thorough` the full one that also matches every index with its table.
+    StoreResult checkIntegrity(bool thorough = false);
+
     const QString &path() const { return m_path; }
     const TableDef &table(const QString &name) const;
 

@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -110,12 +108,9 @@ QString checkCopy(const QString &copyPath)
     Store::Opened opened = Store::open(copyPath, Schema::working());
     if (!opened.store)
         return QStringLiteral("備份檔檢查不符：") + opened.failure.detail;
-    QSqlQuery check(opened.store->database());
-    if (!check.exec(QStringLiteral("PRAGMA integrity_check")) || !check.next())
-        return QStringLiteral("備份檔檢查不符：") + Store::resultOf(check.lastError()).detail;
-    const QString verdict = check.value(0).toString();
-    if (verdict != QLatin1String("ok"))
-        return QStringLiteral("備份檔檢查不符：") + verdict;
+    const StoreResult whole = opened.store->checkIntegrity(true);
+    if (!whole.ok())
+        return QStringLiteral("備份檔檢查不符：") + whole.detail;
     return {};
 }
 

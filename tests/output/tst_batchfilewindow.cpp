@@ -280,7 +280,7 @@ void TstBatchFileWindow::fileCarriesTheHeaderAsConfirmed()
     f.batch()->setText(QStringLiteral("151206991中"));
     f.dialogs.expectSaveFile({}, kFilter, f.output());
     f.dialogs.expectMessage({"輸入欄位超出", "Talvek"});
-    f.dialogs.expectMessage({"資料不全,建檔錯誤\n批號與匯款日：批號應為 10 位，實為「151206991中」", "Talvek"});
+    f.dialogs.expectMessage({"資料不全,建檔錯誤\n批號與匯款日：批號應為 10 位數字，實為「151206991中」", "Talvek"});
     f.confirm();
     QVERIFY(!QFileInfo::exists(f.output()));
     QVERIFY(TestDir::rows(f.dir.working(), "R_DAY").isEmpty());
