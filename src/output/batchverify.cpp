@@ -51,6 +51,7 @@ public:
     {
         m_findings.append({m_number, from + 1, field, problem});
     }
+    void failWhole(const QString &problem) { m_findings.append({m_number, 0, {}, problem}); }
     QByteArray at(int from, int length) const { return m_bytes.mid(from, length); }
 
     void literal(int from, const QByteArray &expected, const QString &field)
@@ -154,12 +155,13 @@ Verification verifyBatchFile(const QByteArray &bytes)
         if (type != expected) {
             read.fail(0, QStringLiteral("記錄類別"), QStringLiteral("應為「%1」（%2），實為%3")
                                                        .arg(QLatin1Char(expected)).arg(recordKind(expected), shown(r.left(1))));
+            sumKnown = sumKnown && expected != '2';
             continue;
         }
         const QString kind = recordKind(type);
         const auto length = [&](int least, int most) {
             if (r.size() < least || r.size() > most)
-                read.fail(0, {}, least == most ? QStringLiteral("%1記錄應為 %2 位元組，實為 %3").arg(kind).arg(least).arg(r.size())
+                read.failWhole(least == most ? QStringLiteral("%1記錄應為 %2 位元組，實為 %3").arg(kind).arg(least).arg(r.size())
                                               : QStringLiteral("%1記錄應為 %2 至 %3 位元組，實為 %4").arg(kind).arg(least).arg(most).arg(r.size()));
             return r.size() >= least && r.size() <= most;
         };

@@ -185,13 +185,27 @@ MsgAnswer MainWindow::say(const QString &text, const QString &title, MsgIcon ico
     return answer;
 }
 
+void MainWindow::sayStoreFailure(const StoreResult &result)
+{
+    const StoreFailureNotice notice = storeFailureNotice(result, workingStorePath(m_context.programDir()));
+    say(notice.text, applicationTitle(), notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
+}
+
 void MainWindow::RefreshMenu()
 {
     m_fresh = true;
     Store *store = m_context.working();
     if (!store)
         return;
-    const auto remitter = store->select(Query::table(Table::R_BASE));
+    // A store that cannot be read says so: it is not "no remitter" nor "no lines".
+    StoreResult read;
+    const auto remitter = store->select(Query::table(Table::R_BASE), &read);
+    if (!read.ok()) {
+        for (int n : {3, 4, 5, 6})
+            button(n)->setEnabled(false);
+        sayStoreFailure(read);
+        return;
+    }
     if (remitter->isEmpty()) {
         for (int n : {3, 4, 5, 6})
             button(n)->setEnabled(false);
@@ -207,9 +221,11 @@ void MainWindow::RefreshMenu()
     m_banner->setText(QStringLiteral("匯款行： 952-") + branch + QLatin1Char('-') + check + label + QStringLiteral("      ")
                       + QLatin1Char('\n') + QStringLiteral("匯款人： ") + remitter->field(RBase::RMTNAME));
 
-    const bool hasLines = store->hasRows(Table::R_DETL);
+    const bool hasLines = store->hasRows(Table::R_DETL, &read);
     for (int n : {4, 5, 6})
         button(n)->setEnabled(hasLines);
+    if (!read.ok())
+        sayStoreFailure(read);
 }
 
 QString MainWindow::bannerText() const
@@ -274,8 +290,13 @@ void MainWindow::openWindow(QDialog *window)
 void MainWindow::openLinesWindow(int number, const QString &noLinesMessage)
 {
     Store *store = m_context.working();
-    if (!store || !store->hasRows(Table::R_DETL)) {
-        say(noLinesMessage, applicationTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok);
+    StoreResult read = StoreResult::other(-1, QStringLiteral("資料庫未開啟"));
+    if (!store || !store->hasRows(Table::R_DETL, &read)) {
+        if (read.ok()) {
+            say(noLinesMessage, applicationTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok);
+        } else {
+            sayStoreFailure(read);
+        }
         return;
     }
     if (QDialog *w = windowFor(number))
@@ -454,8 +475,7 @@ void MainWindow::newBatch()
     const StoreResult result = store ? store->clearTables({Table::R_DETL, Table::R_DAY})
                                      : StoreResult::readOnly(QString());
     if (!result.ok()) {
-        const StoreFailureNotice notice = storeFailureNotice(result, workingStorePath(m_context.programDir()));
-        say(notice.text, applicationTitle(), notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
+        sayStoreFailure(result);
         return;
     }
     unloadEditingWindows();

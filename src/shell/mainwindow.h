@@ -13,6 +13,7 @@ class QAction;
 class QDialog;
 class QLabel;
 class QPushButton;
+struct StoreResult;
 
 // The main menu: eight numbered buttons, the remitter banner and the menu bar. Every
 // other window opens modally from here.
@@ -64,6 +65,7 @@ private:
     void showAbout();
     // The window a button opens; kept when it is an editing window.
     QDialog *windowFor(int number);
+    void sayStoreFailure(const StoreResult &result);
     MsgAnswer say(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons,
                   MsgAnswer defaultButton);
 

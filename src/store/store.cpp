@@ -264,10 +264,14 @@ StoreResult Store::writeOnlyRow(const QString &tableName, const QStringList &val
     return set->isEmpty() ? set->addRow(values) : set->update(values);
 }
 
-bool Store::hasRows(const QString &tableName)
+bool Store::hasRows(const QString &tableName, StoreResult *result)
 {
     QSqlQuery q(database());
-    return q.exec(QStringLiteral("SELECT 1 FROM \"%1\" LIMIT 1").arg(table(tableName).name)) && q.next();
+    const bool read = q.exec(QStringLiteral("SELECT 1 FROM \"%1\" LIMIT 1").arg(table(tableName).name));
+    const bool found = read && q.next();
+    if (result)
+        *result = read && !q.lastError().isValid() ? StoreResult::success() : resultOf(q.lastError());
+    return found;
 }
 
 StoreResult Store::transaction(const std::function<StoreResult()> &work)

@@ -57,8 +57,8 @@ public:
     // the first row. A TooLong result names the column in its ordinal.
     StoreResult writeOnlyRow(const QString &table, const QStringList &values);
 
-    // Whether the table has any row; false too when it cannot be read.
-    bool hasRows(const QString &table);
+    // Whether the table has any row; false too when it cannot be read, and `result` says so.
+    bool hasRows(const QString &table, StoreResult *result = nullptr);
 
     // Runs work inside one transaction: all of it is stored, or none. A record set changed
     // inside keeps its new values when the work fails: refresh it.
