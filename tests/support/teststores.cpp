@@ -1,6 +1,7 @@
 #include "teststores.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -112,5 +113,54 @@ void TestDir::exec(const QString &file, const QString &sql)
         QSqlQuery q(db);
         if (!q.exec(sql))
             qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    });
+}
+
+void TestDir::damageTable(const QString &file, const QString &table)
+{
+    qint64 root = 0, pageSize = 0;
+    withConnection(file, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = '%1'").arg(table));
+        root = q.next() ? q.value(0).toLongLong() : 0;
+        q.exec(QStringLiteral("PRAGMA page_size"));
+        pageSize = q.next() ? q.value(0).toLongLong() : 0;
+    });
+    QFile f(file);
+    if (root < 2 || !f.open(QIODevice::ReadWrite) || !f.seek((root - 1) * pageSize))
+        qFatal("cannot damage %s", qPrintable(table));
+    f.write(QByteArray(int(pageSize), '\xff'));
+    // The change counter at offset 24 makes every open connection read the file again.
+    f.seek(24);
+    QByteArray counter = f.read(4);
+    counter[3] = char(counter[3] + 1);
+    f.seek(24);
+    f.write(counter);
+}
+
+void TestDir::execPastIndexes(const QString &file, const QString &table, const QString &sql)
+{
+    QList<QStringList> indexes;
+    withConnection(file, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT name, rootpage, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = '%1'").arg(table));
+        while (q.next())
+            indexes << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
+        q.exec(QStringLiteral("PRAGMA writable_schema = ON"));
+        q.exec(QStringLiteral("DELETE FROM sqlite_master WHERE type = 'index' AND tbl_name = '%1'").arg(table));
+    });
+    exec(file, sql);
+    withConnection(file, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("PRAGMA writable_schema = ON"));
+        for (const QStringList &index : indexes) {
+            q.prepare(QStringLiteral("INSERT INTO sqlite_master VALUES ('index', ?, ?, ?, ?)"));
+            q.addBindValue(index[0]);
+            q.addBindValue(table);
+            q.addBindValue(index[1].toLongLong());
+            q.addBindValue(index[2]);
+            if (!q.exec())
+                qFatal("%s", qPrintable(q.lastError().text()));
+        }
     });
 }

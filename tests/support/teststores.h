@@ -25,6 +25,14 @@ public:
     static void insert(const QString &file, const QString &table, const QList<QStringList> &rows);
     static void exec(const QString &file, const QString &sql);
 
+    // Damage as a failing disk leaves it. The first page of the table's rows turns to
+    // garbage, and the file says it changed, so that a program that has it open reads
+    // the garbage too.
+    static void damageTable(const QString &file, const QString &table);
+    // Runs the statement past the table's indexes: its rows change, its indexes do not,
+    // which the engine's quick check does not notice.
+    static void execPastIndexes(const QString &file, const QString &table, const QString &sql);
+
 private:
     QTemporaryDir m_dir;
 };
