@@ -85,6 +85,8 @@ private Q_SLOTS:
     void editingWindowsKeptUntilClosedOrNewBatch_data();
     void editingWindowsKeptUntilClosedOrNewBatch();
     void backupRefusesTheStoreItselfAndReloads();
+    void unreadableTablesAreToldNotTakenForEmpty_data();
+    void unreadableTablesAreToldNotTakenForEmpty();
     void restoreCommand_data();
     void restoreCommand();
 };
@@ -580,6 +582,40 @@ void TstMainWindow::restoreCommand()
     QVERIFY(p.context.working());
     QCOMPARE(p.window.bannerText().endsWith(restored ? "新公司" : "舊公司"), true);
     QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+void TstMainWindow::unreadableTablesAreToldNotTakenForEmpty_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QList<int>>("enabled");
+    QTest::newRow("the remitter") << "R_BASE" << QList<int>{1, 2, 7, 8};
+    QTest::newRow("the lines") << "R_DETL" << QList<int>{1, 2, 3, 7, 8};
+}
+
+void TstMainWindow::unreadableTablesAreToldNotTakenForEmpty()
+{
+    QFETCH(QString, table);
+    QFETCH(QList<int>, enabled);
+    Program p;
+    p.dir.makeStores();
+    p.remitter();
+    p.line();
+    QVERIFY(p.start());
+    // The disk fails after the program has opened the store, under the table and under
+    // the index that could answer for it.
+    TestDir::damageTable(p.dir.working(), table);
+    if (table == "R_DETL")
+        TestDir::damageTable(p.dir.working(), "R_DETL_R_ID");
+    const Message unreadable{"不可預期的錯誤\ndatabase disk image is malformed (11)", "Talvek"};
+    p.dialogs.expectMessage(unreadable);
+    p.window.RefreshMenu();
+    QCOMPARE(p.enabledButtons(), enabled);
+    if (table == "R_DETL") {
+        p.dialogs.expectMessage(unreadable);
+        p.window.button(4)->setEnabled(true);
+        p.window.button(4)->click();
+    }
+    VERIFY_DIALOGS(p.dialogs);
 }
 
 QTEST_MAIN(TstMainWindow)

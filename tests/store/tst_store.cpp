@@ -6,8 +6,13 @@
 #include "store/storefailure.h"
 #include "store/storeopening.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // The store as every window uses it: snapshots, moves, writes, widths and failures.
 class TstStore : public QObject {
@@ -23,6 +28,8 @@ private Q_SLOTS:
     void widthsAreBig5Bytes();
     void failuresAreOfTheirKind();
     void transactionIsAllOrNothing();
+    void workingStoreRefusedWhenDamagedOrStuck_data();
+    void workingStoreRefusedWhenDamagedOrStuck();
 
 private:
     std::unique_ptr<Store> open(TestDir &dir);
@@ -65,6 +72,15 @@ void TstStore::refusesFilesThatAreNotTheStore_data()
         << "R_CUST";
     QTest::newRow("a column too many")
         << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3, NOTE4)"} << "R_BASE";
+    // "INT" anywhere in the type makes the engine store "001234567890" as 1234567890.
+    QTest::newRow("a text type that the engine reads as a number")
+        << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)",
+                       "CREATE TABLE R_CUST (R_ID, ACTNO VARCHARINT, TRFBK, R_NAME)"}
+        << "ACTNO 宣告為 VARCHARINT";
+    QTest::newRow("a view, which can never be written")
+        << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)",
+                       "CREATE TABLE LINES (R_ID, ACTNO, TRFBK, R_NAME)", "CREATE VIEW R_CUST AS SELECT * FROM LINES"}
+        << "R_CUST 不是資料表";
 }
 
 void TstStore::refusesFilesThatAreNotTheStore()
@@ -248,6 +264,52 @@ void TstStore::transactionIsAllOrNothing()
     QVERIFY(store->clearTables({Table::R_DETL, Table::R_DAY}).ok());
     QCOMPARE(TestDir::rows(dir.working(), "R_DETL").size(), 0);
     QCOMPARE(TestDir::rows(dir.working(), "R_DAY").size(), 0);
+}
+
+void TstStore::workingStoreRefusedWhenDamagedOrStuck_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("failure"); // WorkingStoreOpening::Failure
+    QTest::addColumn<QString>("detailMentions");
+    QTest::newRow("a damaged page") << "damaged" << int(WorkingStoreOpening::Failure::Other) << "VXBANK.mdb 已損壞：";
+    // The journal cannot be rolled back where its folder refuses changes: as read-only as
+    // any store there, not a mysterious input-output error.
+    QTest::newRow("an unfinished change in a folder that cannot be changed")
+        << "hot journal" << int(WorkingStoreOpening::Failure::ReadOnly) << "disk I/O error";
+}
+
+void TstStore::workingStoreRefusedWhenDamagedOrStuck()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, failure);
+    QFETCH(QString, detailMentions);
+    TestDir dir;
+    dir.makeStores();
+    TestDir::exec(dir.working(), "INSERT INTO R_CUST WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+                                 "WHERE x < 3000) SELECT printf('P%05d', x), x, '9521236', '收款人' FROM n");
+    if (kind == "damaged")
+        TestDir::damageTable(dir.working(), "R_CUST");
+    bool frozen = false;
+    if (kind == "hot journal") {
+        // A program that ends in the middle of a change too large for its cache.
+        const pid_t child = fork();
+        if (child == 0) {
+            sqlite3 *db = nullptr;
+            sqlite3_open(QFile::encodeName(dir.working()).constData(), &db);
+            sqlite3_exec(db, "PRAGMA cache_size = 1; BEGIN; UPDATE R_CUST SET R_NAME = R_NAME || 'x'", nullptr, nullptr, nullptr);
+            _exit(0);
+        }
+        waitpid(child, nullptr, 0);
+        QVERIFY(QFileInfo(dir.working() + "-journal").size() > 0);
+        frozen = QProcess::execute("chattr", {"+i", dir.path()}) == 0;
+        if (!frozen)
+            QSKIP("cannot make a folder unchangeable here");
+    }
+    const WorkingStoreOpening opening = openWorkingStore(dir.path());
+    if (frozen)
+        QProcess::execute("chattr", {"-i", dir.path()});
+    QCOMPARE(int(opening.failure), failure);
+    QVERIFY2(opening.result.detail.contains(detailMentions), qPrintable(opening.result.detail));
 }
 
 QTEST_GUILESS_MAIN(TstStore)
