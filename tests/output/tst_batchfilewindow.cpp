@@ -2,6 +2,8 @@
 
 #include "editing/batchheaderfields.h"
 #include "output/batchfilewindow.h"
+#include "output/generationlog.h"
+#include "platform/big5codec.h"
 #include "store/appcontext.h"
 #include "store/schema.h"
 #include "store/storeopening.h"
@@ -45,7 +47,7 @@ struct Fixture : TestProgram {
     explicit Fixture(const QList<QStringList> &lines = {kLineA}, bool openNow = true)
     {
         dir.makeStores();
-        TestDir::insert(dir.working(), Table::R_BASE, {{"015", "範例實業股份有限公司", "10", "", "", ""}});
+        TestDir::insert(dir.working(), Table::R_BASE, {{"015", "範例實業股份有限公司", "11", "", "", "附註"}});
         TestDir::insert(dir.working(), Table::R_DETL, lines);
         if (openNow)
             open();
@@ -104,6 +106,8 @@ private Q_SLOTS:
     void noSecondMessageUntilAKeyIsPressed();
     void writesTheFileInTheChosenOrder_data();
     void writesTheFileInTheChosenOrder();
+    void warningsComeBeforeTheFileDialog();
+    void unreadableLinesMakeNoFile();
     void fileCarriesTheHeaderAsConfirmed();
     void cancellingTheFileDialogStoresNothing();
     void overLongPurposeIsReportedAndTheFileStillWritten();
@@ -233,22 +237,40 @@ void TstBatchFileWindow::noSecondMessageUntilAKeyIsPressed()
 
 void TstBatchFileWindow::writesTheFileInTheChosenOrder_data()
 {
+    const auto blanks = [](int n) { return QByteArray(n, ' '); };
+    const QByteArray header = "1015" "1512061201" "00000" "151206" + blanks(23) + Big5::encode(u"範例實業股份有限公司") + blanks(82);
+    const auto lineA = [&](const QByteArray &seq) {
+        return "2015" "1512061201" + seq + "151206" "0091230" "11" "00000123456789" + Big5::encode(u"王小明") + blanks(62)
+            + "        1500" "00" + Big5::encode(u"貨款");
+    };
+    const auto lineB = [&](const QByteArray &seq) {
+        return "2015" "1512061201" + seq + "151206" "9520011" "11" "00000987654321" + Big5::encode(u"陳大華") + blanks(62)
+            + "        2500" "00";
+    };
+    const QByteArray trailer = "3015" "1512061201" "99999" "151206" "   2" "        4000" "00" + blanks(137);
     QTest::addColumn<bool>("inputOrder");
-    QTest::addColumn<QStringList>("payees");
+    QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("listOrder");
-    QTest::newRow("by payee code, marker line left out") << false << QStringList{"A01", "B02"} << 1;
-    QTest::newRow("input order") << true << QStringList{"B02", "A01"} << 2;
+    QTest::newRow("by payee code, marker line left out")
+        << false << header + "\r\n" + lineA("    1") + "\r\n" + lineB("    2") + "\r\n" + trailer + "\r\n" << 1;
+    QTest::newRow("input order")
+        << true << header + "\r\n" + lineB("    1") + "\r\n" + lineA("    2") + "\r\n" + trailer + "\r\n" << 2;
 }
 
 void TstBatchFileWindow::writesTheFileInTheChosenOrder()
 {
     QFETCH(bool, inputOrder);
-    QFETCH(QStringList, payees);
+    QFETCH(QByteArray, file);
     QFETCH(int, listOrder);
-    Fixture f(inputOrder ? QList<QStringList>{kLineB, kLineA} : QList<QStringList>{kLineB, kLineA, kMarkerLine});
+    Fixture f(inputOrder ? QList<QStringList>{kLineB, kLineA} : QList<QStringList>{kLineB, kLineA, kMarkerLine}, false);
+    // The header row is rewritten, never added to.
+    TestDir::insert(f.dir.working(), Table::R_DAY, {{"151207", "1512071201", "貨款"}});
+    f.open();
     if (inputOrder)
         f.window->findChild<QRadioButton *>("Option1_1")->setChecked(true);
-    f.key("1201", "  薪資  ");
+    f.date()->setText(kToday);
+    f.batch()->setText("1512061201");
+    f.purpose()->setText("薪資");
     f.dialogs.expectSaveFile({}, kFilter, f.output());
     f.dialogs.expectMessage(kDone);
     f.confirm();
@@ -258,16 +280,47 @@ void TstBatchFileWindow::writesTheFileInTheChosenOrder()
     QCOMPARE(f.window->result(), int(QDialog::Accepted));
     QCOMPARE(f.context.values().ListOrder, listOrder);
     QCOMPARE(TestDir::rows(f.dir.working(), "R_DAY"), (QList<QStringList>{{kToday, "1512061201", "薪資"}}));
+    QCOMPARE(readAll(f.output()), file);
+    QCOMPARE(readGenerations(generationLogPath(f.dir.path())).size(), 1);
+    VERIFY_DIALOGS(f.dialogs);
+}
 
-    const QList<QByteArray> records = readAll(f.output()).split('\n');
-    QCOMPARE(records.size(), 5); // header, two lines, trailer, and the empty rest after the last CR LF
-    QVERIFY(records[0].startsWith("1015" "1512061201" "00000" "151206"));
-    QCOMPARE(records[1].mid(0, 25), QByteArray("2015" "1512061201" "    1" "151206"));
-    for (int i = 0; i < 2; ++i) {
-        const QStringList &line = payees[i] == "A01" ? kLineA : kLineB;
-        QCOMPARE(records[1 + i].mid(25, 7), line[2].toLatin1());
-    }
-    QCOMPARE(records[3].left(43), QByteArray("3015" "1512061201" "99999" "151206" "   2" "        4000" "00"));
+void TstBatchFileWindow::warningsComeBeforeTheFileDialog()
+{
+    // The same account, institution and amount twice: the bank would pay twice.
+    Fixture f({kLineA, kLineB, QStringList(kLineA).replaceInStrings("A01", "A02")});
+    f.key("1201");
+    const Message warning{"下列情形銀行會照常處理，但可能是輸入錯誤：\n"
+                          "・第 1 筆（A01）、第 2 筆（A02）的帳號、解款行與金額相同\n\n是否仍要產生整批匯款檔？",
+                          "5. 產生整批匯款檔", MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No};
+    f.dialogs.expectMessage(warning, MsgAnswer::No);
+    f.confirm();
+    QVERIFY(f.window->isVisible());
+    QVERIFY(!QFileInfo::exists(f.output()));
+    f.dialogs.expectMessage(warning, MsgAnswer::Yes);
+    f.dialogs.expectSaveFile({}, kFilter, f.output());
+    f.dialogs.expectMessage(kDone);
+    f.confirm();
+    QVERIFY(QFileInfo::exists(f.output()));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstBatchFileWindow::unreadableLinesMakeNoFile()
+{
+    Fixture f({kLineA}, false);
+    QVERIFY(f.openWorkingStore());
+    TestDir::damageTable(f.dir.working(), "R_DETL");
+    const QString unreadable = "不可預期的錯誤\ndatabase disk image is malformed (11)";
+    f.dialogs.expectMessage({unreadable, "Talvek"});
+    f.window = std::make_unique<BatchFileWindow>(f.context);
+    QCOMPARE(f.window->totalsText(), QStringLiteral("合計　筆數：              ?　筆\n"
+                                                    "　　　金額：              ?　元"));
+    QVERIFY(showActive(f.window.get()));
+    f.key("1201");
+    f.dialogs.expectMessage({"資料不全,建檔錯誤\n" + unreadable, "Talvek"});
+    f.confirm();
+    QVERIFY(f.window->isVisible());
+    QVERIFY(!QFileInfo::exists(f.output()));
     VERIFY_DIALOGS(f.dialogs);
 }
 
