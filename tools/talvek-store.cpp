@@ -1,9 +1,15 @@
 // Prepares and checks Talvek's data files; the program itself never creates one.
 #include "storefiles.h"
 
+#include "output/batchgeneration.h"
+#include "output/remittancelist.h"
+#include "platform/clock.h"
+#include "store/batchheader.h"
+#include "store/fieldroutines.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "store/storecopy.h"
+#include "store/storefailure.h"
 #include "store/storeopening.h"
 
 #include <QCoreApplication>
@@ -27,7 +33,11 @@ int usage(QTextStream &err)
            "         copies the working store STORE to TARGET, whole and checked, or leaves TARGET as it was\n"
            "       talvek-store restore STORE SOURCE\n"
            "         replaces the remitter, payees, lines and batch header of STORE with those of\n"
-           "         SOURCE, all or nothing; SOURCE is only read\n";
+           "         SOURCE, all or nothing; SOURCE is only read\n"
+           "       talvek-store batchfile STORE OUT --date yymmdd --batch yymmddxxnn [--purpose TEXT]\n"
+           "                              [--order code|input]\n"
+           "         checks and stores the batch header, then writes the bank's batch file OUT as\n"
+           "         window 5 does, read back and logged; exits 0 only when OUT was written\n";
     return 2;
 }
 
@@ -112,6 +122,57 @@ int restore(const QString &store, const QString &source, QTextStream &out, QText
     return 0;
 }
 
+int batchfile(QStringList args, QTextStream &out, QTextStream &err)
+{
+    QString date, batch, purpose, order = QStringLiteral("code");
+    for (const auto &[option, value] : {std::pair{QStringLiteral("--date"), &date}, std::pair{QStringLiteral("--batch"), &batch},
+                                        std::pair{QStringLiteral("--purpose"), &purpose}, std::pair{QStringLiteral("--order"), &order}}) {
+        const qsizetype at = args.indexOf(option);
+        if (at >= 0 && at + 1 < args.size()) {
+            *value = args[at + 1];
+            args.remove(at, 2);
+        }
+    }
+    if (args.size() != 2 || date.isEmpty() || batch.isEmpty() || (order != QLatin1String("code") && order != QLatin1String("input")))
+        return -1;
+    const QString storePath = args[0];
+    const QString outPath = args[1];
+    const auto refuse = [&](const QString &why) {
+        err << "talvek-store: " << why << "\n";
+        return 1;
+    };
+    SystemClock clock;
+    if (const int code = CheckRemitDate(date, clock); code != 1)
+        return refuse(remitDateMessage(code));
+    if (const int code = CheckBatchNo(batch, date); code != 1)
+        return refuse(batchNoMessage(code));
+    Store::Opened opened = Store::open(storePath, Schema::working());
+    const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure;
+    if (!writable.ok())
+        return refuse(storePath + QStringLiteral("：") + writable.detail);
+    Store &store = *opened.store;
+    LineTotals totals;
+    if (const StoreResult counted = countLines(store, totals); !counted.ok())
+        return refuse(storeFailureNotice(counted, store.path()).text);
+    // As in the window: a header that cannot be stored is told, and the file still made.
+    if (const StoreResult stored = writeHeader(store, {date, batch, purpose}); !stored.ok())
+        err << "talvek-store: " << storeFailureNotice(stored, store.path()).text << "\n";
+    const LineOrder lineOrder = order == QLatin1String("code") ? LineOrder::ByPayee : LineOrder::Input;
+    const QString logPath = generationLogPath(QFileInfo(store.path()).absolutePath());
+    BatchFileInput in;
+    if (readBatchInput(store, lineOrder, batch, date, in).ok()) {
+        for (const QString &warning : batchWarnings(in, readGenerations(logPath)))
+            err << QStringLiteral("注意：") << warning << "\n";
+    }
+    const GenerationOutcome outcome = generateBatchFile(store, {outPath, batch, date, lineOrder, totals, logPath, clock.now()});
+    if (!outcome.written)
+        return refuse(QStringLiteral("資料不全,建檔錯誤：") + outcome.problem);
+    if (!outcome.logProblem.isEmpty())
+        err << "talvek-store: " << outcome.logProblem << "\n";
+    out << QStringLiteral("產生完畢：%1 筆，%2 元，%3\n").arg(outcome.entry.count).arg(amountField(outcome.entry.sum, 0), outPath);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -130,5 +191,9 @@ int main(int argc, char *argv[])
         return backup(args[1], args[2], out, err);
     if (args.size() == 3 && args[0] == QLatin1String("restore"))
         return restore(args[1], args[2], out, err);
+    if (!args.isEmpty() && args[0] == QLatin1String("batchfile")) {
+        if (const int code = batchfile(args.mid(1), out, err); code >= 0)
+            return code;
+    }
     return usage(err);
 }

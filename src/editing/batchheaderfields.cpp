@@ -133,13 +133,10 @@ void BatchHeaderFields::refuse(int index, const Problem &problem)
 
 BatchHeaderFields::Problem BatchHeaderFields::dateProblem() const
 {
-    const QString date = m_fields[0]->text();
-    if (CheckRocDate(date) != 1)
-        return {QStringLiteral("輸入日期錯誤!!"), kTitleInputError};
-    // Two-digit ROC years compare as text, as the bank's dates always have.
-    if (date < RocToday(m_context.clock(), QStringLiteral("2")))
-        return {QStringLiteral("日期必須大於等於今天"), applicationTitle()};
-    return {};
+    const int code = CheckRemitDate(m_fields[0]->text(), m_context.clock());
+    if (code == 1)
+        return {};
+    return {remitDateMessage(code), code == 0 ? kTitleInputError : applicationTitle()};
 }
 
 BatchHeaderFields::Problem BatchHeaderFields::batchProblem() const

@@ -164,8 +164,9 @@ GenerationOutcome generateBatchFile(Store &store, const GenerationRequest &reque
     };
     const auto storeFailure = [&](const StoreResult &result) { return fail(storeFailureNotice(result, store.path()).text); };
 
-    // A damaged store is not read at all.
-    if (const StoreResult whole = store.checkIntegrity(); !whole.ok())
+    // A damaged store is not read at all; the full check also finds an index that no
+    // longer matches its table.
+    if (const StoreResult whole = store.checkIntegrity(true); !whole.ok())
         return storeFailure(whole);
     BatchFileInput in;
     in.batchNo = request.batchNo;

@@ -27,3 +27,20 @@ QString batchNoMessage(int code)
     default: return {};
     }
 }
+
+int CheckRemitDate(const QString &date, const Clock &clock)
+{
+    if (CheckRocDate(date) != 1)
+        return 0;
+    // Two-digit ROC years compare as text, as the bank's dates always have.
+    return date < RocToday(clock, QStringLiteral("2")) ? -1 : 1;
+}
+
+QString remitDateMessage(int code)
+{
+    switch (code) {
+    case 0: return QStringLiteral("輸入日期錯誤!!");
+    case -1: return QStringLiteral("日期必須大於等於今天");
+    default: return {};
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class Clock;
 class Store;
 
 // The batch header: the single row of R_DAY.
@@ -23,3 +24,9 @@ StoreResult writeHeader(Store &store, const BatchHeader &header);
 
 // The message for a result of CheckBatchNo other than 1.
 QString batchNoMessage(int code);
+
+// 1 for a date a batch may carry; 0 for no such date; -1 for a day already past.
+int CheckRemitDate(const QString &date, const Clock &clock);
+
+// The message for a result of CheckRemitDate other than 1.
+QString remitDateMessage(int code);

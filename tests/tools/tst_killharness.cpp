@@ -1,11 +1,14 @@
 #include "support/teststores.h"
 
+#include "platform/clock.h"
+#include "store/fieldroutines.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "store/storecopy.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -20,6 +23,7 @@ private Q_SLOTS:
     void initTestCase();
     void restoreKilledAnywhere();
     void backupKilledAnywhere();
+    void bankFileKilledAnywhere();
 
 private:
     struct Run {
@@ -207,6 +211,61 @@ void TstKillHarness::backupKilledAnywhere()
     QVERIFY(!QDir(folder).entryList({"backup.mdb.talvek-*"}, QDir::Files | QDir::Hidden).isEmpty());
     QVERIFY(backupStoreFile(dir.working(), target, &reason));
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"backup.mdb"});
+}
+
+void TstKillHarness::bankFileKilledAnywhere()
+{
+    TestDir dir;
+    dir.makeStores();
+    fill(dir.working(), "收款人", 3000, 998);
+    const QString pristine = QDir(dir.path()).filePath("pristine.mdb");
+    QVERIFY(QFile::copy(dir.working(), pristine));
+    const QString target = QDir(dir.path()).filePath("out.txt");
+    const QString today = RocToday(SystemClock(), QStringLiteral("2"));
+    const QStringList older{"batchfile", dir.working(), target, "--date", today, "--batch", today + "1201", "--order", "input"};
+    const QStringList args{"batchfile", dir.working(), target, "--date", today, "--batch", today + "1202"};
+    const auto contents = [&] {
+        QFile f(target);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+    };
+    // The old file and the new one, each as a whole generation writes it.
+    QCOMPARE(runTool(older, "write", 0).exitCode, 0);
+    const QByteArray oldFile = contents();
+    QCOMPARE(runTool(args, "write", 0).exitCode, 0);
+    const QByteArray newFile = contents();
+    QVERIFY(oldFile != newFile && oldFile.size() > 130000);
+    const auto reset = [&] {
+        copyOver(pristine, dir.working());
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(oldFile) == oldFile.size());
+    };
+
+    // Reading the store and reading the file back are places to be killed as well.
+    const auto points = killPoints(args, kWrites + QStringList{"pread64", "read", "openat"}, reset);
+    QMap<QString, int> perCall;
+    int killed = 0, keptOld = 0, gotNew = 0;
+    for (const auto &[syscall, when] : points) {
+        reset();
+        killed += runTool(args, syscall, when).killed;
+        const QByteArray now = contents();
+        QVERIFY2(now == oldFile || now == newFile, qPrintable(QStringLiteral("%1 #%2").arg(syscall).arg(when)));
+        (now == oldFile ? keptOld : gotNew)++;
+        perCall[syscall]++;
+    }
+    QStringList calls;
+    for (auto it = perCall.cbegin(); it != perCall.cend(); ++it)
+        calls << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
+    qInfo("bank file: %d kill points (%s), %d killed; afterwards the target was the whole old file %d times, "
+          "the whole new one %d times", int(points.size()), qPrintable(calls.join(", ")), killed, keptOld, gotNew);
+    QVERIFY(points.size() >= 100);
+    QCOMPARE(killed, int(points.size()));
+    // A copy left by a kill before the rename goes with the next successful write.
+    reset();
+    QVERIFY(runTool(args, "rename", 1).killed);
+    QCOMPARE(QDir(dir.path()).entryList({"out.txt.talvek-*"}, QDir::Files | QDir::Hidden).size(), 1);
+    reset();
+    QCOMPARE(runTool(args, "write", 0).exitCode, 0);
+    QCOMPARE(QDir(dir.path()).entryList({"out.txt*"}, QDir::Files | QDir::Hidden), QStringList{"out.txt"});
 }
 
 QTEST_GUILESS_MAIN(TstKillHarness)
