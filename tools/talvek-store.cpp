@@ -124,7 +124,8 @@ int restore(const QString &store, const QString &source, QTextStream &out, QText
 
 int batchfile(QStringList args, QTextStream &out, QTextStream &err)
 {
-    QString date, batch, purpose, order = QStringLiteral("code");
+    // An empty purpose is stored as empty text, as the window stores it.
+    QString date, batch, purpose = QStringLiteral(""), order = QStringLiteral("code");
     for (const auto &[option, value] : {std::pair{QStringLiteral("--date"), &date}, std::pair{QStringLiteral("--batch"), &batch},
                                         std::pair{QStringLiteral("--purpose"), &purpose}, std::pair{QStringLiteral("--order"), &order}}) {
         const qsizetype at = args.indexOf(option);

@@ -13,8 +13,9 @@
 class TstAtomicFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void replacesWholeFileOrNothing();
-    void fullDiskKeepsOldFile();
+    void replacesWholeAndRemovesLeftovers();
+    void failureKeepsTheOldFile_data();
+    void failureKeepsTheOldFile();
 };
 
 namespace {
@@ -32,54 +33,80 @@ QStringList entries(const QString &dir)
 
 } // namespace
 
-void TstAtomicFile::replacesWholeFileOrNothing()
+void TstAtomicFile::replacesWholeAndRemovesLeftovers()
 {
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath("batch.txt");
     QVERIFY(writeFileAtomically(path, "first\r\n"));
-    QVERIFY(writeFileAtomically(path, "old file\r\n"));
-    QCOMPARE(readAll(path), QByteArray("old file\r\n"));
-    // A file size limit makes the write fail after its first bytes, as a full disk would.
-    std::signal(SIGXFSZ, SIG_IGN);
-    const auto writeOverLimit = [](const QString &target, QString *error) {
+    // What a program killed before its rename left beside the file goes with the next write.
+    QFile leftover(path + ".talvek-Ab12Cd");
+    QVERIFY(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    QVERIFY(writeFileAtomically(path, "second\r\n"));
+    QCOMPARE(readAll(path), QByteArray("second\r\n"));
+    QCOMPARE(entries(dir.path()), QStringList{"batch.txt"});
+    QCOMPARE(QFile::permissions(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadUser | QFile::WriteUser);
+    // A link is followed: the file it names is replaced, the link stays.
+    QVERIFY(QFile::link(path, QDir(dir.path()).filePath("link.txt")));
+    QVERIFY(writeFileAtomically(QDir(dir.path()).filePath("link.txt"), "third\r\n"));
+    QCOMPARE(readAll(path), QByteArray("third\r\n"));
+    QVERIFY(QFileInfo(QDir(dir.path()).filePath("link.txt")).isSymLink());
+}
+
+void TstAtomicFile::failureKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // %1: the folder
+    QTest::newRow("a file-size limit") << "size limit" << "檔案大小超過系統限制";
+    QTest::newRow("a full disk") << "full disk" << "磁碟空間不足";
+    QTest::newRow("a folder that is gone") << "no folder" << "資料夾 %1/gone 不存在";
+    QTest::newRow("a folder in the file's place") << "folder" << "%1/batch.txt 不是檔案";
+}
+
+void TstAtomicFile::failureKeepsTheOldFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    bool mounted = false;
+    if (kind == "full disk") {
+        // A real full file system: a 16 KiB tmpfs, where root may mount one.
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", dir.path()}) != 0)
+            QSKIP("cannot mount a small file system here");
+        mounted = true;
+    }
+    QString path = QDir(dir.path()).filePath("batch.txt");
+    if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("batch.txt"));
+    else
+        QVERIFY(writeFileAtomically(path, "old file\r\n"));
+    if (kind == "no folder")
+        path = QDir(dir.path()).filePath("gone/batch.txt");
+    QString error;
+    bool written = true;
+    if (kind == "size limit") {
+        // SIGXFSZ ignored turns the limit into a failed write, as the program sets it.
+        std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
         rlimit small = saved;
         small.rlim_cur = 1000;
-        const bool limited = setrlimit(RLIMIT_FSIZE, &small) == 0;
-        const bool written = writeFileAtomically(target, QByteArray(5000, 'x'), error);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        written = writeFileAtomically(path, QByteArray(5000, 'x'), &error);
         setrlimit(RLIMIT_FSIZE, &saved);
-        return limited && !written;
-    };
-    QString error;
-    QVERIFY(writeOverLimit(path, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readAll(path), QByteArray("old file\r\n"));
-    // Nor is a new file left behind half written.
-    QVERIFY(writeOverLimit(QDir(dir.path()).filePath("new.txt"), nullptr));
-    QCOMPARE(entries(dir.path()), QStringList{"batch.txt"});
-}
-
-void TstAtomicFile::fullDiskKeepsOldFile()
-{
-    // A real full file system: a 16 KiB tmpfs, where root may mount one.
-    QTemporaryDir dir;
-    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", dir.path()}) != 0)
-        QSKIP("cannot mount a small file system here");
-    const QString path = QDir(dir.path()).filePath("batch.txt");
-    QVERIFY(writeFileAtomically(path, "old file\r\n"));
-    QFile filler(QDir(dir.path()).filePath("filler"));
-    QVERIFY(filler.open(QIODevice::WriteOnly));
-    filler.write(QByteArray(8192, 'f'));
-    filler.close();
-    // Smaller than Qt's write buffer: the failure only shows when the buffer is pushed out.
-    const bool written = writeFileAtomically(path, QByteArray(12000, 'x'));
-    const QByteArray after = readAll(path);
+    } else {
+        written = writeFileAtomically(path, QByteArray(kind == "full disk" ? 20000 : 10, 'x'), &error);
+    }
+    const QByteArray after = readAll(QDir(dir.path()).filePath("batch.txt"));
     const QStringList left = entries(dir.path());
-    QProcess::execute("umount", {dir.path()});
+    if (mounted)
+        QProcess::execute("umount", {dir.path()});
     QVERIFY(!written);
-    QCOMPARE(after, QByteArray("old file\r\n"));
-    QCOMPARE(left, (QStringList{"batch.txt", "filler"}));
+    QCOMPARE(error, reason.contains("%1") ? reason.arg(dir.path()) : reason);
+    QCOMPARE(left, kind == "folder" ? QStringList() : QStringList{"batch.txt"});
+    if (kind != "folder")
+        QCOMPARE(after, QByteArray("old file\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TstAtomicFile)

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void instCheckDigit();
     void accountAndBig5Checks_data();
     void accountAndBig5Checks();
+    void invisibleMarksNeverPass();
     void big5Widths_data();
     void big5Widths();
     void shaping_data();
@@ -122,6 +123,7 @@ void TstFieldRoutines::accountAndBig5Checks_data()
     QTest::newRow("zero-width space writes as nothing") << "big5" << QString::fromUtf8("王\u200B明") << false;
     QTest::newRow("soft hyphen") << "big5" << QString::fromUtf8("王\u00AD明") << false;
     QTest::newRow("tab shifts the positions") << "big5" << "王\t明" << false;
+    QTest::newRow("C1 control U+0080") << "big5" << QString::fromUtf8("a\u0080") << false;
     QTest::newRow("empty text is Big5") << "big5" << "" << true;
 }
 
@@ -131,6 +133,19 @@ void TstFieldRoutines::accountAndBig5Checks()
     QFETCH(QString, text);
     QFETCH(bool, expected);
     QCOMPARE(routine == QLatin1String("account") ? CheckHomeAccount(text) : IsBig5Text(text), expected);
+}
+
+void TstFieldRoutines::invisibleMarksNeverPass()
+{
+    // Each of these is written as nothing, or as something else, by the Big5 encoder.
+    QList<QPair<char16_t, char16_t>> ranges{{0x200B, 0x200F}, {0x202A, 0x202E}, {0x2060, 0x206F}, {0xFEFF, 0xFEFF},
+                                           {0x00AD, 0x00AD}, {0xFE00, 0xFE0F}, {0x3164, 0x3164}, {0xFFA0, 0xFFA0}};
+    QStringList passing;
+    for (const auto &[from, to] : ranges)
+        for (char16_t c = from; c <= to; ++c)
+            if (IsBig5Text(QStringLiteral("王") + QChar(c) + QStringLiteral("明")))
+                passing << QString::number(c, 16);
+    QCOMPARE(passing, QStringList());
 }
 
 void TstFieldRoutines::big5Widths_data()

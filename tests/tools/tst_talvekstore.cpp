@@ -1,5 +1,6 @@
 #include "support/teststores.h"
 
+#include "platform/clock.h"
 #include "store/fieldroutines.h"
 #include "store/schema.h"
 #include "store/store.h"
@@ -16,6 +17,7 @@ private Q_SLOTS:
     void initMakesTheStoresAndNeverOverwrites();
     void starterListIsConsistent();
     void secondCopyEndsSilently();
+    void batchFileFromAShellIsVerifiedAndRecognised();
 
 private:
     static int tool(const QStringList &args, QString *err = nullptr);
@@ -105,6 +107,43 @@ void TstTalvekStore::secondCopyEndsSilently()
     QCOMPARE(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished(10000);
+}
+
+void TstTalvekStore::batchFileFromAShellIsVerifiedAndRecognised()
+{
+    TestDir dir;
+    dir.makeStores();
+    TestDir::insert(dir.working(), Table::R_BASE, {{"015", "範例", "10", "", "", ""}});
+    TestDir::insert(dir.working(), Table::R_DETL, {{"A01", "123456789", "0091230", "王", "1500", "", "0"}});
+    const QString today = RocToday(SystemClock(), QStringLiteral("2"));
+    const QString out = QDir(dir.path()).filePath("batch.txt");
+    const QString log = QDir(dir.path()).filePath("talvek-batch.log");
+    QString err;
+    QCOMPARE(tool({"batchfile", dir.working(), out, "--date", today, "--batch", today + "0901"}, &err), 1);
+    QCOMPARE(err, QStringLiteral("talvek-store: 客戶代號需大於等於 10\n"));
+    QCOMPARE(tool({"batchfile", dir.working(), out, "--date", today, "--batch", today + "1201"}, &err), 0);
+    QCOMPARE(TestDir::rows(dir.working(), "R_DAY"), (QList<QStringList>{{today, today + "1201", ""}}));
+    const auto verify = [&](const QString &file, QString *said) {
+        QProcess p;
+        p.start(TALVEK_VERIFY, {file, "--log", log});
+        p.waitForFinished(30000);
+        *said = QString::fromUtf8(p.readAllStandardOutput());
+        return p.exitCode();
+    };
+    QString said;
+    QCOMPARE(verify(out, &said), 0);
+    QCOMPARE(said.split('\n').mid(1, 1).join(QString()).section("，", 1), QStringLiteral("批號 %1，依收款人代碼，明細 1 筆，總額 1,500 元，%2")
+                                                                              .arg(today + "1201", QDir::toNativeSeparators(out)));
+    // The same file changed by hand: the bank would misread it, and the log does not know it.
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(175));
+    f.write("X");
+    f.close();
+    QCOMPARE(verify(out, &said), 1);
+    QCOMPARE(said.split('\n'), (QStringList{"第 2 筆記錄第 35 位元組，帳號：應為 14 位數字，實為「00000X23456789」",
+                                             "分行 015，批號 " + today + "1201，匯款日 " + today + "，明細 1 筆，總額 1,500 元",
+                                             "產生記錄 " + QDir::toNativeSeparators(log) + " 中沒有此檔案", "檢查結果：1 項錯誤", ""}));
+    QCOMPARE(verify(out + ".none", &said), 2);
 }
 
 QTEST_GUILESS_MAIN(TstTalvekStore)
