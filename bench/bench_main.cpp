@@ -8,6 +8,7 @@
 #include "master/institutionwindow.h"
 #include "master/payeewindow.h"
 #include "output/batchfile.h"
+#include "output/batchgeneration.h"
 #include "output/listwindow.h"
 #include "output/remittancelist.h"
 #include "platform/big5codec.h"
@@ -279,6 +280,28 @@ int main(int argc, char *argv[])
     });
     report(out, qPrintable(QStringLiteral("batch file bytes, %1 lines (%2 bytes)").arg(in.lines.size()).arg(bytes)), build,
            encode, "Big5-encode and join only");
+    {
+        // The whole generation as window 5 runs it, beside reading the lines once and
+        // writing the same bytes to a file.
+        const QString target = QDir(dir.path()).filePath(QStringLiteral("batch.txt"));
+        LineTotals shown;
+        countLines(*opened.store, shown);
+        const GenerationRequest request{target, in.batchNo, in.remitDate, LineOrder::Input, shown, {}, QDateTime::currentDateTime()};
+        QString problem;
+        const double generate = medianMicros(21, [&] { problem = generateBatchFile(*opened.store, request).problem; });
+        const QByteArray fileBytes = buildBatchFile(in).bytes;
+        sqlite3 *db = openBare(working);
+        const double bare = medianMicros(21, [&] {
+            stepAll(db, "SELECT * FROM R_DETL ORDER BY rowid");
+            QFile f(target);
+            f.open(QIODevice::WriteOnly);
+            f.write(fileBytes);
+        });
+        sqlite3_close(db);
+        report(out, qPrintable(QStringLiteral("batch file generation, %1 lines%2").arg(in.lines.size())
+                                   .arg(problem.isEmpty() ? QString() : QStringLiteral(" FAILED: ") + problem)),
+               generate, bare, "one read and a plain write");
+    }
 
     // The remittance list of the 998 lines: built, the window opened, a PDF of its sheets.
     {

@@ -25,7 +25,8 @@ public:
     // A text that goes into a record as it is: exactly as stored, or not at all.
     QByteArray text(const QString &where, const QString &field, const QString &value)
     {
-        switch (Big5TextFault(value)) {
+        QByteArray bytes;
+        switch (Big5TextFault(value, &bytes)) {
         case TextFault::Control:
             fail(where, field + QStringLiteral("含有控制字元（如定位字元、換行）"));
             break;
@@ -35,7 +36,7 @@ public:
         case TextFault::None:
             break;
         }
-        return Big5::encode(value);
+        return bytes;
     }
 
     // A text that fills its positions exactly.

@@ -217,18 +217,29 @@ qint64 NumberValue(const QString &text)
     return leadingNumber(TrimBlanks(text));
 }
 
-TextFault Big5TextFault(const QString &text)
+TextFault Big5TextFault(const QString &text, QByteArray *out)
 {
+    bool ascii = true;
     for (QChar c : text) {
         // A tab or line break would shift the bank's fixed positions.
         if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0))
             return TextFault::Control;
+        ascii = ascii && c.unicode() < 0x80;
+    }
+    // Printable ASCII is its own Big5 form.
+    if (ascii) {
+        if (out)
+            *out = text.toLatin1();
+        return TextFault::None;
     }
     // Some characters "encode" to nothing (invisible formatting marks) or to a look-alike:
     // only text that comes back unchanged reaches the bank as it was typed.
     bool complete = false;
-    const QByteArray bytes = Big5::encode(text, &complete);
-    return complete && Big5::decode(bytes) == text ? TextFault::None : TextFault::NotBig5;
+    QByteArray bytes = Big5::encode(text, &complete);
+    const bool same = complete && Big5::decode(bytes) == text;
+    if (out)
+        *out = std::move(bytes);
+    return same ? TextFault::None : TextFault::NotBig5;
 }
 
 bool IsBig5Text(const QString &text)

@@ -76,4 +76,5 @@ enum class TextFault {
     Control, // a C0 or C1 control character (tab, line break, U+0080 to U+009F)
     NotBig5, // a character with no Big5 form, or one that turns into nothing or another
 };
-TextFault Big5TextFault(const QString &text);
+// `bytes`, when given, receives the text's Big5 form.
+TextFault Big5TextFault(const QString &text, QByteArray *bytes = nullptr);
