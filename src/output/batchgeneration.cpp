@@ -75,7 +75,7 @@ StoreResult countLines(Store &store, LineTotals &totals)
         totals.overflow = __builtin_add_overflow(totals.sum, amount, &totals.sum) || totals.overflow;
         if (isMarker(lines->value(r, RDetl::ACTNO))) {
             ++totals.markedCount;
-            totals.markedSum += amount;
+            totals.overflow = __builtin_add_overflow(totals.markedSum, amount, &totals.markedSum) || totals.overflow;
         }
     }
     return result;
