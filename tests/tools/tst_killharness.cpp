@@ -32,9 +32,11 @@ private:
     };
     // Runs the store tool, killed at the `when`-th call of `syscall` (0: never).
     Run runTool(const QStringList &args, const QString &syscall, int when, int *calls = nullptr);
-    // Every point at which the tool can be killed: (system call, its n-th call).
-    QList<QPair<QString, int>> killPoints(const QStringList &args, const QStringList &syscalls,
-                                          const std::function<void()> &reset);
+    // Kills the tool at every call of the system calls, starting each run from `reset`;
+    // `check` says what the run left (a failed check names the point). Returns how
+    // often each outcome came, and the points per system call, for the figures.
+    QString killEverywhere(const QStringList &args, const QStringList &syscalls, const std::function<void()> &reset,
+                           const std::function<QString(const QString &where)> &check, int *pointCount);
     QString m_strace;
     QTemporaryDir m_logs;
 };
@@ -108,20 +110,35 @@ TstKillHarness::Run TstKillHarness::runTool(const QStringList &args, const QStri
     return {p.exitStatus() == QProcess::CrashExit || p.exitCode() == 128 + 9, p.exitCode()};
 }
 
-QList<QPair<QString, int>> TstKillHarness::killPoints(const QStringList &args, const QStringList &syscalls,
-                                                      const std::function<void()> &reset)
+QString TstKillHarness::killEverywhere(const QStringList &args, const QStringList &syscalls, const std::function<void()> &reset,
+                                      const std::function<QString(const QString &)> &check, int *pointCount)
 {
-    QList<QPair<QString, int>> points;
+    QMap<QString, int> perCall, outcomes;
+    int points = 0, killed = 0;
     for (const QString &s : syscalls) {
         reset();
         int calls = 0;
-        const Run run = runTool(args, s, 0, &calls);
-        if (run.killed || run.exitCode != 0)
+        const Run clean = runTool(args, s, 0, &calls);
+        if (clean.killed || clean.exitCode != 0)
             qFatal("the tool failed without being killed");
-        for (int n = 1; n <= calls; ++n)
-            points.append({s, n});
+        for (int n = 1; n <= calls; ++n) {
+            reset();
+            killed += runTool(args, s, n).killed;
+            ++points;
+            ++perCall[s];
+            ++outcomes[check(QStringLiteral("%1 #%2").arg(s).arg(n))];
+        }
     }
-    return points;
+    const auto join = [](const QMap<QString, int> &m) {
+        QStringList parts;
+        for (auto it = m.cbegin(); it != m.cend(); ++it)
+            parts << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
+        return parts.join(QStringLiteral(", "));
+    };
+    *pointCount = points;
+    if (killed != points)
+        qFatal("%d of %d runs were not killed", points - killed, points);
+    return QStringLiteral("%1 kill points (%2), all killed; afterwards %3").arg(points).arg(join(perCall), join(outcomes));
 }
 
 void TstKillHarness::restoreKilledAnywhere()
@@ -142,21 +159,18 @@ void TstKillHarness::restoreKilledAnywhere()
     const QStringList args{"restore", dir.working(), source};
     const auto reset = [&] { copyOver(pristine, dir.working()); };
 
-    const auto points = killPoints(args, kWrites, reset);
-    int killed = 0, keptOld = 0, gotNew = 0;
-    for (const auto &[syscall, when] : points) {
-        reset();
-        killed += runTool(args, syscall, when).killed;
+    int points = 0;
+    const QString figures = killEverywhere(args, kWrites, reset, [&](const QString &where) {
         // Opening rolls back what a killed restore left half done.
-        QVERIFY2(wholeStore(dir.working()), qPrintable(QStringLiteral("%1 #%2").arg(syscall).arg(when)));
+        if (!wholeStore(dir.working()))
+            qFatal("%s: the store is damaged", qPrintable(where));
         const auto rows = copiedRows(dir.working());
-        QVERIFY2(rows == oldRows || rows == newRows, qPrintable(QStringLiteral("%1 #%2").arg(syscall).arg(when)));
-        (rows == oldRows ? keptOld : gotNew)++;
-    }
-    qInfo("restore: %d kill points, %d killed; afterwards %d stores kept all old rows, %d had all new ones",
-          int(points.size()), killed, keptOld, gotNew);
-    QVERIFY(points.size() >= 300);
-    QCOMPARE(killed, int(points.size()));
+        if (rows != oldRows && rows != newRows)
+            qFatal("%s: neither the old rows nor the new ones", qPrintable(where));
+        return rows == oldRows ? QStringLiteral("all old rows") : QStringLiteral("all new rows");
+    }, &points);
+    qInfo("restore: %s", qPrintable(figures));
+    QVERIFY(points >= 300);
 }
 
 void TstKillHarness::backupKilledAnywhere()
@@ -185,25 +199,20 @@ void TstKillHarness::backupKilledAnywhere()
             QVERIFY(QFile::copy(oldBackup, target));
     };
 
-    const auto points = killPoints(args, kWrites, reset);
-    int killed = 0, absent = 0, old = 0, copied = 0;
-    for (const auto &[syscall, when] : points) {
-        reset();
-        killed += runTool(args, syscall, when).killed;
-        const QString where = QStringLiteral("%1 #%2").arg(syscall).arg(when);
+    int points = 0;
+    const QString figures = killEverywhere(args, kWrites, reset, [&](const QString &where) {
         if (!QFileInfo::exists(target)) {
-            QVERIFY2(!withOld, qPrintable(where));
-            ++absent;
-            continue;
+            if (withOld)
+                qFatal("%s: the old backup is gone", qPrintable(where));
+            return QStringLiteral("no file");
         }
-        QVERIFY2(wholeStore(target), qPrintable(where));
-        const auto rows = copiedRows(target);
-        QVERIFY2(rows == newRows || (withOld && rows == oldRows), qPrintable(where));
-        (rows == newRows ? copied : old)++;
-    }
-    qInfo("backup: %d kill points, %d killed; afterwards the name was absent %d times, the old file %d times, "
-          "a whole checked copy %d times", int(points.size()), killed, absent, old, copied);
-    QVERIFY(points.size() >= 100);
+        const auto rows = wholeStore(target) ? copiedRows(target) : QList<QList<QStringList>>();
+        if (rows != newRows && !(withOld && rows == oldRows))
+            qFatal("%s: neither the old backup nor a whole new one", qPrintable(where));
+        return rows == newRows ? QStringLiteral("a whole checked copy") : QStringLiteral("the old file");
+    }, &points);
+    qInfo("backup: %s", qPrintable(figures));
+    QVERIFY(points >= 100);
     // The copy that a backup killed before its rename left beside the name goes with the
     // next backup.
     reset();
@@ -241,24 +250,15 @@ void TstKillHarness::bankFileKilledAnywhere()
     };
 
     // Reading the store and reading the file back are places to be killed as well.
-    const auto points = killPoints(args, kWrites + QStringList{"pread64", "read", "openat"}, reset);
-    QMap<QString, int> perCall;
-    int killed = 0, keptOld = 0, gotNew = 0;
-    for (const auto &[syscall, when] : points) {
-        reset();
-        killed += runTool(args, syscall, when).killed;
+    int points = 0;
+    const QString figures = killEverywhere(args, kWrites + QStringList{"pread64", "read", "openat"}, reset, [&](const QString &where) {
         const QByteArray now = contents();
-        QVERIFY2(now == oldFile || now == newFile, qPrintable(QStringLiteral("%1 #%2").arg(syscall).arg(when)));
-        (now == oldFile ? keptOld : gotNew)++;
-        perCall[syscall]++;
-    }
-    QStringList calls;
-    for (auto it = perCall.cbegin(); it != perCall.cend(); ++it)
-        calls << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
-    qInfo("bank file: %d kill points (%s), %d killed; afterwards the target was the whole old file %d times, "
-          "the whole new one %d times", int(points.size()), qPrintable(calls.join(", ")), killed, keptOld, gotNew);
-    QVERIFY(points.size() >= 100);
-    QCOMPARE(killed, int(points.size()));
+        if (now != oldFile && now != newFile)
+            qFatal("%s: neither the old file nor the whole new one", qPrintable(where));
+        return now == oldFile ? QStringLiteral("the old file") : QStringLiteral("the new file");
+    }, &points);
+    qInfo("bank file: %s", qPrintable(figures));
+    QVERIFY(points >= 100);
     // A copy left by a kill before the rename goes with the next successful write.
     reset();
     QVERIFY(runTool(args, "rename", 1).killed);
