@@ -129,13 +129,18 @@ QStringList batchWarnings(const BatchFileInput &in, const QList<GenerationEntry>
         const LineRow &l = in.lines[i];
         const QString amount = TrimBlanks(l.amount);
         const QString fee = TrimBlanks(l.fee);
-        same[{TrimBlanks(l.account), TrimBlanks(l.bank), amount}].append(i);
-        if (!IsDigits(amount))
+        // As the bank reads them: the account zero-filled, the amount as a number.
+        const QString account = TrimBlanks(l.account);
+        const bool accountDigits = IsDigits(account) && account.size() <= 14;
+        const bool amountDigits = IsDigits(amount) && amount.size() <= 18;
+        same[{accountDigits ? account.rightJustified(14, QLatin1Char('0')) : account, TrimBlanks(l.bank),
+              amountDigits ? QString::number(amount.toLongLong()) : amount}].append(i);
+        if (!amountDigits)
             continue;
         const qint64 value = amount.toLongLong();
         if (value == 0)
             out << where(i) + QStringLiteral("金額為 0");
-        else if (IsDigits(fee) && fee.toLongLong() >= value)
+        else if (IsDigits(fee) && fee.size() <= 18 && fee.toLongLong() >= value)
             out << where(i) + QStringLiteral("手續費 %1 不小於金額 %2").arg(money(fee.toLongLong()), money(value));
     }
     for (const auto &[key, rows] : same) {

@@ -158,7 +158,7 @@ void TstBatchGeneration::warnings()
                 {"B02", " 123 ", "0091230", "乙", "1500", "", "15"},
                 {"C03", "456", "0091230", "丙", "0", "", "0"},
                 {"D04", "789", "0091230", "丁", "30", "", "30"},
-                {"E05", "123", "0091230", "戊", "1500", "", "0"}};
+                {"E05", "000123", "0091230", "戊", "01500", "", "0"}}; // the same account and amount to the bank
     GenerationEntry earlier{QDateTime(QDate(2026, 12, 5), QTime(16, 0)), "1512061201", "輸入順序", 4, 3030, QByteArray(64, 'a'), "/tmp/x.txt"};
     QCOMPARE(batchWarnings(in, {earlier}),
              (QStringList{"第 3 筆（C03）金額為 0", "第 4 筆（D04）手續費 30 不小於金額 30",
