@@ -152,6 +152,9 @@ int batchfile(QStringList args, QTextStream &out, QTextStream &err)
     if (!writable.ok())
         return refuse(storePath + QStringLiteral("：") + writable.detail);
     Store &store = *opened.store;
+    // Nothing is written to a damaged store, not even the header.
+    if (const StoreResult whole = store.checkIntegrity(); !whole.ok())
+        return refuse(storeFailureNotice(whole, store.path()).text);
     LineTotals totals;
     if (const StoreResult counted = countLines(store, totals); !counted.ok())
         return refuse(storeFailureNotice(counted, store.path()).text);

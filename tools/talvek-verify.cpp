@@ -25,13 +25,13 @@ int main(int argc, char *argv[])
     if (args.size() != 1) {
         err << "usage: talvek-verify FILE [--log LOG]\n"
                "  reads FILE as the bank reads a batch remittance file and lists what is wrong;\n"
-               "  exits 0 when nothing is, 1 when something is, 2 when FILE cannot be read\n";
+               "  exits 0 when nothing is, 1 when something is or FILE cannot be read\n";
         return 2;
     }
     QFile file(args[0]);
     if (!file.open(QIODevice::ReadOnly)) {
         err << "talvek-verify: " << QDir::toNativeSeparators(args[0]) << "：無法讀取（" << file.errorString() << "）\n";
-        return 2;
+        return 1;
     }
     const QByteArray bytes = file.readAll();
     const Verification v = verifyBatchFile(bytes);

@@ -80,9 +80,13 @@ BatchFileResult buildBatchFile(const BatchFileInput &in)
 
     const QByteArray brno = check.exact(header, QStringLiteral("分行代號"), in.remitter.brno, 3, true);
     const QByteArray kind = check.exact(header, QStringLiteral("匯款種類"), in.remitter.kind, 2, true);
+    if (kind != "10" && kind != "11")
+        check.fail(header, QStringLiteral("匯款種類應為「10」或「11」，實為「%1」").arg(in.remitter.kind));
     const QByteArray remitter = check.atMost(header, QStringLiteral("匯款人名稱"), in.remitter.name, 68);
     const QByteArray batchNo = check.exact(batch, QStringLiteral("批號"), in.batchNo, 10, true);
     const QByteArray date = check.exact(batch, QStringLiteral("匯款日"), in.remitDate, 6, true);
+    if (IsDigits(in.remitDate) && in.remitDate.size() == 6 && CheckRocDate(in.remitDate) != 1)
+        check.fail(batch, QStringLiteral("匯款日「%1」不是有效的日期").arg(in.remitDate));
     // Every record starts with the branch and the batch number.
     const QByteArray lead = brno + batchNo;
 

@@ -8,6 +8,7 @@
 #include "store/linevalues.h"
 #include "store/recordset.h"
 #include "store/store.h"
+#include "store/storecopy.h"
 #include "store/storefailure.h"
 
 #include <QCryptographicHash>
@@ -50,6 +51,13 @@ StoreResult readLinesPastIndexes(Store &store, LineOrder order, std::vector<Line
     if (q.lastError().isValid())
         return Store::resultOf(q.lastError());
     return StoreResult::success();
+}
+
+// Whether the file is a database (by its first bytes), such as a backup of the store.
+bool isDatabaseFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
 QString money(qint64 value)
@@ -169,6 +177,11 @@ GenerationOutcome generateBatchFile(Store &store, const GenerationRequest &reque
     };
     const auto storeFailure = [&](const StoreResult &result) { return fail(storeFailureNotice(result, store.path()).text); };
 
+    // The bank file never takes the place of a data file, the log, or the store itself.
+    const QString shownPath = QDir::toNativeSeparators(request.path);
+    if (sameStoreFile(request.path, store.path()) || (!request.logPath.isEmpty() && sameStoreFile(request.path, request.logPath))
+        || isDatabaseFile(request.path))
+        return fail(QStringLiteral("%1 是資料檔，不可被整批匯款檔取代").arg(shownPath));
     // A damaged store is not read at all; the full check also finds an index that no
     // longer matches its table.
     if (const StoreResult whole = store.checkIntegrity(true); !whole.ok())
@@ -204,7 +217,6 @@ GenerationOutcome generateBatchFile(Store &store, const GenerationRequest &reque
     // only then put in the target's place.
     PendingFile file(request.path);
     QString reason;
-    const QString shownPath = QDir::toNativeSeparators(request.path);
     if (!file.open(&reason) || !file.write(built.bytes, &reason))
         return fail(QStringLiteral("無法寫入 %1：%2").arg(shownPath, reason));
     QFile back(file.path());

@@ -73,13 +73,15 @@ public:
         if (found != QByteArray(length, ' '))
             fail(from, field, QStringLiteral("應為 %1 個空白，實為%2").arg(length).arg(shown(found)));
     }
-    // A whole number right-aligned in its positions, blanks on the left.
-    std::optional<qint64> number(int from, int length, const QString &field)
+    // A whole number right-aligned in its positions, blanks on the left. Only an amount
+    // keeps the zeros it was keyed with; a count or a sequence number has none.
+    std::optional<qint64> number(int from, int length, const QString &field, bool keyedZeros = false)
     {
         const QByteArray found = at(from, length);
         const QByteArray digitsPart = found.trimmed();
         const bool aligned = found.size() == length && found.endsWith(digitsPart) && found.startsWith(QByteArray(length - digitsPart.size(), ' '));
-        if (!aligned || !allDigits(digitsPart)) {
+        const bool zeroLed = !keyedZeros && digitsPart.size() > 1 && digitsPart.startsWith('0');
+        if (!aligned || !allDigits(digitsPart) || zeroLed) {
             fail(from, field, QStringLiteral("應為靠右的數字（左補空白），實為%1").arg(shown(found)));
             return std::nullopt;
         }
@@ -91,7 +93,7 @@ public:
     {
         const QByteArray found = at(from, length);
         const QString decoded = Big5::decode(found);
-        if (Big5::encode(decoded) != found || decoded.contains(QChar::ReplacementCharacter))
+        if (!Big5::wellFormed(found) || Big5::encode(decoded) != found || decoded.contains(QChar::ReplacementCharacter))
             fail(from, field, QStringLiteral("含有無法解讀的 Big5 位元組：%1").arg(shown(found)));
         else if (Big5TextFault(decoded) == TextFault::Control)
             fail(from, field, QStringLiteral("含有控制字元：%1").arg(shown(found)));
@@ -200,13 +202,13 @@ Verification verifyBatchFile(const QByteArray &bytes)
                 continue;
             }
             read.digits(25, 7, QStringLiteral("解款行代號"));
-            read.digits(32, 2, QStringLiteral("匯款種類"));
+            const QByteArray kind = read.at(32, 2);
+            if (kind != "10" && kind != "11")
+                read.fail(32, QStringLiteral("匯款種類"), QStringLiteral("應為「10」或「11」，實為%1").arg(shown(kind)));
             read.digits(34, 14, QStringLiteral("帳號"));
             read.text(48, 68, QStringLiteral("收款人名稱"));
-            const auto amount = read.number(116, 12, QStringLiteral("金額"));
-            if (amount)
-                sum += *amount;
-            sumKnown = sumKnown && amount.has_value();
+            const auto amount = read.number(116, 12, QStringLiteral("金額"), true);
+            sumKnown = sumKnown && amount.has_value() && !__builtin_add_overflow(sum, *amount, &sum);
             read.literal(128, "00", QStringLiteral("金額角分"));
             read.text(130, int(r.size()) - 130, QStringLiteral("備註"));
         } else {

@@ -13,7 +13,7 @@ struct VerifyFinding {
     int position = 0; // 1-based byte position in the record; 0 for the record as a whole
     QString field;    // the field's name, empty for the record as a whole
     QString problem;
-    // "第 3 筆記錄（明細）第 35 位元組，帳號：…" in words for the user.
+    // "第 3 筆記錄第 35 位元組，帳號：…" in words for the user.
     QString text() const;
 };
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -34,15 +35,13 @@ int syncPath(const QString &path, bool folder)
     return folder && error == EINVAL ? 0 : error;
 }
 
-// Copies left behind by a program killed before its rename, with the journal an
-// engine may have kept beside them.
-void removeLeftovers(const QDir &folder, const QString &targetName, const QString &keep)
+// Copies left behind by a program killed before its rename, of any target in the
+// folder, with the journal an engine may have kept beside them.
+void removeLeftovers(const QDir &folder, const QString &keep)
 {
-    const QString prefix = leftoverPrefix(targetName);
+    static const QRegularExpression leftover(QStringLiteral("\\.talvek-[A-Za-z0-9]{6}(-journal)?$"));
     for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const QString rest = name.mid(prefix.size());
-        const bool ours = rest.size() == 6 || (rest.size() == 14 && rest.endsWith(QLatin1String("-journal")));
-        if (name.startsWith(prefix) && ours && folder.filePath(name) != keep)
+        if (name.contains(leftover) && folder.filePath(name) != keep)
             QFile::remove(folder.filePath(name));
     }
 }
@@ -70,7 +69,8 @@ QString systemReason(int error)
 PendingFile::PendingFile(const QString &target)
 {
     const QFileInfo chosen(target);
-    m_target = chosen.isSymLink() ? chosen.symLinkTarget() : chosen.absoluteFilePath();
+    const QString resolved = chosen.canonicalFilePath();
+    m_target = !resolved.isEmpty() ? resolved : chosen.isSymLink() ? chosen.symLinkTarget() : chosen.absoluteFilePath();
 }
 
 PendingFile::~PendingFile()
@@ -134,10 +134,11 @@ bool PendingFile::commit(QString *reason)
         if (closed != 0)
             return fail(errno);
     }
-    // The file gets the permissions of the one it replaces, or those of a new file.
+    // The file gets the permissions of the one it replaces, or those asked for a new file.
     struct stat old {};
     mode_t mode;
-    if (::stat(QFile::encodeName(m_target).constData(), &old) == 0) {
+    if (::stat(QFile::encodeName(m_target).constData(), &old) == 0
+        || (!m_modeFrom.isEmpty() && ::stat(QFile::encodeName(m_modeFrom).constData(), &old) == 0)) {
         mode = old.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -152,7 +153,7 @@ bool PendingFile::commit(QString *reason)
     m_committed = true;
     const QFileInfo target(m_target);
     syncPath(target.absolutePath(), true);
-    removeLeftovers(target.absoluteDir(), target.fileName(), m_target);
+    removeLeftovers(target.absoluteDir(), m_target);
     return true;
 }
 

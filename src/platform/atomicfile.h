@@ -5,8 +5,8 @@
 
 // A file that replaces its target whole or not at all. It is written beside the target
 // under the name "<target name>.talvek-XXXXXX", pushed to the disk, renamed over the
-// target, and the folder is pushed to the disk too. A link as target is followed: the
-// file it names is replaced and the link stays. A copy left beside the target by a
+// target, and the folder is pushed to the disk too. A link as target is followed to the
+// end of its chain: the file it names is replaced and the links stay. A copy left beside the target by a
 // program killed before its rename goes with the next successful replacement there.
 class PendingFile {
 public:
@@ -15,6 +15,9 @@ public:
     PendingFile(const PendingFile &) = delete;
     PendingFile &operator=(const PendingFile &) = delete;
 
+    // A file that did not exist yet gets the permissions of this one (by default those
+    // of any new file).
+    void setNewFileModeFrom(const QString &path) { m_modeFrom = path; }
     // Makes the empty temporary file; false and `reason` when the target's folder cannot
     // take it.
     bool open(QString *reason);
@@ -28,6 +31,7 @@ public:
 private:
     QString m_target;
     QString m_temp;
+    QString m_modeFrom;
     int m_fd = -1;
     bool m_committed = false;
 };

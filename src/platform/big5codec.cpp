@@ -132,6 +132,21 @@ qsizetype byteLength(QStringView text)
     return ascii ? text.size() : encode(text).size();
 }
 
+bool wellFormed(QByteArrayView bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80)
+            continue;
+        if (b < 0x81 || b > 0xFE || i + 1 >= bytes.size())
+            return false;
+        const auto t = static_cast<unsigned char>(bytes[++i]);
+        if (!((t >= 0x40 && t <= 0x7E) || (t >= 0xA1 && t <= 0xFE)))
+            return false;
+    }
+    return true;
+}
+
 QList<bool> characterStarts(const QByteArray &bytes)
 {
     QList<bool> starts(bytes.size(), false);

@@ -20,6 +20,10 @@ bool canEncode(QStringView text);
 // Number of Big5 bytes of the text: two for a Chinese character, one for ASCII.
 qsizetype byteLength(QStringView text);
 
+// Whether the bytes are whole Big5 characters: ASCII bytes, and pairs of a lead byte
+// 0x81-0xFE with a trail byte 0x40-0x7E or 0xA1-0xFE. A lone byte above 0x7F is none.
+bool wellFormed(QByteArrayView bytes);
+
 // Whether byte i of the Big5 bytes starts a character (not the trail byte of a pair).
 QList<bool> characterStarts(const QByteArray &bytes);
 

@@ -373,7 +373,7 @@ QString MainWindow::chooseCopyFile(bool forBackup)
     const QString working = workingStorePath(m_context.programDir());
     Dialogs &dialogs = m_context.dialogs();
     for (;;) {
-        const QString folder = m_copyFolder.isEmpty() ? QDir::homePath() : m_copyFolder;
+        const QString folder = QDir::homePath();
         QString path;
         if (forBackup) {
             path = dialogs.saveFile(this, QStringLiteral("選擇要備份的資料檔"), QStringLiteral("目的資料 (*.mdb)"),
@@ -391,7 +391,6 @@ QString MainWindow::chooseCopyFile(bool forBackup)
         // A name typed without its type gets the one the filter shows.
         if (forBackup && QFileInfo(path).suffix().isEmpty())
             path += QStringLiteral(".mdb");
-        m_copyFolder = QFileInfo(path).absolutePath();
         // Copying the store onto itself, or emptying it to refill it from itself, would
         // lose it: any other name of the same file is refused too.
         if (sameStoreFile(path, working)) {
@@ -433,8 +432,8 @@ bool MainWindow::restoreFrom(const QString &path)
 {
     RestoreSource source(path);
     if (source.problem() == RestoreSource::Problem::Layout) {
-        say(QStringLiteral("選擇的來源資料庫錯誤!回存失敗,回存動作終止!") + QLatin1Char('\n') + source.reason(),
-            QStringLiteral("資料庫格式不相符"), MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok);
+        say(QStringLiteral("選擇的來源資料庫錯誤!回存失敗,回存動作終止!"), QStringLiteral("資料庫格式不相符"), MsgIcon::Critical,
+            MsgButtons::Ok, MsgAnswer::Ok);
         return false;
     }
     const auto failed = [this](const QString &reason) {

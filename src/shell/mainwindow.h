@@ -78,5 +78,4 @@ private:
     // activation that follows closing one of our own message boxes does not count.
     bool m_fresh = false;
     bool m_inOwnMessage = false;
-    QString m_copyFolder; // where the last backup or restore file was chosen
 };

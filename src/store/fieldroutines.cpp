@@ -236,7 +236,8 @@ TextFault Big5TextFault(const QString &text, QByteArray *out)
     // only text that comes back unchanged reaches the bank as it was typed.
     bool complete = false;
     QByteArray bytes = Big5::encode(text, &complete);
-    const bool same = complete && Big5::decode(bytes) == text;
+    // A character may also come out as a lone byte the bank cannot read as one.
+    const bool same = complete && Big5::wellFormed(bytes) && Big5::decode(bytes) == text;
     if (out)
         *out = std::move(bytes);
     return same ? TextFault::None : TextFault::NotBig5;

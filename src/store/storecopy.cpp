@@ -99,6 +99,11 @@ QString copyPages(const QString &workingPath, const QString &copyPath)
     sqlite3_backup_finish(backup);
     if (rc != SQLITE_DONE)
         return engineReason(copy.get(), rc == SQLITE_OK ? sqlite3_errcode(copy.get()) : rc);
+    // A store kept in write-ahead mode gives a copy marked so; the copy is a file of its
+    // own, which a restore reads alone.
+    rc = sqlite3_exec(copy.get(), "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return engineReason(copy.get(), rc);
     return {};
 }
 
@@ -135,6 +140,8 @@ bool sameStoreFile(const QString &a, const QString &b)
 bool backupStoreFile(const QString &workingPath, const QString &target, QString *reason)
 {
     PendingFile copy(target);
+    // A new backup is no more readable than the store it copies.
+    copy.setNewFileModeFrom(workingPath);
     if (!copy.open(reason))
         return false;
     QString why = copyPages(workingPath, copy.path());
@@ -233,7 +240,11 @@ bool RestoreSource::inspect(const QString &path)
     }
     for (const RestoredTable &t : kRestoredTables) {
         const QString name = QString::fromLatin1(t.name);
-        Statement kind = prepare(db.get(), QStringLiteral("SELECT type FROM sqlite_master WHERE name = ?1"), &rc);
+        // The line table is looked for by its exact name; the others, as the engine finds
+        // tables, in any letter case.
+        const bool exactName = name == Table::R_DETL;
+        Statement kind = prepare(db.get(), exactName ? QStringLiteral("SELECT type FROM sqlite_master WHERE name = ?1")
+                                                     : QStringLiteral("SELECT type FROM sqlite_master WHERE name = ?1 COLLATE NOCASE"), &rc);
         if (rc != SQLITE_OK)
             return engineFailure(rc);
         sqlite3_bind_text(kind.get(), 1, t.name, -1, SQLITE_STATIC);
@@ -253,10 +264,9 @@ bool RestoreSource::inspect(const QString &path)
         if (rc != SQLITE_DONE)
             return engineFailure(rc);
         // The line table must match exactly; the others need at least the columns copied.
-        const bool exact = name == Table::R_DETL;
-        if (exact ? columns != t.columns : columns < t.columns)
+        if (exactName ? columns != t.columns : columns < t.columns)
             return fail(Problem::Layout, QStringLiteral("來源資料檔的資料表 %1 有 %2 個欄位，應%3 %4 個")
-                                             .arg(name).arg(columns).arg(exact ? QStringLiteral("為") : QStringLiteral("至少"))
+                                             .arg(name).arg(columns).arg(exactName ? QStringLiteral("為") : QStringLiteral("至少"))
                                              .arg(t.columns));
     }
     m_db = db.release();

@@ -177,6 +177,11 @@ void TstBatchFile::refuses_data()
     QTest::newRow("kind with letter") << with(&RemitterRow::kind, "1A") << "匯款人資料：匯款種類應為 2 位數字，實為「1A」";
     QTest::newRow("date with letter") << with(&BatchFileInput::remitDate, "13050A")
                                       << "批號與匯款日：匯款日應為 6 位數字，實為「13050A」";
+    QTest::newRow("no such day") << with(&BatchFileInput::remitDate, "130231") << "批號與匯款日：匯款日「130231」不是有效的日期";
+    QTest::newRow("kind other than 10 or 11") << with(&RemitterRow::kind, "12") << "匯款人資料：匯款種類應為「10」或「11」，實為「12」";
+    // The encoder makes a lone byte 0xFF of this private-use character: no Big5 character.
+    QTest::newRow("a character that becomes a lone byte") << with(&LineRow::name, QString(QChar(0xF8F8)))
+                                                          << second("收款人名稱含有無法原樣轉成 Big5 的字元");
 }
 
 void TstBatchFile::refuses()

@@ -109,6 +109,10 @@ void TstBatchGeneration::refusals_data()
         << "letter" << "批號與匯款日：批號應為 10 位數字，實為「151206121l」";
     QTest::newRow("a folder that is gone")
         << "no folder" << "無法寫入 %1/gone/batch.txt：資料夾 %1/gone 不存在";
+    QTest::newRow("the store itself as the target")
+        << "onto the store" << "%1/VXBANK.mdb 是資料檔，不可被整批匯款檔取代";
+    QTest::newRow("a backup as the target")
+        << "onto a backup" << "%1/backup.mdb 是資料檔，不可被整批匯款檔取代";
     QTest::newRow("a damaged page of the lines")
         << "damaged" << "不可預期的錯誤\n%1/VXBANK.mdb 已損壞：";
 }
@@ -136,6 +140,11 @@ void TstBatchGeneration::refusals()
         path = QDir(f.dir.path()).filePath("gone/batch.txt");
     if (kind == "damaged")
         TestDir::damageTable(working, "R_DETL");
+    if (kind == "onto the store")
+        path = working;
+    if (kind == "onto a backup")
+        QVERIFY(QFile::copy(f.dir.reference(), path = QDir(f.dir.path()).filePath("backup.mdb")));
+    const auto stored = kind == "damaged" ? QList<QStringList>() : TestDir::rows(working, "R_DETL");
     LineTotals &shown = f.shown;
     countLines(*f.context.working(), shown);
     if (kind == "shown")
@@ -148,6 +157,8 @@ void TstBatchGeneration::refusals()
     QVERIFY2(kind == "damaged" ? outcome.problem.startsWith(expected) : outcome.problem == expected, qPrintable(outcome.problem));
     QCOMPARE(QDir(f.dir.path()).entryList({"batch.txt*"}, QDir::Files | QDir::Hidden), QStringList());
     QVERIFY(!QFileInfo::exists(f.log()));
+    if (kind != "damaged")
+        QCOMPARE(TestDir::rows(working, "R_DETL"), stored);
 }
 
 void TstBatchGeneration::warnings()

@@ -86,6 +86,12 @@ void TstBatchVerify::faults_data()
     QTest::newRow("half a character in the name")
         << file({kHeader, with(kDetail, 49, "\xA4 "), kTrailer})
         << QStringList{"第 2 筆記錄第 49 位元組，收款人名稱：含有無法解讀的 Big5 位元組：「\uFFFD 明" + QString(64, ' ') + "」"};
+    QTest::newRow("a lone byte in the remark") << file({kHeader, with(kDetail, 133, "\xFF"), kTrailer})
+                                                << QStringList{"第 2 筆記錄第 131 位元組，備註：含有無法解讀的 Big5 位元組：「薪\uF8F8\uFFFD」"};
+    QTest::newRow("a count filled with zeros") << file({kHeader, kDetail, with(kTrailer, 26, "0001")})
+                                               << QStringList{"第 3 筆記錄第 26 位元組，總筆數：應為靠右的數字（左補空白），實為「0001」"};
+    QTest::newRow("kind 12") << file({kHeader, with(kDetail, 33, "12"), kTrailer})
+                             << QStringList{"第 2 筆記錄第 33 位元組，匯款種類：應為「10」或「11」，實為「12」"};
     QTest::newRow("an empty file") << QByteArray() << QStringList{"整個檔案，檔案是空的"};
     QTest::newRow("a header alone") << file({kHeader})
                                     << QStringList{"整個檔案，檔案應有表頭與表尾記錄，只有 1 筆記錄"};

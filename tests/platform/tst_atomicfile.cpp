@@ -38,8 +38,9 @@ void TstAtomicFile::replacesWholeAndRemovesLeftovers()
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath("batch.txt");
     QVERIFY(writeFileAtomically(path, "first\r\n"));
-    // What a program killed before its rename left beside the file goes with the next write.
-    QFile leftover(path + ".talvek-Ab12Cd");
+    // What a program killed before its rename left in the folder goes with the next write,
+    // whichever file it was meant to replace.
+    QFile leftover(QDir(dir.path()).filePath("other.txt.talvek-Ab12Cd"));
     QVERIFY(leftover.open(QIODevice::WriteOnly));
     leftover.close();
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
@@ -47,11 +48,12 @@ void TstAtomicFile::replacesWholeAndRemovesLeftovers()
     QCOMPARE(readAll(path), QByteArray("second\r\n"));
     QCOMPARE(entries(dir.path()), QStringList{"batch.txt"});
     QCOMPARE(QFile::permissions(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadUser | QFile::WriteUser);
-    // A link is followed: the file it names is replaced, the link stays.
+    // A chain of links is followed: the file at its end is replaced, the links stay.
     QVERIFY(QFile::link(path, QDir(dir.path()).filePath("link.txt")));
-    QVERIFY(writeFileAtomically(QDir(dir.path()).filePath("link.txt"), "third\r\n"));
+    QVERIFY(QFile::link(QDir(dir.path()).filePath("link.txt"), QDir(dir.path()).filePath("chain.txt")));
+    QVERIFY(writeFileAtomically(QDir(dir.path()).filePath("chain.txt"), "third\r\n"));
     QCOMPARE(readAll(path), QByteArray("third\r\n"));
-    QVERIFY(QFileInfo(QDir(dir.path()).filePath("link.txt")).isSymLink());
+    QVERIFY(QFileInfo(QDir(dir.path()).filePath("link.txt")).isSymLink() && QFileInfo(QDir(dir.path()).filePath("chain.txt")).isSymLink());
 }
 
 void TstAtomicFile::failureKeepsTheOldFile_data()

@@ -124,6 +124,7 @@ void TstFieldRoutines::accountAndBig5Checks_data()
     QTest::newRow("soft hyphen") << "big5" << QString::fromUtf8("王\u00AD明") << false;
     QTest::newRow("tab shifts the positions") << "big5" << "王\t明" << false;
     QTest::newRow("C1 control U+0080") << "big5" << QString::fromUtf8("a\u0080") << false;
+    QTest::newRow("a private-use character written as a lone byte") << "big5" << QString(QChar(0xF8F8)) << false;
     QTest::newRow("empty text is Big5") << "big5" << "" << true;
 }
 

@@ -174,17 +174,21 @@ void TstStoreCopy::backupIsAWholeCheckedCopy()
     TestDir dir;
     dir.makeStores();
     fill(dir.working(), "甲", 500);
+    // A store kept in write-ahead mode, readable by its owner only.
+    TestDir::exec(dir.working(), "PRAGMA journal_mode=WAL");
+    QVERIFY(QFile::setPermissions(dir.working(), QFile::ReadOwner | QFile::WriteOwner));
     const Tables rows = allRows(dir.working());
     const QByteArray working = digest(dir.working());
     const QString folder = QDir(dir.path()).filePath("backups");
     QVERIFY(QDir().mkpath(folder));
 
     // A new file, an old one replaced (with the copy a killed backup left beside it), and
-    // a link whose file receives the copy.
+    // a chain of links whose last file receives the copy.
     const QString target = QDir(folder).filePath("備份.mdb");
     const QString other = QDir(folder).filePath("other.mdb");
     QVERIFY(QFile::copy(dir.reference(), other));
-    QVERIFY(QFile::link(other, QDir(folder).filePath("link.mdb")));
+    QVERIFY(QFile::link(other, QDir(folder).filePath("middle.mdb")));
+    QVERIFY(QFile::link(QDir(folder).filePath("middle.mdb"), QDir(folder).filePath("link.mdb")));
     for (const QString &leftover : {"備份.mdb.talvek-a1B2c3", "備份.mdb.talvek-a1B2c3-journal"}) {
         QFile f(QDir(folder).filePath(leftover));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -192,11 +196,14 @@ void TstStoreCopy::backupIsAWholeCheckedCopy()
     QString reason;
     QVERIFY2(backupStoreFile(dir.working(), target, &reason), qPrintable(reason));
     QVERIFY2(backupStoreFile(dir.working(), QDir(folder).filePath("link.mdb"), &reason), qPrintable(reason));
-    QCOMPARE(entries(folder), (QStringList{"link.mdb", "other.mdb", "備份.mdb"}));
-    QVERIFY(QFileInfo(QDir(folder).filePath("link.mdb")).isSymLink());
+    QCOMPARE(entries(folder), (QStringList{"link.mdb", "middle.mdb", "other.mdb", "備份.mdb"}));
+    QVERIFY(QFileInfo(QDir(folder).filePath("link.mdb")).isSymLink() && QFileInfo(QDir(folder).filePath("middle.mdb")).isSymLink());
+    QCOMPARE(QFile::permissions(target), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     for (const QString &copy : {target, other}) {
         QVERIFY(Store::open(copy, Schema::working()).store);
         QCOMPARE(allRows(copy), rows);
+        // Every backup can be restored again.
+        QCOMPARE(int(RestoreSource(copy).problem()), int(RestoreSource::Problem::None));
     }
     QCOMPARE(digest(dir.working()), working);
 }
@@ -245,6 +252,10 @@ void TstStoreCopy::restoreReplacesTheFourTablesInOrder()
     TestDir::exec(s.other.working(), "INSERT INTO R_CUST VALUES ('Z', NULL, NULL, NULL)");
     QString reason;
     QVERIFY(backupStoreFile(s.other.working(), source, &reason));
+    // Tables are found in any letter case, as the engine finds them (only the lines' table
+    // must be named exactly).
+    TestDir::exec(source, "ALTER TABLE R_BASE RENAME TO base");
+    TestDir::exec(source, "ALTER TABLE base RENAME TO r_base");
     QFile::setPermissions(source, QFile::ReadOwner);
     QFile::setPermissions(sourceFolder, QFile::ReadOwner | QFile::ExeOwner);
     const QByteArray sourceBytes = digest(source);
