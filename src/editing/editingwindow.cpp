@@ -443,21 +443,11 @@ bool EditingWindow::checkFields(const QList<int> &indexes, const QString &title)
 {
     for (int i : indexes) {
         QWidget *editor = m_editors[i];
-        const QString text = editorText(editor);
-        const int width = m_layout.table.width(m_ordinals[i]);
-        if (!FitsBig5(text, width)) {
-            refuse(editor, QStringLiteral("輸入欄位超出 %1Byte     ").arg(width), title);
-            return false;
-        }
-        if (TrimBlanks(text).isEmpty()) {
-            refuse(editor, QStringLiteral("欄位不可為空白"), title);
-            return false;
-        }
-        // What cannot be written in Big5 would reach the bank's file and the list as "?".
-        if (!IsBig5Text(text)) {
-            QString name = i < m_labels.size() ? m_labels[i]->text() : editor->accessibleName();
-            name.remove(QChar(0xFF1A)).remove(QLatin1Char(' '));
-            refuse(editor, QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(name), title);
+        QString name = i < m_labels.size() ? m_labels[i]->text() : editor->accessibleName();
+        name.remove(QChar(0xFF1A)).remove(QLatin1Char(' '));
+        const QString problem = FieldTextProblem(editorText(editor), m_layout.table.width(m_ordinals[i]), name);
+        if (!problem.isEmpty()) {
+            refuse(editor, problem, title);
             return false;
         }
     }

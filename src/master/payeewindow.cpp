@@ -1,6 +1,7 @@
 #include "payeewindow.h"
 
 #include "institutionlookup.h"
+#include "payeechecks.h"
 
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
@@ -59,22 +60,16 @@ bool PayeeWindow::check_RID(const QString &code) const
 
 bool PayeeWindow::validate()
 {
+    // The field checks come first so that the account is padded only when they pass.
     if (!checkFields({0, 1, 2, 3}, kTitle))
         return false;
     // The bank reads the account in 14 positions; the blanks are shown and stored.
     if (field(1)->text().size() < 14)
         field(1)->setText(SpacePadRight(14, field(1)->text()));
-    if (!check_RID(field(0)->text())) {
-        refuse(field(0), QStringLiteral("收款人代碼已經重複 !!"), QStringLiteral("收款人代碼"));
-        return false;
-    }
-    if (field(2)->text().startsWith(QLatin1String("952")) && !CheckHomeAccount(field(1)->text())) {
-        refuse(field(1), QStringLiteral("Korvana 帳號檢核") + QLatin1Char('\n') + QStringLiteral("收款人帳號不正確"),
-               QStringLiteral("Korvana收款人帳號"));
-        return false;
-    }
-    if (InstCheckDigit(field(2)->text()) == QLatin1String("*")) {
-        refuse(field(2), QStringLiteral("代碼欄位不足"), QStringLiteral("解款行代號"));
+    const PayeeProblem problem = ValidatePayee({field(0)->text(), field(1)->text(), field(2)->text(), field(3)->text()}, kTitle,
+                                               [this](const QString &code) { return !check_RID(code); });
+    if (!problem.ok()) {
+        refuse(field(problem.field), problem.text, problem.title);
         return false;
     }
     return true;

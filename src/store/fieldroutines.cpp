@@ -243,6 +243,18 @@ TextFault Big5TextFault(const QString &text, QByteArray *out)
     return same ? TextFault::None : TextFault::NotBig5;
 }
 
+QString FieldTextProblem(const QString &text, int width, const QString &fieldName)
+{
+    if (!FitsBig5(text, width))
+        return QStringLiteral("輸入欄位超出 %1Byte     ").arg(width);
+    if (TrimBlanks(text).isEmpty())
+        return QStringLiteral("欄位不可為空白");
+    // What cannot be written in Big5 would reach the bank's file and the list as "?".
+    if (!IsBig5Text(text))
+        return QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(fieldName);
+    return {};
+}
+
 bool IsBig5Text(const QString &text)
 {
     return Big5TextFault(text) == TextFault::None;

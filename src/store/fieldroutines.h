@@ -44,6 +44,11 @@ QString TrimRightBlanks(QString text);
 // Whether the text takes at most n Big5 bytes.
 bool FitsBig5(const QString &text, int n);
 
+// What is wrong with a keyed text for a column of `width` Big5 bytes, in the words every
+// window uses: too long, blank, or not writable in Big5 (naming the field). Empty when
+// nothing is.
+QString FieldTextProblem(const QString &text, int width, const QString &fieldName);
+
 // Zeros before a text shorter than n characters; a blank or long text stays as it is.
 QString ZeroPadLeft(int n, const QString &text);
 
