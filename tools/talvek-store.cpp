@@ -1,7 +1,9 @@
 // Prepares and checks Talvek's data files; the program itself never creates one.
 #include "storefiles.h"
 
+#include "exchange/importer.h"
 #include "output/batchgeneration.h"
+#include "platform/atomicfile.h"
 #include "output/remittancelist.h"
 #include "platform/clock.h"
 #include "store/batchheader.h"
@@ -14,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -37,7 +40,12 @@ int usage(QTextStream &err)
            "       talvek-store batchfile STORE OUT --date yymmdd --batch yymmddxxnn [--purpose TEXT]\n"
            "                              [--order code|input]\n"
            "         checks and stores the batch header, then writes the bank's batch file OUT as\n"
-           "         window 5 does, read back and logged; exits 0 only when OUT was written\n";
+           "         window 5 does, read back and logged; exits 0 only when OUT was written\n"
+           "       talvek-store import payees STORE FILE.csv [--encoding utf8|utf16|big5]\n"
+           "         adds the payees of a spreadsheet file, each checked as if keyed, all or none;\n"
+           "         exits 0 only when every row was added\n"
+           "       talvek-store export payees STORE FILE.csv\n"
+           "         writes the payees to a spreadsheet file (UTF-8)\n";
     return 2;
 }
 
@@ -177,6 +185,75 @@ int batchfile(QStringList args, QTextStream &out, QTextStream &err)
     return 0;
 }
 
+int importRows(QStringList args, QTextStream &out, QTextStream &err)
+{
+    std::optional<CsvText::Encoding> encoding;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--encoding")); at >= 0 && at + 1 < args.size()) {
+        const QString name = args[at + 1].toLower();
+        if (name == QLatin1String("utf8"))
+            encoding = CsvText::Encoding::Utf8;
+        else if (name == QLatin1String("utf16"))
+            encoding = CsvText::Encoding::Utf16;
+        else if (name == QLatin1String("big5"))
+            encoding = CsvText::Encoding::Big5;
+        else
+            return -1;
+        args.remove(at, 2);
+    }
+    if (args.size() != 3 || args[0] != QLatin1String("payees"))
+        return -1;
+    QFile file(args[2]);
+    if (!file.open(QIODevice::ReadOnly)) {
+        err << "talvek-store: " << args[2] << ": " << file.errorString() << "\n";
+        return 1;
+    }
+    QString problem;
+    const auto read = readImportFile(file.readAll(), ImportKind::Payees, encoding, &problem);
+    if (!read) {
+        err << "talvek-store: " << problem << "\n";
+        return 1;
+    }
+    Store::Opened opened = Store::open(args[1], Schema::working());
+    const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure;
+    if (!writable.ok()) {
+        err << "talvek-store: " << args[1] << ": " << writable.detail << "\n";
+        return 1;
+    }
+    const ImportPlan plan = planImport(*opened.store, ImportKind::Payees, *read, guessMapping(ImportKind::Payees, *read));
+    for (const RowError &e : plan.errors)
+        err << e.text() << "\n";
+    if (!plan.ok()) {
+        err << QStringLiteral("有 %1 筆錯誤，未匯入任何資料\n").arg(plan.errors.size());
+        return 1;
+    }
+    if (const StoreResult r = applyImport(*opened.store, ImportKind::Payees, plan); !r.ok()) {
+        err << "talvek-store: " << storeFailureNotice(r, opened.store->path()).text << "\n";
+        return 1;
+    }
+    out << QStringLiteral("已匯入 %1 筆收款人資料\n").arg(plan.records.size());
+    return 0;
+}
+
+int exportRows(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() != 3 || args[0] != QLatin1String("payees"))
+        return -1;
+    Store::Opened opened = Store::open(args[1], Schema::working());
+    if (!opened.store) {
+        err << "talvek-store: " << args[1] << ": " << opened.failure.detail << "\n";
+        return 1;
+    }
+    StoreResult read;
+    const QByteArray bytes = exportTable(*opened.store, ImportKind::Payees, &read);
+    QString reason;
+    if (!read.ok() || !writeFileAtomically(args[2], bytes, &reason)) {
+        err << "talvek-store: " << (read.ok() ? reason : read.detail) << "\n";
+        return 1;
+    }
+    out << "exported " << args[2] << "\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -195,6 +272,14 @@ int main(int argc, char *argv[])
         return backup(args[1], args[2], out, err);
     if (args.size() == 3 && args[0] == QLatin1String("restore"))
         return restore(args[1], args[2], out, err);
+    if (!args.isEmpty() && args[0] == QLatin1String("import")) {
+        if (const int code = importRows(args.mid(1), out, err); code >= 0)
+            return code;
+    }
+    if (!args.isEmpty() && args[0] == QLatin1String("export")) {
+        if (const int code = exportRows(args.mid(1), out, err); code >= 0)
+            return code;
+    }
     if (!args.isEmpty() && args[0] == QLatin1String("batchfile")) {
         if (const int code = batchfile(args.mid(1), out, err); code >= 0)
             return code;
