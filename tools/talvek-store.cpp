@@ -41,11 +41,12 @@ int usage(QTextStream &err)
            "                              [--order code|input]\n"
            "         checks and stores the batch header, then writes the bank's batch file OUT as\n"
            "         window 5 does, read back and logged; exits 0 only when OUT was written\n"
-           "       talvek-store import payees STORE FILE.csv [--encoding utf8|utf16|big5]\n"
-           "         adds the payees of a spreadsheet file, each checked as if keyed, all or none;\n"
-           "         exits 0 only when every row was added\n"
-           "       talvek-store export payees STORE FILE.csv\n"
-           "         writes the payees to a spreadsheet file (UTF-8)\n";
+           "       talvek-store import payees|lines STORE FILE.csv [--encoding utf8|utf16|big5]\n"
+           "       talvek-store import institutions BRANCH.mdb FILE.csv [--encoding E] [--replace]\n"
+           "         adds the rows of a spreadsheet file, each checked as if keyed, all or none\n"
+           "         (institutions are merged, or replace the list); exits 0 only when all were written\n"
+           "       talvek-store export payees|lines STORE FILE.csv, export institutions BRANCH.mdb FILE.csv\n"
+           "         writes the table to a spreadsheet file (UTF-8)\n";
     return 2;
 }
 
@@ -185,6 +186,23 @@ int batchfile(QStringList args, QTextStream &out, QTextStream &err)
     return 0;
 }
 
+// The kind a command names, and the schema of the store it goes to.
+std::optional<ImportKind> kindNamed(const QString &name)
+{
+    if (name == QLatin1String("payees"))
+        return ImportKind::Payees;
+    if (name == QLatin1String("lines"))
+        return ImportKind::Lines;
+    if (name == QLatin1String("institutions"))
+        return ImportKind::Institutions;
+    return std::nullopt;
+}
+
+Store::Opened openFor(ImportKind kind, const QString &path)
+{
+    return Store::open(path, kind == ImportKind::Institutions ? Schema::reference() : Schema::working());
+}
+
 int importRows(QStringList args, QTextStream &out, QTextStream &err)
 {
     std::optional<CsvText::Encoding> encoding;
@@ -200,7 +218,9 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
             return -1;
         args.remove(at, 2);
     }
-    if (args.size() != 3 || args[0] != QLatin1String("payees"))
+    const ImportMode mode = args.removeAll(QStringLiteral("--replace")) > 0 ? ImportMode::Replace : ImportMode::Merge;
+    const auto kind = args.size() == 3 ? kindNamed(args[0]) : std::nullopt;
+    if (!kind)
         return -1;
     QFile file(args[2]);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -208,43 +228,44 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
         return 1;
     }
     QString problem;
-    const auto read = readImportFile(file.readAll(), ImportKind::Payees, encoding, &problem);
+    const auto read = readImportFile(file.readAll(), *kind, encoding, &problem);
     if (!read) {
         err << "talvek-store: " << problem << "\n";
         return 1;
     }
-    Store::Opened opened = Store::open(args[1], Schema::working());
+    Store::Opened opened = openFor(*kind, args[1]);
     const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure;
     if (!writable.ok()) {
         err << "talvek-store: " << args[1] << ": " << writable.detail << "\n";
         return 1;
     }
-    const ImportPlan plan = planImport(*opened.store, ImportKind::Payees, *read, guessMapping(ImportKind::Payees, *read));
+    const ImportPlan plan = planImport(*opened.store, *kind, *read, guessMapping(*kind, *read), mode);
     for (const RowError &e : plan.errors)
         err << e.text() << "\n";
     if (!plan.ok()) {
-        err << QStringLiteral("有 %1 筆錯誤，未匯入任何資料\n").arg(plan.errors.size());
+        err << QStringLiteral("有 %1 項錯誤，未匯入任何資料\n").arg(plan.errors.size());
         return 1;
     }
-    if (const StoreResult r = applyImport(*opened.store, ImportKind::Payees, plan); !r.ok()) {
+    if (const StoreResult r = applyImport(*opened.store, plan); !r.ok()) {
         err << "talvek-store: " << storeFailureNotice(r, opened.store->path()).text << "\n";
         return 1;
     }
-    out << QStringLiteral("已匯入 %1 筆收款人資料\n").arg(plan.records.size());
+    out << QStringLiteral("已匯入：%1\n").arg(plan.summary());
     return 0;
 }
 
 int exportRows(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    if (args.size() != 3 || args[0] != QLatin1String("payees"))
+    const auto kind = args.size() == 3 ? kindNamed(args[0]) : std::nullopt;
+    if (!kind)
         return -1;
-    Store::Opened opened = Store::open(args[1], Schema::working());
+    Store::Opened opened = openFor(*kind, args[1]);
     if (!opened.store) {
         err << "talvek-store: " << args[1] << ": " << opened.failure.detail << "\n";
         return 1;
     }
     StoreResult read;
-    const QByteArray bytes = exportTable(*opened.store, ImportKind::Payees, &read);
+    const QByteArray bytes = exportTable(*opened.store, *kind, &read);
     QString reason;
     if (!read.ok() || !writeFileAtomically(args[2], bytes, &reason)) {
         err << "talvek-store: " << (read.ok() ? reason : read.detail) << "\n";

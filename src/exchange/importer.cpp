@@ -1,24 +1,61 @@
 #include "importer.h"
 
+#include "entry/linechecks.h"
 #include "master/payeechecks.h"
+#include "output/batchfile.h"
 #include "store/fieldroutines.h"
 #include "store/recordset.h"
 #include "store/store.h"
 
+#include <QBitArray>
+#include <QHash>
 #include <QSet>
 
 namespace {
 
-// Names a spreadsheet's header may give each payee field, compared without blanks,
-// colons or letter case.
-const QList<QStringList> kPayeeNames{
-    {QStringLiteral("收款人代碼"), QStringLiteral("代碼"), QStringLiteral("編號"), QStringLiteral("code"), QStringLiteral("payeecode"), QStringLiteral("id")},
-    {QStringLiteral("收款人帳號"), QStringLiteral("帳號"), QStringLiteral("account"), QStringLiteral("accountno"), QStringLiteral("acct")},
-    {QStringLiteral("解款行代號"), QStringLiteral("解款行"), QStringLiteral("銀行代號"), QStringLiteral("金融機構代碼"), QStringLiteral("bank"),
-     QStringLiteral("bankcode"), QStringLiteral("institution")},
-    {QStringLiteral("收款人姓名"), QStringLiteral("收款人名稱"), QStringLiteral("姓名"), QStringLiteral("名稱"), QStringLiteral("戶名"),
-     QStringLiteral("name"), QStringLiteral("payee")},
+struct KindDef {
+    QString table;
+    QStringList fields;            // as the user knows them, in the table's order
+    QList<int> ordinals;           // the table column of each field
+    QList<QStringList> headerNames; // what a header may call each field, compared loosely
 };
+
+const KindDef &kindDef(ImportKind kind)
+{
+    static const QStringList code{QStringLiteral("收款人代碼"), QStringLiteral("代碼"), QStringLiteral("編號"), QStringLiteral("code"),
+                                  QStringLiteral("payeecode"), QStringLiteral("id")};
+    static const QStringList account{QStringLiteral("收款人帳號"), QStringLiteral("帳號"), QStringLiteral("account"),
+                                     QStringLiteral("accountno"), QStringLiteral("acct")};
+    static const QStringList bank{QStringLiteral("解款行代號"), QStringLiteral("解款行"), QStringLiteral("銀行代號"), QStringLiteral("金融機構代碼"),
+                                  QStringLiteral("bank"), QStringLiteral("bankcode"), QStringLiteral("institution")};
+    static const QStringList name{QStringLiteral("收款人姓名"), QStringLiteral("收款人名稱"), QStringLiteral("姓名"), QStringLiteral("名稱"),
+                                  QStringLiteral("戶名"), QStringLiteral("name"), QStringLiteral("payee")};
+    static const KindDef payees{Table::R_CUST,
+                                {QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"), QStringLiteral("收款人姓名")},
+                                {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME},
+                                {code, account, bank, name}};
+    static const KindDef lines{Table::R_DETL,
+                               {QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"), QStringLiteral("收款人姓名"),
+                                QStringLiteral("匯款金額"), QStringLiteral("代扣手續費"), QStringLiteral("備註")},
+                               {RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT, RDetl::AMT2, RDetl::MARK},
+                               {code, account, bank, name,
+                                {QStringLiteral("匯款金額"), QStringLiteral("金額"), QStringLiteral("amount"), QStringLiteral("amt")},
+                                {QStringLiteral("代扣手續費"), QStringLiteral("手續費"), QStringLiteral("fee"), QStringLiteral("charge")},
+                                {QStringLiteral("備註"), QStringLiteral("附言"), QStringLiteral("remark"), QStringLiteral("memo"), QStringLiteral("note")}}};
+    static const KindDef institutions{Table::VXBANK,
+                                      {QStringLiteral("金融機構代碼"), QStringLiteral("簡稱"), QStringLiteral("全名")},
+                                      {Vxbank::BKBRNO, Vxbank::BNAME, Vxbank::FNAME},
+                                      {{QStringLiteral("金融機構代碼"), QStringLiteral("代碼"), QStringLiteral("代號"), QStringLiteral("解款行代號"),
+                                        QStringLiteral("code"), QStringLiteral("bankcode")},
+                                       {QStringLiteral("簡稱"), QStringLiteral("名稱"), QStringLiteral("shortname"), QStringLiteral("short")},
+                                       {QStringLiteral("全名"), QStringLiteral("全稱"), QStringLiteral("fullname"), QStringLiteral("full")}}};
+    switch (kind) {
+    case ImportKind::Payees: return payees;
+    case ImportKind::Lines: return lines;
+    case ImportKind::Institutions: return institutions;
+    }
+    return payees;
+}
 
 QString normalised(QString name)
 {
@@ -27,24 +64,69 @@ QString normalised(QString name)
 }
 
 // The field a header cell names, or -1.
-int fieldNamed(const QString &cell)
+int fieldNamed(const KindDef &def, const QString &cell)
 {
     const QString name = normalised(cell);
-    for (int f = 0; f < kPayeeNames.size(); ++f) {
-        if (kPayeeNames[f].contains(name))
+    for (int f = 0; f < def.headerNames.size(); ++f) {
+        if (def.headerNames[f].contains(name))
             return f;
     }
     return -1;
 }
 
-} // namespace
-
-QStringList importFieldNames(ImportKind)
+// The file's row as the kind's fields.
+QStringList fieldsOf(const KindDef &def, const QStringList &row, const QList<int> &mapping)
 {
-    return {QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"), QStringLiteral("收款人姓名")};
+    QStringList values;
+    for (int f = 0; f < def.fields.size(); ++f)
+        values << (mapping.value(f, -1) >= 0 ? row.value(mapping[f]) : QString());
+    return values;
 }
 
-std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind, std::optional<CsvText::Encoding> encoding,
+// The table's columns of a row given as the kind's fields.
+QStringList recordOf(const KindDef &def, const QStringList &values)
+{
+    QStringList record(def.ordinals.size());
+    // An empty field is stored as empty text, as a window stores an empty box.
+    for (int f = 0; f < def.ordinals.size(); ++f)
+        record[def.ordinals[f]] = values[f].isNull() ? QStringLiteral("") : values[f];
+    return record;
+}
+
+QString digitsOnly(const QString &text)
+{
+    return QStringLiteral("只能是數字，實為「%1」").arg(text);
+}
+
+// The lowest free temporary codes, as many as asked, in order.
+QStringList freeTemporaryCodes(Store &store, int wanted)
+{
+    QStringList out;
+    QString next = NextTempPayeeCode(store);
+    if (wanted == 0 || next.isEmpty())
+        return out;
+    const auto lines = store.select(Query::table(Table::R_DETL).wherePrefix(QStringLiteral("R_ID"), QStringLiteral("TMP")));
+    QBitArray taken(10000);
+    for (int r = 0; r < lines->rowCount(); ++r) {
+        const QString code = lines->value(r, RDetl::R_ID);
+        if (code.size() == 7 && IsDigits(code.mid(3)))
+            taken.setBit(code.mid(3).toInt());
+    }
+    for (int n = next.mid(3).toInt(); n < 10000 && out.size() < wanted; ++n) {
+        if (!taken.testBit(n))
+            out << QStringLiteral("TMP%1").arg(n, 4, 10, QLatin1Char('0'));
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList importFieldNames(ImportKind kind)
+{
+    return kindDef(kind).fields;
+}
+
+std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kind, std::optional<CsvText::Encoding> encoding,
                                          QString *problem)
 {
     const auto fail = [&](const QString &why) {
@@ -66,9 +148,10 @@ std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind, st
     CsvText::Table table = CsvText::split(*text, file.delimiter);
     if (!table.problem.isEmpty())
         return fail(table.problem);
+    const KindDef &def = kindDef(kind);
     if (!table.rows.isEmpty()) {
         const QStringList &first = table.rows.first();
-        file.hasHeader = std::any_of(first.cbegin(), first.cend(), [](const QString &cell) { return fieldNamed(cell) >= 0; });
+        file.hasHeader = std::any_of(first.cbegin(), first.cend(), [&](const QString &cell) { return fieldNamed(def, cell) >= 0; });
     }
     if (file.hasHeader) {
         file.header = table.rows.takeFirst();
@@ -84,11 +167,12 @@ std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind, st
 
 QList<int> guessMapping(ImportKind kind, const ImportFile &file)
 {
-    const int fields = int(importFieldNames(kind).size());
+    const KindDef &def = kindDef(kind);
+    const int fields = int(def.fields.size());
     QList<int> mapping(fields, -1);
     if (file.hasHeader) {
         for (int c = 0; c < file.header.size(); ++c) {
-            const int f = fieldNamed(file.header[c]);
+            const int f = fieldNamed(def, file.header[c]);
             if (f >= 0 && mapping[f] < 0)
                 mapping[f] = c;
         }
@@ -101,58 +185,185 @@ QList<int> guessMapping(ImportKind kind, const ImportFile &file)
 
 QString RowError::text() const
 {
-    return QStringLiteral("第 %1 行（資料第 %2 筆）").arg(line).arg(row) + (field.isEmpty() ? QString() : field + QStringLiteral("："))
-        + QString(message).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString where = row == 0 ? QString() : QStringLiteral("第 %1 行（資料第 %2 筆）").arg(line).arg(row);
+    return where + (field.isEmpty() ? QString() : field + QStringLiteral("：")) + QString(message).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
-ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping)
+QString ImportPlan::summary() const
+{
+    QStringList parts{QStringLiteral("新增 %1 筆").arg(added)};
+    if (mode != ImportMode::Add)
+        parts << QStringLiteral("修改 %1 筆").arg(changed) << QStringLiteral("未變 %1 筆").arg(unchanged);
+    if (mode == ImportMode::Replace)
+        parts << QStringLiteral("刪除 %1 筆").arg(removed);
+    return parts.join(QStringLiteral("，"));
+}
+
+ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping, ImportMode mode)
 {
     ImportPlan plan;
-    const QStringList names = importFieldNames(kind);
+    plan.kind = kind;
+    plan.mode = kind == ImportKind::Institutions ? (mode == ImportMode::Add ? ImportMode::Merge : mode) : ImportMode::Add;
+    const KindDef &def = kindDef(kind);
+    const TableDef &table = Schema::table(def.table);
+    // Stored institutions by code, for merging and counting.
+    QHash<QString, QStringList> stored;
+    if (kind == ImportKind::Institutions) {
+        const auto rows = store.select(Query::table(Table::VXBANK));
+        for (int r = 0; r < rows->rowCount(); ++r)
+            stored.insert(rows->value(r, Vxbank::BKBRNO).toLower(),
+                          {rows->value(r, Vxbank::BKBRNO), rows->value(r, Vxbank::BNAME), rows->value(r, Vxbank::FNAME)});
+    }
+    if (kind == ImportKind::Lines) {
+        const auto lines = store.select(Query::table(Table::R_DETL));
+        const int total = lines->rowCount() + int(file.rows.size());
+        if (total > MaxBatchLines) {
+            plan.errors.append({0, 0, QString(), QStringLiteral("檔案 %1 筆加上已輸入的 %2 筆共 %3 筆，超過一批可容納的 %4 筆")
+                                                         .arg(file.rows.size()).arg(lines->rowCount()).arg(total).arg(MaxBatchLines)});
+            return plan;
+        }
+    }
+    // Empty codes of lines get temporary ones, in file order.
+    int emptyCodes = 0;
+    if (kind == ImportKind::Lines) {
+        for (const QStringList &row : file.rows)
+            emptyCodes += TrimBlanks(fieldsOf(def, row, mapping)[0]).isEmpty();
+    }
+    const QStringList temporary = freeTemporaryCodes(store, emptyCodes);
+    int nextTemporary = 0;
+
     QSet<QString> seen; // codes of earlier rows, compared as everywhere, ignoring case
     for (int r = 0; r < file.rows.size(); ++r) {
-        const QStringList &row = file.rows[r];
-        QStringList values;
-        for (int f = 0; f < names.size(); ++f)
-            values << (mapping.value(f, -1) >= 0 ? row.value(mapping[f]) : QString());
-        PayeeTexts payee{values[0], values[1], values[2], values[3]};
+        QStringList values = fieldsOf(def, file.rows[r], mapping);
         const auto error = [&](int field, const QString &message) {
-            plan.errors.append({r + 1, file.lines.value(r), field >= 0 ? names[field] : QString(), message});
+            plan.errors.append({r + 1, file.lines.value(r), field >= 0 ? def.fields[field] : QString(), message});
         };
-        const PayeeProblem problem = ValidatePayee(payee, QString(), [&](const QString &code) {
-            return seen.contains(code.toLower()) || store.firstMatch(Table::R_CUST, QStringLiteral("R_ID"), code, QStringLiteral("R_ID"));
-        });
-        seen.insert(payee.code.toLower());
-        if (!problem.ok()) {
-            error(problem.field, problem.text);
+        if (kind == ImportKind::Payees) {
+            PayeeTexts payee{values[0], values[1], values[2], values[3]};
+            const PayeeProblem problem = ValidatePayee(payee, QString(), [&](const QString &code) {
+                return seen.contains(code.toLower()) || store.firstMatch(Table::R_CUST, QStringLiteral("R_ID"), code, QStringLiteral("R_ID"));
+            });
+            seen.insert(payee.code.toLower());
+            if (!problem.ok()) {
+                error(problem.field, problem.text);
+                continue;
+            }
+        } else if (kind == ImportKind::Lines) {
+            if (TrimBlanks(values[0]).isEmpty()) {
+                values[0] = temporary.value(nextTemporary++);
+                if (values[0].isEmpty()) {
+                    error(0, QStringLiteral("暫時收款人代碼 TMP0001 至 TMP9999 已全部使用"));
+                    continue;
+                }
+            } else if (const auto payee = findPayee(store, values[0])) {
+                // A registered payee's account, institution and name are the master's.
+                bool differs = false;
+                for (int i = 1; i <= 3 && !differs; ++i) {
+                    const QString given = TrimBlanks(values[i]);
+                    if (!given.isEmpty() && given != TrimBlanks((*payee)[i - 1])) {
+                        error(i, QStringLiteral("與收款人資料的「%1」不同").arg(TrimBlanks((*payee)[i - 1])));
+                        differs = true;
+                    }
+                }
+                if (differs)
+                    continue;
+                for (int i = 1; i <= 3; ++i)
+                    values[i] = (*payee)[i - 1];
+            }
+            const LineProblem problem = ValidateLine({values[0], values[1], values[2], values[3], values[4], values[5], values[6]});
+            if (!problem.ok()) {
+                error(problem.field == LineProblem::Remark ? 6 : problem.field, problem.text);
+                continue;
+            }
+            if (!IsDigits(TrimBlanks(values[4]))) {
+                error(4, digitsOnly(values[4]));
+                continue;
+            }
+            if (values[5].isEmpty())
+                values[5] = QStringLiteral("0");
+        } else {
+            if (InstCheckDigit(values[0]) == QLatin1String("*")) {
+                error(0, QStringLiteral("代碼欄位不足"));
+                continue;
+            }
+            QString problem;
+            int field = 0;
+            for (; field < 3 && problem.isEmpty(); ++field)
+                problem = FieldTextProblem(values[field], table.width(def.ordinals[field]), def.fields[field]);
+            if (!problem.isEmpty()) {
+                error(field - 1, problem);
+                continue;
+            }
+            if (seen.contains(values[0].toLower())) {
+                error(0, QStringLiteral("代碼在檔案中重複"));
+                continue;
+            }
+            seen.insert(values[0].toLower());
+        }
+        // Digits where the bank reads digits; "!000" marks a line that no payee-code
+        // file carries.
+        const QString account = TrimBlanks(values.value(1));
+        if (kind != ImportKind::Institutions && !IsDigits(account) && !(kind == ImportKind::Lines && account == QLatin1String("!000"))) {
+            error(1, digitsOnly(values[1]));
             continue;
         }
-        // Digits only where the bank reads digits.
-        if (!IsDigits(TrimBlanks(payee.account))) {
-            error(1, QStringLiteral("只能是數字，實為「%1」").arg(payee.account));
+        const int bankField = kind == ImportKind::Institutions ? 0 : 2;
+        if (!IsDigits(values[bankField])) {
+            error(bankField, digitsOnly(values[bankField]));
             continue;
         }
-        if (!IsDigits(payee.bank)) {
-            error(2, QStringLiteral("只能是數字，實為「%1」").arg(payee.bank));
-            continue;
+        // Accounts are stored as the windows store a keyed one: filled to 14 with blanks.
+        if (kind != ImportKind::Institutions && values[1].size() < 14)
+            values[1] = SpacePadRight(14, values[1]);
+        if (kind == ImportKind::Institutions) {
+            const auto old = stored.take(values[0].toLower());
+            if (old.isEmpty())
+                ++plan.added;
+            else if (old == values)
+                ++plan.unchanged;
+            else
+                ++plan.changed;
+        } else {
+            ++plan.added;
         }
-        // Stored as the payee window stores a keyed account: filled to 14 with blanks.
-        if (payee.account.size() < 14)
-            payee.account = SpacePadRight(14, payee.account);
-        plan.records.append({payee.code, payee.account, payee.bank, payee.name});
+        plan.records.append(recordOf(def, values));
     }
+    if (plan.mode == ImportMode::Replace)
+        plan.removed = int(stored.size());
     return plan;
 }
 
-StoreResult applyImport(Store &store, ImportKind, const ImportPlan &plan)
+StoreResult applyImport(Store &store, const ImportPlan &plan)
 {
     if (!plan.ok())
         return StoreResult::other(-1, QStringLiteral("匯入資料有錯誤，未寫入任何資料"));
+    const KindDef &def = kindDef(plan.kind);
+    const TableDef &table = Schema::table(def.table);
+    QStringList columns, marks;
+    for (const ColumnDef &c : table.columns) {
+        columns << c.name;
+        marks << QStringLiteral("?");
+    }
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table.name, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     return store.transaction([&] {
+        if (plan.mode == ImportMode::Replace) {
+            if (const StoreResult r = store.exec(QStringLiteral("DELETE FROM %1").arg(table.name)); !r.ok())
+                return r;
+        }
         for (const QStringList &record : plan.records) {
-            const StoreResult r = store.exec(QStringLiteral("INSERT INTO R_CUST (R_ID, ACTNO, TRFBK, R_NAME) VALUES (?, ?, ?, ?)"),
-                                             {record[0], record[1], record[2], record[3]});
-            if (!r.ok())
+            if (plan.mode == ImportMode::Merge) {
+                // A known code takes the file's names in its own row, keeping its place.
+                const StoreResult r = store.exec(QStringLiteral("UPDATE VXBANK SET BNAME = ?, FNAME = ? WHERE BKBRNO = ? COLLATE NOCASE"),
+                                                 {record[1], record[2], record[0]});
+                if (!r.ok())
+                    return r;
+                if (store.firstMatch(Table::VXBANK, QStringLiteral("BKBRNO"), record[0], QStringLiteral("BKBRNO")))
+                    continue;
+            }
+            QVariantList values;
+            for (const QString &v : record)
+                values << v;
+            if (const StoreResult r = store.exec(insert, values); !r.ok())
                 return r;
         }
         return StoreResult::success();
@@ -161,15 +372,19 @@ StoreResult applyImport(Store &store, ImportKind, const ImportPlan &plan)
 
 QByteArray exportTable(Store &store, ImportKind kind, StoreResult *result)
 {
+    const KindDef &def = kindDef(kind);
     StoreResult read;
-    const auto rows = store.select(Query::table(Table::R_CUST), &read);
+    const auto rows = store.select(Query::table(def.table), &read);
     if (result)
         *result = read;
     if (!read.ok())
         return {};
-    QList<QStringList> out{importFieldNames(kind)};
-    for (int r = 0; r < rows->rowCount(); ++r)
-        out << QStringList{rows->value(r, RCust::R_ID), rows->value(r, RCust::ACTNO), rows->value(r, RCust::TRFBK),
-                           rows->value(r, RCust::R_NAME)};
+    QList<QStringList> out{def.fields};
+    for (int r = 0; r < rows->rowCount(); ++r) {
+        QStringList values;
+        for (int ordinal : def.ordinals)
+            values << rows->value(r, ordinal);
+        out << values;
+    }
     return CsvText::write(out);
 }

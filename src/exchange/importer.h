@@ -15,7 +15,11 @@ class Store;
 // fields, checked row by row as if keyed, and written all together or not at all. No
 // widgets: the preview dialog and the store tool both use it.
 
-enum class ImportKind { Payees };
+enum class ImportKind { Payees, Lines, Institutions };
+
+// How rows join a table: payees and lines are added; the institution list replaces the
+// table or is merged into it (a known code takes the file's names).
+enum class ImportMode { Add, Merge, Replace };
 
 // The fields a kind of row fills, in the table's order, as the user knows them.
 QStringList importFieldNames(ImportKind kind);
@@ -50,21 +54,33 @@ struct RowError {
     QString text() const;
 };
 
-// What an import would do: the rows to add, or why it cannot.
+// What an import would do: the rows to write and how the table changes, or why it cannot.
 struct ImportPlan {
+    ImportKind kind = ImportKind::Payees;
+    ImportMode mode = ImportMode::Add;
     QList<QStringList> records; // the table's columns, in file order
     QList<RowError> errors;
+    int added = 0, changed = 0, unchanged = 0, removed = 0;
     bool ok() const { return errors.isEmpty(); }
+    // "新增 3 筆，修改 1 筆，未變 10 筆，刪除 2 筆", as far as the mode changes anything.
+    QString summary() const;
 };
 
-// Checks every row as the payee window checks a keyed payee (widths, blanks, Big5 text,
-// a code taken by a stored payee or by an earlier row, the Korvana account, the
-// institution code's length), and that account and institution code are digits.
-ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping);
+// Checks every row as its window checks a keyed one:
+// - payees: widths, blanks, Big5 text, a code taken by a stored payee or an earlier row,
+//   the Korvana account, the institution code's length; account and institution digits;
+// - lines: a registered code brings its account, institution and name (another value in
+//   the file is an error), an empty code gets the lowest free temporary code in file
+//   order; then the line checks, digits in account, institution and amount, and at most
+//   998 lines in the batch with the stored ones;
+// - institutions: the code's length and digits, widths, blanks, Big5 text, a code twice.
+// The store is the working store, or the reference store for institutions.
+ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping,
+                      ImportMode mode = ImportMode::Add);
 
-// Adds every record of a plan without errors in one transaction: all or none.
-StoreResult applyImport(Store &store, ImportKind kind, const ImportPlan &plan);
+// Writes a plan without errors in one transaction: all or none.
+StoreResult applyImport(Store &store, const ImportPlan &plan);
 
 // The table as a spreadsheet file: a header of the field names, then every row in the
-// order added, UTF-8 with its mark.
+// order added, UTF-8 with its mark. Institutions come from the reference store.
 QByteArray exportTable(Store &store, ImportKind kind, StoreResult *result);

@@ -18,6 +18,11 @@ private Q_SLOTS:
     void rowErrors_data();
     void rowErrors();
     void exportImportsBack();
+    void linesTakeRegisteredPayeesAndTemporaryCodes();
+    void lineErrors_data();
+    void lineErrors();
+    void institutionsMergeOrReplace_data();
+    void institutionsMergeOrReplace();
 };
 
 namespace {
@@ -70,7 +75,7 @@ void TstImporter::readsEveryEncoding()
     QCOMPARE(guessMapping(ImportKind::Payees, *file), (QList<int>{1, 2, 3, 0}));
     const ImportPlan plan = planImport(*store, ImportKind::Payees, *file, guessMapping(ImportKind::Payees, *file));
     QCOMPARE(plan.errors.size(), 0);
-    QVERIFY(applyImport(*store, ImportKind::Payees, plan).ok());
+    QVERIFY(applyImport(*store, plan).ok());
     QCOMPARE(payees(dir), (QList<QStringList>{{"Z09", "1             ", "0091230", "已有"}} + kStored));
 }
 
@@ -117,7 +122,7 @@ void TstImporter::rowErrors()
         found << e.text();
     QCOMPARE(found, errors);
     // One bad row, and nothing is written.
-    QVERIFY(!applyImport(*store, ImportKind::Payees, plan).ok());
+    QVERIFY(!applyImport(*store, plan).ok());
     QCOMPARE(payees(dir), before);
 }
 
@@ -126,7 +131,7 @@ void TstImporter::exportImportsBack()
     TestDir from, to;
     auto source = openStore(from);
     const auto file = readImportFile(kFile.toUtf8(), ImportKind::Payees, std::nullopt, nullptr);
-    QVERIFY(applyImport(*source, ImportKind::Payees, planImport(*source, ImportKind::Payees, *file, guessMapping(ImportKind::Payees, *file))).ok());
+    QVERIFY(applyImport(*source, planImport(*source, ImportKind::Payees, *file, guessMapping(ImportKind::Payees, *file))).ok());
     StoreResult read;
     const QByteArray exported = exportTable(*source, ImportKind::Payees, &read);
     QVERIFY(read.ok());
@@ -134,8 +139,133 @@ void TstImporter::exportImportsBack()
     auto target = std::move(Store::open(to.working(), Schema::working()).store);
     const auto back = readImportFile(exported, ImportKind::Payees, std::nullopt, nullptr);
     QVERIFY(back && back->hasHeader);
-    QVERIFY(applyImport(*target, ImportKind::Payees, planImport(*target, ImportKind::Payees, *back, guessMapping(ImportKind::Payees, *back))).ok());
+    QVERIFY(applyImport(*target, planImport(*target, ImportKind::Payees, *back, guessMapping(ImportKind::Payees, *back))).ok());
     QCOMPARE(payees(to), payees(from));
+}
+
+namespace {
+
+// A payee A01 and a stored line that holds TMP0001.
+std::unique_ptr<Store> linesStore(TestDir &dir)
+{
+    dir.makeStores({{"0091230", "範例", "範例銀行"}});
+    TestDir::insert(dir.working(), Table::R_CUST, {{"A01", "123456789     ", "0091230", "王小明"}});
+    TestDir::insert(dir.working(), Table::R_DETL, {{"TMP0001", "1             ", "0091230", "舊", "5", " ", "0"}});
+    return std::move(Store::open(dir.working(), Schema::working()).store);
+}
+
+ImportPlan plan(Store &store, ImportKind kind, const QString &text, ImportMode mode = ImportMode::Add)
+{
+    const auto file = readImportFile(text.toUtf8(), kind, std::nullopt, nullptr);
+    if (!file)
+        qFatal("the test file does not read");
+    return planImport(store, kind, *file, guessMapping(kind, *file), mode);
+}
+
+QStringList errorTexts(const ImportPlan &p)
+{
+    QStringList out;
+    for (const RowError &e : p.errors)
+        out << e.text();
+    return out;
+}
+
+} // namespace
+
+void TstImporter::linesTakeRegisteredPayeesAndTemporaryCodes()
+{
+    TestDir dir;
+    auto store = linesStore(dir);
+    const ImportPlan p = plan(*store, ImportKind::Lines,
+                              "代碼,帳號,解款行,姓名,金額,手續費,備註\n"
+                              "a01,,,,1500,,貨款\n"
+                              ",987654321,0091230,陳大華,2500,15,\n"
+                              "A01, 123456789 ,0091230,王小明,7,0,\n"
+                              ",555,0091230,林,30,0,運費\n");
+    QCOMPARE(errorTexts(p), QStringList());
+    QVERIFY(applyImport(*store, p).ok());
+    QCOMPARE(TestDir::rows(dir.working(), "R_DETL"),
+             (QList<QStringList>{{"TMP0001", "1             ", "0091230", "舊", "5", " ", "0"},
+                                 {"a01", "123456789     ", "0091230", "王小明", "1500", "貨款", "0"},
+                                 {"TMP0002", "987654321     ", "0091230", "陳大華", "2500", "", "15"},
+                                 {"A01", "123456789     ", "0091230", "王小明", "7", "", "0"},
+                                 {"TMP0003", "555           ", "0091230", "林", "30", "運費", "0"}}));
+}
+
+void TstImporter::lineErrors_data()
+{
+    QTest::addColumn<int>("storedLines");
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QStringList>("errors");
+    QTest::newRow("each kind of wrong line")
+        << 0
+        << "A01,999,0091230,王小明,10,0,\n"
+           "B02,1,0091230,乙,1.5,0,\n"
+           "B03,1,0091230,丙,10,1.5,\n"
+           "B04,1,0091230,丁,,0,\n"
+           "B05,1,0091230,戊,10,0," + QString(26, QChar(0x738B)) + "\n"
+        << QStringList{"第 2 行（資料第 1 筆）收款人帳號：與收款人資料的「123456789」不同",
+                       "第 3 行（資料第 2 筆）匯款金額：只能是數字，實為「1.5」",
+                       "第 4 行（資料第 3 筆）代扣手續費：代扣手續費只能輸入整數（不輸入時為 0）",
+                       "第 5 行（資料第 4 筆）匯款金額：欄位不可為空白",
+                       "第 6 行（資料第 5 筆）備註：輸入欄位超出 50Byte     "};
+    QTest::newRow("more than a batch holds")
+        << 989 << QString("B01,1,0091230,乙,10,0,\n").repeated(9)
+        << QStringList{"檔案 9 筆加上已輸入的 990 筆共 999 筆，超過一批可容納的 998 筆"};
+}
+
+void TstImporter::lineErrors()
+{
+    QFETCH(int, storedLines);
+    QFETCH(QString, rows);
+    QFETCH(QStringList, errors);
+    TestDir dir;
+    auto store = linesStore(dir);
+    if (storedLines > 0)
+        TestDir::exec(dir.working(), QStringLiteral("INSERT INTO R_DETL WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 "
+                                                    "FROM n WHERE x < %1) SELECT 'C01', '1', '0091230', 'n', '1', '', '0' FROM n").arg(storedLines));
+    const auto before = TestDir::rows(dir.working(), "R_DETL");
+    const ImportPlan p = plan(*store, ImportKind::Lines, "code,account,bank,name,amount,fee,remark\n" + rows);
+    QCOMPARE(errorTexts(p), errors);
+    QVERIFY(!applyImport(*store, p).ok());
+    QCOMPARE(TestDir::rows(dir.working(), "R_DETL"), before);
+}
+
+void TstImporter::institutionsMergeOrReplace_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QList<QStringList>>("rows");
+    QTest::newRow("merge") << int(ImportMode::Merge) << "新增 1 筆，修改 1 筆，未變 1 筆"
+                           << QList<QStringList>{{"0091230", "甲", "甲銀行"}, {"0091241", "乙新", "乙新銀行"},
+                                                 {"9520011", "K", "營業部"}, {"0091250", "丙", "丙銀行"}};
+    QTest::newRow("replace") << int(ImportMode::Replace) << "新增 1 筆，修改 1 筆，未變 1 筆，刪除 1 筆"
+                             << QList<QStringList>{{"0091230", "甲", "甲銀行"}, {"0091241", "乙新", "乙新銀行"},
+                                                   {"0091250", "丙", "丙銀行"}};
+}
+
+void TstImporter::institutionsMergeOrReplace()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, summary);
+    QFETCH(QList<QStringList>, rows);
+    TestDir dir;
+    dir.makeStores({{"0091230", "甲", "甲銀行"}, {"0091241", "乙", "乙銀行"}, {"9520011", "K", "營業部"}});
+    auto store = std::move(Store::open(dir.reference(), Schema::reference()).store);
+    const ImportPlan p = plan(*store, ImportKind::Institutions,
+                              "金融機構代碼\t簡稱\t全名\n0091230\t甲\t甲銀行\n0091241\t乙新\t乙新銀行\n0091250\t丙\t丙銀行\n",
+                              ImportMode(mode));
+    QCOMPARE(errorTexts(p), QStringList());
+    QCOMPARE(p.summary(), summary);
+    QVERIFY(applyImport(*store, p).ok());
+    QCOMPARE(TestDir::rows(dir.reference(), "VXBANK"), rows);
+    // A wrong row leaves the list as it is.
+    const ImportPlan bad = plan(*store, ImportKind::Institutions, "代碼,簡稱,全名\n009,短,短碼\n00912A1,字,字母\n0091230,重,重複\n0091230,重,重複\n");
+    QCOMPARE(errorTexts(bad), (QStringList{"第 2 行（資料第 1 筆）金融機構代碼：代碼欄位不足",
+                                           "第 3 行（資料第 2 筆）金融機構代碼：只能是數字，實為「00912A1」",
+                                           "第 5 行（資料第 4 筆）金融機構代碼：代碼在檔案中重複"}));
+    QVERIFY(!applyImport(*store, bad).ok());
+    QCOMPARE(TestDir::rows(dir.reference(), "VXBANK"), rows);
 }
 
 QTEST_GUILESS_MAIN(TstImporter)
