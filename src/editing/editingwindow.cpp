@@ -10,6 +10,7 @@
 #include "store/storefailure.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -265,11 +266,54 @@ void EditingWindow::LeaveMode()
         const bool usable = (i == Add || i == Reset) ? m_set != nullptr : rows;
         m_actions[size_t(i)]->setEnabled(usable);
     }
+    for (QPushButton *b : std::as_const(m_commands))
+        b->setEnabled(m_set != nullptr);
     m_grid->setEnabled(rows);
     setEditorsEnabled(false);
     ShowCurrentRow();
     modeLeft();
     focusIdle();
+}
+
+namespace {
+
+// The box layout that holds the widget, searched from the top layout down.
+QBoxLayout *boxHolding(QLayout *layout, QWidget *widget, int *index)
+{
+    if (!layout)
+        return nullptr;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem *item = layout->itemAt(i);
+        if (item->widget() == widget) {
+            *index = i;
+            return qobject_cast<QBoxLayout *>(layout);
+        }
+        if (QBoxLayout *found = boxHolding(item->layout(), widget, index))
+            return found;
+        if (item->widget() && item->widget() != widget && item->widget()->layout()) {
+            if (QBoxLayout *found = boxHolding(item->widget()->layout(), widget, index))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QPushButton *EditingWindow::addCommand(const QString &text, const QString &objectName)
+{
+    auto *b = new QPushButton(text, this);
+    b->setObjectName(objectName);
+    b->setAutoDefault(false);
+    b->setEnabled(EditMode == Idle && m_set != nullptr);
+    int index = 0;
+    QBoxLayout *row = boxHolding(layout(), m_actions[5], &index);
+    const int after = m_commands.isEmpty() ? index : row ? row->indexOf(m_commands.last()) : 0;
+    if (row)
+        row->insertWidget(after + 1, b);
+    QWidget::setTabOrder(m_commands.isEmpty() ? m_actions[5] : m_commands.last(), b);
+    m_commands << b;
+    return b;
 }
 
 void EditingWindow::act(int index)
@@ -290,6 +334,8 @@ void EditingWindow::EnterMode()
 {
     for (int i = 0; i < 5; ++i)
         m_actions[size_t(i)]->setEnabled(false);
+    for (QPushButton *b : std::as_const(m_commands))
+        b->setEnabled(false);
     m_grid->setEnabled(false);
     setEditorsEnabled(true);
     m_ok->show();

@@ -70,6 +70,7 @@ public:
     RecordSetGrid *grid() const { return m_grid; }
     RecordSet *recordSet() const { return m_set.get(); }
     bool ended() const { return m_ended; }
+    Store *store() const { return m_store; }
     ~EditingWindow() override;
 
     // Action button `index` (0 add ... 4 reset, 5 leave), as if clicked.
@@ -79,6 +80,10 @@ public:
 
     void LeaveMode();
     void ReloadAll();
+
+    // A command of its own after the action buttons (importing a file, say), offered only
+    // while no mode is entered.
+    QPushButton *addCommand(const QString &text, const QString &objectName);
     // Copies the current row into the editors (blanks them past the last row).
     void ShowCurrentRow();
 
@@ -150,6 +155,7 @@ private:
 
     QLabel *m_heading = nullptr;
     std::array<QPushButton *, 6> m_actions{};
+    QList<QPushButton *> m_commands;
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
     QList<QLineEdit *> m_fields;

@@ -127,7 +127,7 @@ QStringList importFieldNames(ImportKind kind)
 }
 
 std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kind, std::optional<CsvText::Encoding> encoding,
-                                         QString *problem)
+                                         QString *problem, std::optional<bool> header)
 {
     const auto fail = [&](const QString &why) {
         if (problem)
@@ -151,7 +151,8 @@ std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kin
     const KindDef &def = kindDef(kind);
     if (!table.rows.isEmpty()) {
         const QStringList &first = table.rows.first();
-        file.hasHeader = std::any_of(first.cbegin(), first.cend(), [&](const QString &cell) { return fieldNamed(def, cell) >= 0; });
+        file.hasHeader = header.value_or(
+            std::any_of(first.cbegin(), first.cend(), [&](const QString &cell) { return fieldNamed(def, cell) >= 0; }));
     }
     if (file.hasHeader) {
         file.header = table.rows.takeFirst();

@@ -35,10 +35,12 @@ struct ImportFile {
     int columnCount = 0;          // the most fields in any row
 };
 
-// Reads the bytes in the given encoding, or the one detected; nothing and `problem` when
-// they cannot be read as text or a quoted field is left open.
+// Reads the bytes in the given encoding, or the one detected; the first row is a header
+// as told, or when it names a field. Nothing and `problem` when the bytes cannot be read
+// as text or a quoted field is left open.
 std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kind,
-                                         std::optional<CsvText::Encoding> encoding, QString *problem);
+                                         std::optional<CsvText::Encoding> encoding, QString *problem,
+                                         std::optional<bool> header = std::nullopt);
 
 // For each field of the kind, the file column it comes from (-1 for none): by the
 // header's names in Chinese or English, else in the table's order.

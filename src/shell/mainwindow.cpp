@@ -4,6 +4,7 @@
 #include "logo.h"
 
 #include "entry/entrywindow.h"
+#include "exchange/importdialog.h"
 #include "master/institutionwindow.h"
 #include "master/payeewindow.h"
 #include "master/remitterwindow.h"
@@ -316,9 +317,11 @@ QDialog *MainWindow::windowFor(int number)
         break;
     case 2:
         slot = new PayeeWindow(m_context, this);
+        addExchangeCommands(static_cast<EditingWindow *>(slot.data()), m_context, ImportKind::Payees);
         break;
     case 3:
         slot = new EntryWindow(m_context, this);
+        addExchangeCommands(static_cast<EditingWindow *>(slot.data()), m_context, ImportKind::Lines);
         break;
     case 4:
         slot = new ListWindow(m_context, this);
@@ -328,6 +331,7 @@ QDialog *MainWindow::windowFor(int number)
         break;
     case 7:
         slot = new InstitutionWindow(m_context, this);
+        addExchangeCommands(static_cast<EditingWindow *>(slot.data()), m_context, ImportKind::Institutions);
         break;
     default:
         // Windows not built yet open nothing.
