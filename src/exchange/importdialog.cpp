@@ -9,6 +9,7 @@
 #include "store/storefailure.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -198,8 +200,14 @@ void ImportDialog::replan()
         for (int f = 0; f < m_fields.size(); ++f)
             m_preview->setItem(r, f, new QTableWidgetItem(mapping[f] >= 0 ? m_file->rows[r].value(mapping[f]) : QString()));
     }
-    for (const RowError &e : std::as_const(m_plan.errors))
+    for (const RowError &e : std::as_const(m_plan.errors)) {
         m_errors->addItem(e.text());
+        // The row in error stands out in the preview.
+        for (int f = 0; e.row > 0 && f < m_fields.size(); ++f) {
+            if (QTableWidgetItem *item = m_preview->item(e.row - 1, f))
+                item->setBackground(QColor(255, 220, 220));
+        }
+    }
     if (m_plan.ok())
         m_count->setText(QStringLiteral("共 %1 筆，將%2").arg(m_file->rows.size()).arg(m_plan.summary()));
     else
@@ -235,6 +243,9 @@ void addExchangeCommands(EditingWindow *window, AppContext &context, ImportKind 
         return reference;
     };
     QPushButton *import = window->addCommand(QStringLiteral("匯入…"), QStringLiteral("cmdImport"));
+    // Reached from the keyboard too, by keys the editing functions leave free.
+    import->setShortcut(QKeySequence(QStringLiteral("Alt+I")));
+    import->setToolTip(QStringLiteral("匯入試算表檔案 (Alt+I)"));
     QObject::connect(import, &QPushButton::clicked, window, [&context, kind, window, storeFor] {
         Store *store = storeFor();
         if (!store)
@@ -253,6 +264,8 @@ void addExchangeCommands(EditingWindow *window, AppContext &context, ImportKind 
             window->ReloadAll();
     });
     QPushButton *exportButton = window->addCommand(QStringLiteral("匯出…"), QStringLiteral("cmdExport"));
+    exportButton->setShortcut(QKeySequence(QStringLiteral("Alt+E")));
+    exportButton->setToolTip(QStringLiteral("匯出成試算表檔案 (Alt+E)"));
     QObject::connect(exportButton, &QPushButton::clicked, window, [&context, kind, window, storeFor] {
         Store *store = storeFor();
         if (!store)

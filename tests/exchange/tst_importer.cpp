@@ -1,11 +1,20 @@
 #include "support/teststores.h"
 
+#include "exchange/importdialog.h"
 #include "exchange/importer.h"
+#include "master/payeewindow.h"
+#include "support/testprogram.h"
 #include "platform/big5codec.h"
 #include "store/schema.h"
 #include "store/store.h"
 
 #include <QStringEncoder>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 
 // Payees from a spreadsheet file: every supported encoding and separator, each row
@@ -23,6 +32,7 @@ private Q_SLOTS:
     void lineErrors();
     void institutionsMergeOrReplace_data();
     void institutionsMergeOrReplace();
+    void previewBeforeImport();
 };
 
 namespace {
@@ -268,5 +278,62 @@ void TstImporter::institutionsMergeOrReplace()
     QCOMPARE(TestDir::rows(dir.reference(), "VXBANK"), rows);
 }
 
-QTEST_GUILESS_MAIN(TstImporter)
+void TstImporter::previewBeforeImport()
+{
+    TestProgram p;
+    p.dir.makeStores();
+    QVERIFY(p.openWorkingStore());
+    const auto errors = [](ImportDialog &d) {
+        QStringList out;
+        for (int i = 0; i < d.errorList()->count(); ++i)
+            out << d.errorList()->item(i)->text();
+        return out;
+    };
+    // A file without a header: columns in the table's order; one bad row blocks the rest.
+    const QByteArray bytes = QString("P01\t123456789\t0091230\t王小明\nP02\t98x\t0091230\t陳大華\n").toUtf8();
+    {
+        ImportDialog d(p.context, ImportKind::Payees, *p.context.working(), bytes, "/tmp/p.txt");
+        QVERIFY(!d.headerBox()->isChecked());
+        QCOMPARE(d.fieldBox(1)->currentText(), QStringLiteral("第 2 欄：123456789"));
+        QCOMPARE(d.preview()->rowCount(), 2);
+        QCOMPARE(errors(d), QStringList{"第 2 行（資料第 2 筆）收款人帳號：只能是數字，實為「98x」"});
+        QCOMPARE(d.countLabel()->text(), QStringLiteral("共 2 筆，有 1 項錯誤：修正後才能匯入"));
+        QVERIFY(!d.importButton()->isEnabled());
+        // Read as Big5, the Chinese is not Big5 text.
+        d.encodingBox()->setCurrentIndex(3);
+        QCOMPARE(errors(d), QStringList{"檔案第 23 位元組起不是有效的 Big5 文字"});
+        d.encodingBox()->setCurrentIndex(0);
+        // With the account's column left out, every row lacks it.
+        d.fieldBox(1)->setCurrentIndex(0);
+        QCOMPARE(errors(d), (QStringList{"第 1 行（資料第 1 筆）收款人帳號：欄位不可為空白", "第 2 行（資料第 2 筆）收款人帳號：欄位不可為空白"}));
+    }
+    QVERIFY(TestDir::rows(p.dir.working(), "R_CUST").isEmpty());
+    // Columns in another order, mapped by hand; the mapping is kept for the next file.
+    const QByteArray swapped = QString("王小明,P01,0091230,123456789\n陳大華,P02,0091230,987654321\n").toUtf8();
+    {
+        ImportDialog d(p.context, ImportKind::Payees, *p.context.working(), swapped, "/tmp/p.csv");
+        for (const auto &[field, column] : {std::pair{0, 2}, std::pair{1, 4}, std::pair{2, 3}, std::pair{3, 1}})
+            d.fieldBox(field)->setCurrentIndex(column);
+        QCOMPARE(d.countLabel()->text(), QStringLiteral("共 2 筆，將新增 2 筆"));
+        p.dialogs.expectMessage({"已匯入：新增 2 筆", "Talvek"});
+        d.importButton()->click();
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_CUST"),
+             (QList<QStringList>{{"P01", "123456789     ", "0091230", "王小明"}, {"P02", "987654321     ", "0091230", "陳大華"}}));
+    ImportDialog again(p.context, ImportKind::Payees, *p.context.working(), QString("林,P03,0091230,5\n").toUtf8(), "/tmp/q.csv");
+    QCOMPARE(again.countLabel()->text(), QStringLiteral("共 1 筆，將新增 1 筆"));
+    // The payee window offers the commands while idle only.
+    PayeeWindow w(p.context);
+    addExchangeCommands(&w, p.context, ImportKind::Payees);
+    auto *import = w.findChild<QPushButton *>("cmdImport");
+    QVERIFY(import && import->isEnabled());
+    w.act(EditingWindow::Add);
+    QVERIFY(!import->isEnabled());
+    w.cancel();
+    QVERIFY(import->isEnabled());
+    VERIFY_DIALOGS(p.dialogs);
+}
+
+QTEST_MAIN(TstImporter)
 #include "tst_importer.moc"
