@@ -1,4 +1,7 @@
-#include "support/teststores.h"
+#include "support/testprogram.h"
+
+#include "editing/batchheaderfields.h"
+#include "output/batchfilewindow.h"
 
 #include "platform/clock.h"
 #include "store/fieldroutines.h"
@@ -6,6 +9,7 @@
 #include "store/store.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
@@ -18,6 +22,7 @@ private Q_SLOTS:
     void starterListIsConsistent();
     void secondCopyEndsSilently();
     void batchFileFromAShellIsVerifiedAndRecognised();
+    void shellAndWindowWriteTheSameFile();
 
 private:
     static int tool(const QStringList &args, QString *err = nullptr);
@@ -146,5 +151,39 @@ void TstTalvekStore::batchFileFromAShellIsVerifiedAndRecognised()
     QCOMPARE(verify(out + ".none", &said), 1);
 }
 
-QTEST_GUILESS_MAIN(TstTalvekStore)
+void TstTalvekStore::shellAndWindowWriteTheSameFile()
+{
+    // Two copies of one store: the window writes from one, the shell from the other.
+    TestProgram p;
+    p.clock.set(QDate::currentDate());
+    p.dir.makeStores();
+    TestDir::insert(p.dir.working(), Table::R_BASE, {{"015", "範例實業", "11", "", "", ""}});
+    TestDir::insert(p.dir.working(), Table::R_DETL, {{"B02", "987654321", "9520011", "陳大華", "2500", "", "15"},
+                                                     {"A01", "123456789", "0091230", "王小明", "1500", "貨款", "0"},
+                                                     {"C03", "!000", "0091230", "明", "7", "", "0"}});
+    TestDir shell;
+    QVERIFY(QFile::copy(p.dir.working(), shell.working()));
+    const QString today = RocToday(p.clock, QStringLiteral("2"));
+    const QString shellFile = QDir(shell.path()).filePath("batch.txt");
+    QCOMPARE(tool({"batchfile", shell.working(), shellFile, "--date", today, "--batch", today + "1201", "--purpose", "薪資"}), 0);
+
+    QVERIFY(p.openWorkingStore());
+    BatchFileWindow window(p.context);
+    window.headerFields()->dateField()->setText(today);
+    window.headerFields()->batchField()->setText(today + "1201");
+    window.headerFields()->purposeField()->setText("薪資");
+    const QString windowFile = QDir(p.dir.path()).filePath("batch.txt");
+    p.dialogs.expectSaveFile({}, "All Files (*.*);;Text Files(*.txt)", windowFile);
+    p.dialogs.expectMessage({"產生完畢", "Talvek"});
+    window.GenerateBatchFile();
+    VERIFY_DIALOGS(p.dialogs);
+    QFile a(windowFile), b(shellFile);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray fromWindow = a.readAll();
+    QVERIFY(fromWindow.size() > 400);
+    QCOMPARE(fromWindow, b.readAll());
+    QCOMPARE(TestDir::rows(shell.working(), "R_DAY"), TestDir::rows(p.dir.working(), "R_DAY"));
+}
+
+QTEST_MAIN(TstTalvekStore)
 #include "tst_talvekstore.moc"
