@@ -46,6 +46,11 @@ LineProblem ValidateLine(const LineTexts &line)
 
 QString NextTempPayeeCode(Store &store)
 {
+    return FreeTempPayeeCodes(store, 1).value(0);
+}
+
+QStringList FreeTempPayeeCodes(Store &store, int count)
+{
     // One read of the temporary codes in use, not one search per candidate.
     const auto lines = store.select(Query::table(Table::R_DETL).wherePrefix(QStringLiteral("R_ID"), QStringLiteral("TMP")));
     QBitArray taken(10000);
@@ -54,11 +59,12 @@ QString NextTempPayeeCode(Store &store)
         if (code.size() == 7 && IsDigits(code.mid(3)))
             taken.setBit(code.mid(3).toInt());
     }
-    for (int n = 1; n < 10000; ++n) {
+    QStringList free;
+    for (int n = 1; n < 10000 && free.size() < count; ++n) {
         if (!taken.testBit(n))
-            return QStringLiteral("TMP%1").arg(n, 4, 10, QLatin1Char('0'));
+            free << QStringLiteral("TMP%1").arg(n, 4, 10, QLatin1Char('0'));
     }
-    return {};
+    return free;
 }
 
 std::optional<QStringList> findPayee(Store &store, const QString &code)

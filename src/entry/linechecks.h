@@ -36,6 +36,9 @@ LineProblem ValidateLine(const LineTexts &line);
 // The temporary payee code for a new line: the lowest "TMPnnnn" that no stored line
 // carries; empty when TMP0001 to TMP9999 are all taken.
 QString NextTempPayeeCode(Store &store);
+// The lowest `count` temporary codes that no stored line carries, in order; fewer when
+// not that many are free.
+QStringList FreeTempPayeeCodes(Store &store, int count);
 
 // Account, institution code and name of the registered payee with this code (trailing
 // blanks removed), or nothing.

@@ -7,7 +7,6 @@
 #include "store/recordset.h"
 #include "store/store.h"
 
-#include <QBitArray>
 #include <QHash>
 #include <QSet>
 
@@ -96,27 +95,6 @@ QStringList recordOf(const KindDef &def, const QStringList &values)
 QString digitsOnly(const QString &text)
 {
     return QStringLiteral("只能是數字，實為「%1」").arg(text);
-}
-
-// The lowest free temporary codes, as many as asked, in order.
-QStringList freeTemporaryCodes(Store &store, int wanted)
-{
-    QStringList out;
-    QString next = NextTempPayeeCode(store);
-    if (wanted == 0 || next.isEmpty())
-        return out;
-    const auto lines = store.select(Query::table(Table::R_DETL).wherePrefix(QStringLiteral("R_ID"), QStringLiteral("TMP")));
-    QBitArray taken(10000);
-    for (int r = 0; r < lines->rowCount(); ++r) {
-        const QString code = lines->value(r, RDetl::R_ID);
-        if (code.size() == 7 && IsDigits(code.mid(3)))
-            taken.setBit(code.mid(3).toInt());
-    }
-    for (int n = next.mid(3).toInt(); n < 10000 && out.size() < wanted; ++n) {
-        if (!taken.testBit(n))
-            out << QStringLiteral("TMP%1").arg(n, 4, 10, QLatin1Char('0'));
-    }
-    return out;
 }
 
 } // namespace
@@ -230,7 +208,7 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
         for (const QStringList &row : file.rows)
             emptyCodes += TrimBlanks(fieldsOf(def, row, mapping)[0]).isEmpty();
     }
-    const QStringList temporary = freeTemporaryCodes(store, emptyCodes);
+    const QStringList temporary = FreeTempPayeeCodes(store, emptyCodes);
     int nextTemporary = 0;
 
     QSet<QString> seen; // codes of earlier rows, compared as everywhere, ignoring case
