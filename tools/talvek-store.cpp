@@ -168,7 +168,9 @@ int batchfile(QStringList args, QTextStream &out, QTextStream &err)
     if (const StoreResult counted = countLines(store, totals); !counted.ok())
         return refuse(storeFailureNotice(counted, store.path()).text);
     // As in the window: a header that cannot be stored is told, and the file still made.
-    if (const StoreResult stored = writeHeader(store, {date, batch, purpose}); !stored.ok())
+    if (!IsBig5Text(purpose))
+        err << QStringLiteral("talvek-store: 用途含有無法轉成 Big5 的字元，批號資料未儲存\n");
+    else if (const StoreResult stored = writeHeader(store, {date, batch, purpose}); !stored.ok())
         err << "talvek-store: " << storeFailureNotice(stored, store.path()).text << "\n";
     const LineOrder lineOrder = order == QLatin1String("code") ? LineOrder::ByPayee : LineOrder::Input;
     const QString logPath = generationLogPath(QFileInfo(store.path()).absolutePath());
@@ -220,7 +222,8 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
     }
     const ImportMode mode = args.removeAll(QStringLiteral("--replace")) > 0 ? ImportMode::Replace : ImportMode::Merge;
     const auto kind = args.size() == 3 ? kindNamed(args[0]) : std::nullopt;
-    if (!kind)
+    // Only the institution list is replaced; payees and lines are always added.
+    if (!kind || (mode == ImportMode::Replace && *kind != ImportKind::Institutions))
         return -1;
     QFile file(args[2]);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -33,6 +33,9 @@ LineProblem ValidateLine(const LineTexts &line)
     }
     if (const int width = lines.width(RDetl::MARK); !FitsBig5(line.remark, width))
         return {LineProblem::Remark, QStringLiteral("輸入欄位超出 %1Byte     ").arg(width), kWindowTitle};
+    // The window's box holds no more; a line from elsewhere is held to the same width.
+    if (const int width = lines.width(RDetl::AMT2); !FitsBig5(line.fee, width))
+        return {5, QStringLiteral("輸入欄位超出 %1Byte     ").arg(width), kWindowTitle};
     // The list adds the fee into its totals: a text there would be counted as a number.
     if (!line.fee.isEmpty() && !IsDigits(TrimBlanks(line.fee)))
         return {5, QStringLiteral("代扣手續費只能輸入整數（不輸入時為 0）"), kWindowTitle};

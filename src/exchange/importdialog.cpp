@@ -27,10 +27,16 @@
 
 namespace {
 
-// The mapping last confirmed for each kind of rows, kept while the program runs.
-QHash<int, QList<int>> &keptMappings()
+// The mapping last confirmed for each kind of rows, with the header it was made for,
+// kept while the program runs.
+struct KeptMapping {
+    QStringList header;
+    int columns = 0;
+    QList<int> mapping;
+};
+QHash<int, KeptMapping> &keptMappings()
 {
-    static QHash<int, QList<int>> mappings;
+    static QHash<int, KeptMapping> mappings;
     return mappings;
 }
 
@@ -165,11 +171,10 @@ void ImportDialog::fillColumnChoices()
         choices << QStringLiteral("第 %1 欄：%2").arg(c + 1).arg(sample);
     }
     QList<int> mapping = m_file ? guessMapping(m_kind, *m_file) : QList<int>();
-    // The mapping confirmed last time, when it fits this file.
-    const QList<int> kept = keptMappings().value(int(m_kind));
-    if (m_file && !m_file->hasHeader && kept.size() == m_fields.size()
-        && std::all_of(kept.cbegin(), kept.cend(), [&](int c) { return c < m_file->columnCount; }))
-        mapping = kept;
+    // The mapping confirmed last time, for a file laid out the same way.
+    const KeptMapping kept = keptMappings().value(int(m_kind));
+    if (m_file && kept.mapping.size() == m_fields.size() && kept.columns == m_file->columnCount && kept.header == m_file->header)
+        mapping = kept.mapping;
     for (int f = 0; f < m_fields.size(); ++f) {
         m_fields[f]->clear();
         m_fields[f]->addItems(choices);
@@ -227,7 +232,7 @@ void ImportDialog::importRows()
     QList<int> mapping;
     for (QComboBox *box : std::as_const(m_fields))
         mapping << box->currentIndex() - 1;
-    keptMappings().insert(int(m_kind), mapping);
+    keptMappings().insert(int(m_kind), {m_file->header, m_file->columnCount, mapping});
     m_context.dialogs().inform(this, QStringLiteral("已匯入：") + m_plan.summary());
     accept();
 }

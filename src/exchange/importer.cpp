@@ -114,6 +114,9 @@ std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kin
     };
     if (!encoding)
         encoding = CsvText::detect(bytes);
+    const bool utf16WithoutMark = bytes.contains('\0') && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF");
+    if (utf16WithoutMark && (!encoding || *encoding == CsvText::Encoding::Utf16))
+        return fail(QStringLiteral("檔案似乎是沒有位元組順序記號 (BOM) 的 UTF-16 文字，請在試算表另存為「UTF-8」或「Unicode 文字」"));
     if (!encoding)
         return fail(QStringLiteral("無法判斷檔案的編碼（可用 UTF-8、UTF-16 或 Big5），請指定編碼"));
     qsizetype badAt = 0;
@@ -136,8 +139,14 @@ std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kin
         file.header = table.rows.takeFirst();
         table.lineOfRow.removeFirst();
     }
-    file.rows = table.rows;
-    file.lines = table.lineOfRow;
+    // Rows whose every field is blank are what a spreadsheet writes for cleared cells.
+    for (int r = 0; r < table.rows.size(); ++r) {
+        const QStringList &row = table.rows[r];
+        if (std::all_of(row.cbegin(), row.cend(), [](const QString &f) { return TrimBlanks(f).isEmpty(); }))
+            continue;
+        file.rows << row;
+        file.lines << table.lineOfRow[r];
+    }
     for (const QStringList &row : std::as_const(file.rows))
         file.columnCount = qMax(file.columnCount, int(row.size()));
     file.columnCount = qMax(file.columnCount, int(file.header.size()));
@@ -193,6 +202,19 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
             stored.insert(rows->value(r, Vxbank::BKBRNO).toLower(),
                           {rows->value(r, Vxbank::BKBRNO), rows->value(r, Vxbank::BNAME), rows->value(r, Vxbank::FNAME)});
     }
+    if (file.rows.isEmpty()) {
+        plan.errors.append({0, 0, QString(), QStringLiteral("檔案沒有資料列")});
+        return plan;
+    }
+    // One column fills one field: two fields from one column is a mistake of the mapping.
+    for (int f = 0; f < mapping.size(); ++f) {
+        for (int g = f + 1; g < mapping.size(); ++g) {
+            if (mapping[f] >= 0 && mapping[f] == mapping[g]) {
+                plan.errors.append({0, 0, QString(), QStringLiteral("「%1」與「%2」對應到同一欄").arg(def.fields.value(f), def.fields.value(g))});
+                return plan;
+            }
+        }
+    }
     if (kind == ImportKind::Lines) {
         const auto lines = store.select(Query::table(Table::R_DETL));
         const int total = lines->rowCount() + int(file.rows.size());
@@ -202,13 +224,19 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
             return plan;
         }
     }
-    // Empty codes of lines get temporary ones, in file order.
+    // Empty codes of lines get temporary ones, in file order, past those the file itself
+    // carries (a file of exported lines does).
     int emptyCodes = 0;
+    QSet<QString> fileCodes;
     if (kind == ImportKind::Lines) {
-        for (const QStringList &row : file.rows)
-            emptyCodes += TrimBlanks(fieldsOf(def, row, mapping)[0]).isEmpty();
+        for (const QStringList &row : file.rows) {
+            const QString code = TrimBlanks(fieldsOf(def, row, mapping)[0]);
+            emptyCodes += code.isEmpty();
+            fileCodes.insert(code.toUpper());
+        }
     }
-    const QStringList temporary = FreeTempPayeeCodes(store, emptyCodes);
+    QStringList temporary = FreeTempPayeeCodes(store, emptyCodes + int(fileCodes.size()));
+    temporary.removeIf([&](const QString &code) { return fileCodes.contains(code); });
     int nextTemporary = 0;
 
     QSet<QString> seen; // codes of earlier rows, compared as everywhere, ignoring case
@@ -287,7 +315,7 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
             continue;
         }
         const int bankField = kind == ImportKind::Institutions ? 0 : 2;
-        if (!IsDigits(values[bankField])) {
+        if (!IsDigits(TrimBlanks(values[bankField]))) {
             error(bankField, digitsOnly(values[bankField]));
             continue;
         }

@@ -53,6 +53,9 @@ std::optional<Encoding> detect(const QByteArray &bytes)
         return Encoding::Utf8;
     if (hasUtf16Mark(bytes))
         return Encoding::Utf16;
+    // A zero byte belongs to no text of a spreadsheet: UTF-16 without its mark, say.
+    if (bytes.contains('\0'))
+        return std::nullopt;
     if (convert(bytes, "UTF-8", nullptr))
         return Encoding::Utf8;
     UErrorCode err = U_ZERO_ERROR;

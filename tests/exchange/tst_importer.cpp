@@ -39,6 +39,7 @@ namespace {
 
 const QString kFile = QStringLiteral("收款人姓名;收款人代碼;帳號;解款行代號\r\n"
                                      "王小明;A01;123456789;0091230\r\n"
+                                     ";;;\r\n" // cells a spreadsheet cleared
                                      "\"陳;大華\";B02;987654321;0091230\r\n"
                                      "台北市政府財政局;C03;952001000013;9520011\r\n");
 const QList<QStringList> kStored{{"A01", "123456789     ", "0091230", "王小明"},
@@ -191,15 +192,17 @@ void TstImporter::linesTakeRegisteredPayeesAndTemporaryCodes()
                               "a01,,,,1500,,貨款\n"
                               ",987654321,0091230,陳大華,2500,15,\n"
                               "A01, 123456789 ,0091230,王小明,7,0,\n"
-                              ",555,0091230,林,30,0,運費\n");
+                              ",555,0091230,林,30,0,運費\n"
+                              "TMP0002,5,0091230,子,9,0,\n"); // exported lines carry their codes
     QCOMPARE(errorTexts(p), QStringList());
     QVERIFY(applyImport(*store, p).ok());
     QCOMPARE(TestDir::rows(dir.working(), "R_DETL"),
              (QList<QStringList>{{"TMP0001", "1             ", "0091230", "舊", "5", " ", "0"},
                                  {"a01", "123456789     ", "0091230", "王小明", "1500", "貨款", "0"},
-                                 {"TMP0002", "987654321     ", "0091230", "陳大華", "2500", "", "15"},
+                                 {"TMP0003", "987654321     ", "0091230", "陳大華", "2500", "", "15"},
                                  {"A01", "123456789     ", "0091230", "王小明", "7", "", "0"},
-                                 {"TMP0003", "555           ", "0091230", "林", "30", "運費", "0"}}));
+                                 {"TMP0004", "555           ", "0091230", "林", "30", "運費", "0"},
+                                 {"TMP0002", "5             ", "0091230", "子", "9", "", "0"}}));
 }
 
 void TstImporter::lineErrors_data()
@@ -214,11 +217,13 @@ void TstImporter::lineErrors_data()
            "B03,1,0091230,丙,10,1.5,\n"
            "B04,1,0091230,丁,,0,\n"
            "B05,1,0091230,戊,10,0," + QString(26, QChar(0x738B)) + "\n"
+           "B06,1,0091230,己,10,12345678901,\n"
         << QStringList{"第 2 行（資料第 1 筆）收款人帳號：與收款人資料的「123456789」不同",
                        "第 3 行（資料第 2 筆）匯款金額：只能是數字，實為「1.5」",
                        "第 4 行（資料第 3 筆）代扣手續費：代扣手續費只能輸入整數（不輸入時為 0）",
                        "第 5 行（資料第 4 筆）匯款金額：欄位不可為空白",
-                       "第 6 行（資料第 5 筆）備註：輸入欄位超出 50Byte     "};
+                       "第 6 行（資料第 5 筆）備註：輸入欄位超出 50Byte     ",
+                       "第 7 行（資料第 6 筆）代扣手續費：輸入欄位超出 10Byte     "};
     QTest::newRow("more than a batch holds")
         << 989 << QString("B01,1,0091230,乙,10,0,\n").repeated(9)
         << QStringList{"檔案 9 筆加上已輸入的 990 筆共 999 筆，超過一批可容納的 998 筆"};
@@ -276,6 +281,11 @@ void TstImporter::institutionsMergeOrReplace()
                                            "第 5 行（資料第 4 筆）金融機構代碼：代碼在檔案中重複"}));
     QVERIFY(!applyImport(*store, bad).ok());
     QCOMPARE(TestDir::rows(dir.reference(), "VXBANK"), rows);
+    // A file of a header alone replaces the list by nothing: refused.
+    const ImportPlan empty = plan(*store, ImportKind::Institutions, "代碼,簡稱,全名\n", ImportMode::Replace);
+    QCOMPARE(errorTexts(empty), QStringList{"檔案沒有資料列"});
+    QVERIFY(!applyImport(*store, empty).ok());
+    QCOMPARE(TestDir::rows(dir.reference(), "VXBANK"), rows);
 }
 
 void TstImporter::previewBeforeImport()
@@ -289,6 +299,11 @@ void TstImporter::previewBeforeImport()
             out << d.errorList()->item(i)->text();
         return out;
     };
+    // UTF-16 without its mark is told as such, not taken for another encoding.
+    QString problem;
+    QStringEncoder noMark(QStringConverter::Utf16LE);
+    QVERIFY(!readImportFile(noMark(QStringLiteral("A01,123,0091230,n\n")), ImportKind::Payees, std::nullopt, &problem));
+    QCOMPARE(problem, QStringLiteral("檔案似乎是沒有位元組順序記號 (BOM) 的 UTF-16 文字，請在試算表另存為「UTF-8」或「Unicode 文字」"));
     // A file without a header: columns in the table's order; one bad row blocks the rest.
     const QByteArray bytes = QString("P01\t123456789\t0091230\t王小明\nP02\t98x\t0091230\t陳大華\n").toUtf8();
     {
@@ -303,6 +318,10 @@ void TstImporter::previewBeforeImport()
         d.encodingBox()->setCurrentIndex(3);
         QCOMPARE(errors(d), QStringList{"檔案第 23 位元組起不是有效的 Big5 文字"});
         d.encodingBox()->setCurrentIndex(0);
+        // Two fields from one column is a mistake of the mapping.
+        d.fieldBox(2)->setCurrentIndex(2);
+        QCOMPARE(errors(d), QStringList{"「收款人帳號」與「解款行代號」對應到同一欄"});
+        d.fieldBox(2)->setCurrentIndex(3);
         // With the account's column left out, every row lacks it.
         d.fieldBox(1)->setCurrentIndex(0);
         QCOMPARE(errors(d), (QStringList{"第 1 行（資料第 1 筆）收款人帳號：欄位不可為空白", "第 2 行（資料第 2 筆）收款人帳號：欄位不可為空白"}));

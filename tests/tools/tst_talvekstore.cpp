@@ -23,6 +23,7 @@ private Q_SLOTS:
     void secondCopyEndsSilently();
     void batchFileFromAShellIsVerifiedAndRecognised();
     void shellAndWindowWriteTheSameFile();
+    void importAndExportFromAShell();
 
 private:
     static int tool(const QStringList &args, QString *err = nullptr);
@@ -183,6 +184,35 @@ void TstTalvekStore::shellAndWindowWriteTheSameFile()
     QVERIFY(fromWindow.size() > 400);
     QCOMPARE(fromWindow, b.readAll());
     QCOMPARE(TestDir::rows(shell.working(), "R_DAY"), TestDir::rows(p.dir.working(), "R_DAY"));
+}
+
+void TstTalvekStore::importAndExportFromAShell()
+{
+    TestDir dir;
+    dir.makeStores({{"0091230", "甲", "甲銀行"}});
+    const auto write = [&](const QString &name, const QByteArray &bytes) {
+        QFile f(QDir(dir.path()).filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    };
+    const QString payees = write("payees.csv", "code,account,bank,name\nA01,123,0091230,\xE7\x8E\x8B\n");
+    const QString headerOnly = write("empty.csv", "code,short,full\n");
+    QString err;
+    QCOMPARE(tool({"import", "payees", dir.working(), payees, "--encoding", "utf8"}, &err), 0);
+    QCOMPARE(TestDir::rows(dir.working(), "R_CUST"), (QList<QStringList>{{"A01", "123           ", "0091230", "王"}}));
+    // The same rows again: every code is taken, nothing is written.
+    QCOMPARE(tool({"import", "payees", dir.working(), payees}, &err), 1);
+    QCOMPARE(err, QStringLiteral("第 2 行（資料第 1 筆）收款人代碼：收款人代碼已經重複 !!\n有 1 項錯誤，未匯入任何資料\n"));
+    QCOMPARE(tool({"import", "payees", dir.working(), payees, "--replace"}, &err), 2);
+    // A header alone never replaces the institution list by nothing.
+    QCOMPARE(tool({"import", "institutions", dir.reference(), headerOnly, "--replace"}, &err), 1);
+    QCOMPARE(TestDir::rows(dir.reference(), "VXBANK"), (QList<QStringList>{{"0091230", "甲", "甲銀行"}}));
+    const QString exported = QDir(dir.path()).filePath("out.csv");
+    QCOMPARE(tool({"export", "payees", dir.working(), exported}, &err), 0);
+    QFile out(exported);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.readAll(), QByteArray("\xEF\xBB\xBF") + QString("收款人代碼,收款人帳號,解款行代號,收款人姓名\r\nA01,123           ,0091230,王\r\n").toUtf8());
 }
 
 QTEST_MAIN(TstTalvekStore)
