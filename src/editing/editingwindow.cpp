@@ -306,8 +306,12 @@ QPushButton *EditingWindow::addCommand(const QString &text, const QString &objec
     b->setObjectName(objectName);
     b->setAutoDefault(false);
     b->setEnabled(EditMode == Idle && m_set != nullptr);
+    // In the row of the action buttons, wherever the window put it (a tab page, say).
     int index = 0;
-    QBoxLayout *row = boxHolding(layout(), m_actions[5], &index);
+    QWidget *holder = m_actions[5]->parentWidget();
+    QBoxLayout *row = boxHolding(holder ? holder->layout() : layout(), m_actions[5], &index);
+    if (holder)
+        b->setParent(holder);
     const int after = m_commands.isEmpty() ? index : row ? row->indexOf(m_commands.last()) : 0;
     if (row)
         row->insertWidget(after + 1, b);

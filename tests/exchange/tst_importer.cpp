@@ -2,6 +2,7 @@
 
 #include "exchange/importdialog.h"
 #include "exchange/importer.h"
+#include "entry/entrywindow.h"
 #include "master/payeewindow.h"
 #include "support/testprogram.h"
 #include "platform/big5codec.h"
@@ -342,6 +343,13 @@ void TstImporter::previewBeforeImport()
              (QList<QStringList>{{"P01", "123456789     ", "0091230", "王小明"}, {"P02", "987654321     ", "0091230", "陳大華"}}));
     ImportDialog again(p.context, ImportKind::Payees, *p.context.working(), QString("林,P03,0091230,5\n").toUtf8(), "/tmp/q.csv");
     QCOMPARE(again.countLabel()->text(), QStringLiteral("共 1 筆，將新增 1 筆"));
+    // The entry window keeps its buttons on a tab page: the commands join them there.
+    EntryWindow entry(p.context);
+    addExchangeCommands(&entry, p.context, ImportKind::Lines);
+    QVERIFY(showActive(&entry));
+    for (const char *name : {"cmdImport", "cmdExport"})
+        QCOMPARE(entry.findChild<QPushButton *>(name)->geometry().top(), entry.actionButton(5)->geometry().top());
+    entry.close();
     // The payee window offers the commands while idle only.
     PayeeWindow w(p.context);
     addExchangeCommands(&w, p.context, ImportKind::Payees);
