@@ -350,13 +350,16 @@ void TstMainWindow::closingEndsTheProgramUnlessReloading()
     Program p;
     QVERIFY(p.started());
     // The program's own event loop: ending the program leaves it with 0, else it ends with 7.
+    // The timers belong to each wait: one left running would end the event loop of a
+    // later test's window.
     auto closeAndWait = [&](bool reloading) {
+        QObject wait;
         p.window.show();
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, &wait, [&] {
             p.window.setReloading(reloading);
             p.window.close();
         });
-        QTimer::singleShot(300, [] { QApplication::exit(7); });
+        QTimer::singleShot(300, &wait, [] { QApplication::exit(7); });
         return QApplication::exec();
     };
     QCOMPARE(closeAndWait(true), 7);
