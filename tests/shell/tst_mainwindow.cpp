@@ -63,7 +63,8 @@ struct Program : TestProgram {
     QString press(int n)
     {
         QString opened;
-        QTimer::singleShot(0, [&opened] {
+        QObject pressing; // the timer goes with this press, run or not
+        QTimer::singleShot(0, &pressing, [&opened] {
             if (auto *w = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
                 opened = w->objectName();
                 w->reject();
