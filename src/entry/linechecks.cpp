@@ -9,10 +9,15 @@
 namespace {
 
 const QString kWindowTitle = QStringLiteral("匯款資料輸入");
-const char16_t *const kFieldNames[7] = {u"收款人代碼", u"收款人帳號", u"解款行代號", u"收款人姓名",
-                                        u"匯款金額",   u"代扣手續費", u"備註"};
-
 } // namespace
+
+const QStringList &LineFieldNames()
+{
+    static const QStringList names{QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"),
+                                   QStringLiteral("收款人姓名"), QStringLiteral("匯款金額"), QStringLiteral("代扣手續費"),
+                                   QStringLiteral("備註")};
+    return names;
+}
 
 LineProblem ValidateLine(const LineTexts &line)
 {
@@ -42,7 +47,7 @@ LineProblem ValidateLine(const LineTexts &line)
     // Found here, where it was typed, and not when the bank's file is written.
     for (int i = 0; i < 7; ++i) {
         if (!IsBig5Text(*texts[i]))
-            return {i, QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(QString::fromUtf16(kFieldNames[i])), kWindowTitle};
+            return {i, QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(LineFieldNames()[i]), kWindowTitle};
     }
     return {};
 }

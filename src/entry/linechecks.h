@@ -33,6 +33,9 @@ struct LineProblem {
 // Big5 as typed.
 LineProblem ValidateLine(const LineTexts &line);
 
+// The names of the line's fields as the window labels them, in LineTexts order.
+const QStringList &LineFieldNames();
+
 // The temporary payee code for a new line: the lowest "TMPnnnn" that no stored line
 // carries; empty when TMP0001 to TMP9999 are all taken.
 QString NextTempPayeeCode(Store &store);

@@ -30,12 +30,11 @@ const KindDef &kindDef(ImportKind kind)
     static const QStringList name{QStringLiteral("收款人姓名"), QStringLiteral("收款人名稱"), QStringLiteral("姓名"), QStringLiteral("名稱"),
                                   QStringLiteral("戶名"), QStringLiteral("name"), QStringLiteral("payee")};
     static const KindDef payees{Table::R_CUST,
-                                {QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"), QStringLiteral("收款人姓名")},
+                                PayeeFieldNames(),
                                 {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME},
                                 {code, account, bank, name}};
     static const KindDef lines{Table::R_DETL,
-                               {QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"), QStringLiteral("收款人姓名"),
-                                QStringLiteral("匯款金額"), QStringLiteral("代扣手續費"), QStringLiteral("備註")},
+                               LineFieldNames(),
                                {RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT, RDetl::AMT2, RDetl::MARK},
                                {code, account, bank, name,
                                 {QStringLiteral("匯款金額"), QStringLiteral("金額"), QStringLiteral("amount"), QStringLiteral("amt")},
@@ -324,6 +323,7 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
             values[1] = SpacePadRight(14, values[1]);
         if (kind == ImportKind::Institutions) {
             const auto old = stored.take(values[0].toLower());
+            plan.known.append(!old.isEmpty());
             if (old.isEmpty())
                 ++plan.added;
             else if (old == values)
@@ -357,15 +357,15 @@ StoreResult applyImport(Store &store, const ImportPlan &plan)
             if (const StoreResult r = store.exec(QStringLiteral("DELETE FROM %1").arg(table.name)); !r.ok())
                 return r;
         }
-        for (const QStringList &record : plan.records) {
-            if (plan.mode == ImportMode::Merge) {
+        for (int i = 0; i < plan.records.size(); ++i) {
+            const QStringList &record = plan.records[i];
+            if (plan.mode == ImportMode::Merge && plan.known.value(i)) {
                 // A known code takes the file's names in its own row, keeping its place.
                 const StoreResult r = store.exec(QStringLiteral("UPDATE VXBANK SET BNAME = ?, FNAME = ? WHERE BKBRNO = ? COLLATE NOCASE"),
                                                  {record[1], record[2], record[0]});
                 if (!r.ok())
                     return r;
-                if (store.firstMatch(Table::VXBANK, QStringLiteral("BKBRNO"), record[0], QStringLiteral("BKBRNO")))
-                    continue;
+                continue;
             }
             QVariantList values;
             for (const QString &v : record)

@@ -61,6 +61,7 @@ struct ImportPlan {
     ImportKind kind = ImportKind::Payees;
     ImportMode mode = ImportMode::Add;
     QList<QStringList> records; // the table's columns, in file order
+    QList<bool> known;          // institutions: whether each record's code is stored already
     QList<RowError> errors;
     int added = 0, changed = 0, unchanged = 0, removed = 0;
     bool ok() const { return errors.isEmpty(); }

@@ -3,12 +3,18 @@
 #include "store/fieldroutines.h"
 #include "store/schema.h"
 
+const QStringList &PayeeFieldNames()
+{
+    static const QStringList names{QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"),
+                                   QStringLiteral("收款人姓名")};
+    return names;
+}
+
 PayeeProblem ValidatePayee(const PayeeTexts &payee, const QString &title, const std::function<bool(const QString &)> &codeTaken)
 {
     const TableDef &payees = Schema::table(Table::R_CUST);
     const QString *texts[4] = {&payee.code, &payee.account, &payee.bank, &payee.name};
-    const QString names[4] = {QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"),
-                              QStringLiteral("收款人姓名")};
+    const QStringList &names = PayeeFieldNames();
     for (int i = 0; i < 4; ++i) {
         if (const QString problem = FieldTextProblem(*texts[i], payees.width(i), names[i]); !problem.isEmpty())
             return {i, problem, title};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -23,4 +24,7 @@ struct PayeeProblem {
 // Widths, blanks and Big5 text of the four fields (their messages titled `title`); then
 // a code that `codeTaken` says another payee has; then the check digit of an account at
 // a Korvana branch, and an institution code too short for its check digit.
+// The names of the payee's fields as the window labels them, in PayeeTexts order.
+const QStringList &PayeeFieldNames();
+
 PayeeProblem ValidatePayee(const PayeeTexts &payee, const QString &title, const std::function<bool(const QString &)> &codeTaken);

@@ -53,13 +53,6 @@ StoreResult readLinesPastIndexes(Store &store, LineOrder order, std::vector<Line
     return StoreResult::success();
 }
 
-// Whether the file is a database (by its first bytes), such as a backup of the store.
-bool isDatabaseFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3\0", 16);
-}
-
 QString money(qint64 value)
 {
     return amountField(value, 0);

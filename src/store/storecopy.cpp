@@ -20,6 +20,9 @@
 
 namespace {
 
+// The first bytes of every database file.
+const QByteArray kDatabaseMagic("SQLite format 3\0", 16);
+
 struct StatementDeleter {
     void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
 };
@@ -121,6 +124,12 @@ QString checkCopy(const QString &copyPath)
 
 } // namespace
 
+bool isDatabaseFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(kDatabaseMagic.size()) == kDatabaseMagic;
+}
+
 bool sameStoreFile(const QString &a, const QString &b)
 {
     struct stat sa {}, sb {};
@@ -188,7 +197,7 @@ bool RestoreSource::inspect(const QString &path)
     const QByteArray head = file.read(100);
     const qint64 size = file.size();
     file.close();
-    if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16)))
+    if (head.size() < 100 || !head.startsWith(kDatabaseMagic))
         return fail(Problem::Unusable, QStringLiteral("%1 不是資料庫檔").arg(native(path)));
     // A store in write-ahead mode keeps recent changes beside the file, where a read-only
     // reader may not look.

@@ -9,6 +9,9 @@ struct sqlite3;
 // letter case shows the same inode for both spellings.
 bool sameStoreFile(const QString &a, const QString &b);
 
+// Whether the file is a database (its first bytes say so), such as a backup of the store.
+bool isDatabaseFile(const QString &path);
+
 // Copies the working store to `target` as one consistent snapshot. The copy is made
 // beside the target under another name, checked (integrity and the working store's
 // tables), pushed to the disk and only then renamed to the target. On failure the target
