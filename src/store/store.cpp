@@ -13,16 +13,21 @@
 
 namespace {
 
-// SQLite's primary result codes that mean "this store cannot be written now".
-bool isWriteRefusal(int primary)
+// Whether the engine's result code (extended where it gives one) means "this store cannot
+// be written now": the file or its folder refuses writing, another program holds it, or
+// the file or its journal could not be written, synced, cut or removed.
+bool isWriteRefusal(int code)
 {
-    switch (primary) {
-    case 3:  // SQLITE_PERM
-    case 5:  // SQLITE_BUSY
-    case 6:  // SQLITE_LOCKED
-    case 8:  // SQLITE_READONLY
-    case 14: // SQLITE_CANTOPEN
+    switch (code & 0xff) {
+    case SQLITE_PERM:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
         return true;
+    case SQLITE_IOERR:
+        return code == SQLITE_IOERR_WRITE || code == SQLITE_IOERR_FSYNC || code == SQLITE_IOERR_DIR_FSYNC
+            || code == SQLITE_IOERR_TRUNCATE || code == SQLITE_IOERR_DELETE;
     default:
         return false;
     }
@@ -102,7 +107,7 @@ namespace {
 
 StoreResult resultOfCode(bool known, int code, const QString &detail)
 {
-    if (known && isWriteRefusal(code & 0xff))
+    if (known && isWriteRefusal(code))
         return StoreResult::readOnly(detail);
     return StoreResult::other(known && code != 0 ? code : -1, detail);
 }
@@ -170,15 +175,29 @@ Store::Opened Store::open(const QString &path, const QList<TableDef> &schema)
 
 StoreResult Store::checkWritable()
 {
-    const QString folder = QFileInfo(m_path).absolutePath();
-    // The engine writes its journal beside the file.
-    if (!QFileInfo(folder).isWritable())
-        return StoreResult::readOnly(QStringLiteral("資料夾 %1 不可寫入").arg(folder));
-    QSqlQuery probe(database());
-    if (!probe.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return resultOf(probe.lastError());
-    probe.exec(QStringLiteral("ROLLBACK"));
-    return StoreResult::success();
+    sqlite3 *db = engineHandle(database());
+    if (!db)
+        return StoreResult::other(-1, QStringLiteral("資料檔未開啟"));
+    // A file this user may not write (another user's, an unchangeable one, one on a disk
+    // mounted read-only) the engine quietly opens for reading only.
+    if (sqlite3_db_readonly(db, "main") == 1)
+        return StoreResult::readOnly(QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY)));
+    // Then a change the engine must really make, its journal written beside the file, and
+    // rolled back: the file keeps every byte and the journal goes.
+    int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_stmt *read = nullptr;
+        rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &read, nullptr);
+        const int version = rc == SQLITE_OK && sqlite3_step(read) == SQLITE_ROW ? sqlite3_column_int(read, 0) : 0;
+        sqlite3_finalize(read);
+        const QByteArray same = "PRAGMA user_version = " + QByteArray::number(version);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, same.constData(), nullptr, nullptr, nullptr);
+    }
+    StoreResult result = rc == SQLITE_OK ? StoreResult::success() : resultOf(db);
+    if (sqlite3_get_autocommit(db) == 0 && sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK && result.ok())
+        result = resultOf(db);
+    return result;
 }
 
 StoreResult Store::checkIntegrity(bool thorough)

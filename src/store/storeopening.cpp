@@ -3,10 +3,7 @@
 #include "platform/fileattributes.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <unistd.h>
 
 QString workingStorePath(const QString &programDir)
 {
@@ -63,19 +60,13 @@ WorkingStoreOpening openWorkingStore(const QString &programDir)
         return out;
     }
     Store::Opened opened = Store::open(path, Schema::working());
-    // A store we could read but not write would lose the user's next change: refuse it now.
+    // A store we could read but not write would lose the user's next change: refuse it now,
+    // whatever its permission bits say.
     if (opened.store)
         opened.failure = opened.store->checkWritable();
     // Nor is a damaged store used: what it gives may not be what was stored.
     if (opened.store && opened.failure.ok())
         opened.failure = opened.store->checkIntegrity();
-    // A journal left by a program that ended in the middle of a change must be rolled
-    // back before the store can be read; in a folder that cannot be written that fails
-    // as an input-output error, and the store is as read-only as any other there.
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!opened.failure.ok() && opened.failure.error == StoreResult::Error::Other && (opened.failure.otherCode & 0xff) == 10
-        && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-        opened.failure = StoreResult::readOnly(opened.failure.detail);
     if (!opened.failure.ok()) {
         out.result = opened.failure;
         out.failure = opened.failure.error == StoreResult::Error::ReadOnly ? WorkingStoreOpening::Failure::ReadOnly

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -64,26 +65,16 @@ struct Fixture : TestProgram {
 class TstRemitterWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void firstUseShowsDefaults();
+    void firstUseShowsDefaultsAndCancelStoresNothing();
     void confirmRefuses_data();
     void confirmRefuses();
+    void storesInPlaceOrTellsWhyNot_data();
     void storesInPlaceOrTellsWhyNot();
-    void cancelStoresNothing();
     void lookupPicksKorvanaBranchOnly();
     void enterMovesAndPadsTheBranch_data();
     void enterMovesAndPadsTheBranch();
     void missingCodeTableIsTold();
 };
-
-void TstRemitterWindow::firstUseShowsDefaults()
-{
-    Fixture f;
-    QCOMPARE(f.window->windowTitle(), QStringLiteral("1. 匯款人資料建檔"));
-    const QStringList shown{f.field(0)->text(), f.field(1)->text(), f.field(2)->text(), f.field(3)->text(),
-                            f.field(4)->text(), f.field(5)->text(), f.window->checkCharacter(), f.window->institutionName()};
-    QCOMPARE(shown, (QStringList{"", "", "10", kFooter1, "", "連  絡  人", "", "[金融機構名稱]"}));
-    VERIFY_DIALOGS(f.dialogs);
-}
 
 void TstRemitterWindow::confirmRefuses_data()
 {
@@ -131,8 +122,17 @@ void TstRemitterWindow::confirmRefuses()
     VERIFY_DIALOGS(f.dialogs);
 }
 
+void TstRemitterWindow::storesInPlaceOrTellsWhyNot_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("another program holds the store") << "lock";
+    // The store was writable when the window opened; the disk now refuses the write itself.
+    QTest::newRow("the file made unchangeable meanwhile") << "immutable";
+}
+
 void TstRemitterWindow::storesInPlaceOrTellsWhyNot()
 {
+    QFETCH(QString, obstacle);
     const QList<QStringList> old{{"002", "舊名稱", "10", "a", "b", "c"}};
     Fixture f(old[0]);
     QCOMPARE(f.field(1)->text(), QStringLiteral("舊名稱"));
@@ -140,10 +140,14 @@ void TstRemitterWindow::storesInPlaceOrTellsWhyNot()
     f.field(1)->setText(" 新名稱 ");
     f.field(2)->setText("11");
     f.field(4)->setText("");
-    // While another program holds the store: told; nothing stored, the window stays as it was.
+    // Told; nothing stored, the window stays as it was.
     {
-        HeldWriteLock lock(f.dir.working());
-        QVERIFY(lock.held());
+        std::optional<HeldWriteLock> lock;
+        if (obstacle == "lock")
+            QVERIFY(lock.emplace(f.dir.working()).held());
+        else if (QProcess::execute("chattr", {"+i", f.dir.working()}) != 0)
+            QSKIP("cannot make a file unchangeable here");
+        const auto thaw = qScopeGuard([&] { QProcess::execute("chattr", {"-i", f.dir.working()}); });
         f.dialogs.expectMessage({"資料庫唯讀,資料遺失\n" + displayPath(f.dir.working()), "Talvek", MsgIcon::Critical});
         f.confirm();
     }
@@ -160,9 +164,13 @@ void TstRemitterWindow::storesInPlaceOrTellsWhyNot()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstRemitterWindow::cancelStoresNothing()
+void TstRemitterWindow::firstUseShowsDefaultsAndCancelStoresNothing()
 {
     Fixture f;
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("1. 匯款人資料建檔"));
+    const QStringList shown{f.field(0)->text(), f.field(1)->text(), f.field(2)->text(), f.field(3)->text(),
+                            f.field(4)->text(), f.field(5)->text(), f.window->checkCharacter(), f.window->institutionName()};
+    QCOMPARE(shown, (QStringList{"", "", "10", kFooter1, "", "連  絡  人", "", "[金融機構名稱]"}));
     f.fillRequired();
     QTest::keyClick(f.field(1), Qt::Key_Escape); // a stray Esc closes nothing
     QVERIFY(f.window->isVisible());
@@ -170,6 +178,7 @@ void TstRemitterWindow::cancelStoresNothing()
     QVERIFY(f.stored().isEmpty());
     QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
     QVERIFY(!f.window->isVisible());
+    VERIFY_DIALOGS(f.dialogs);
 }
 
 void TstRemitterWindow::lookupPicksKorvanaBranchOnly()

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <sqlite3.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,22 +19,27 @@
 class TstStore : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void opensAStoreMadeWithPlainSql();
-    void refusesFilesThatAreNotTheStore_data();
-    void refusesFilesThatAreNotTheStore();
+    void opensOnlyTheStoreLayout_data();
+    void opensOnlyTheStoreLayout();
     void prefixIsLiteralText_data();
     void prefixIsLiteralText();
     void movesAndSignals();
     void addUpdateRemove();
-    void widthsAreBig5Bytes();
+    void failuresAreOfTheirKind_data();
     void failuresAreOfTheirKind();
     void transactionIsAllOrNothing();
-    void workingStoreRefusedWhenDamagedOrStuck_data();
-    void workingStoreRefusedWhenDamagedOrStuck();
+    void workingStoreOpening_data();
+    void workingStoreOpening();
 
 private:
     std::unique_ptr<Store> open(TestDir &dir);
 };
+
+static QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 std::unique_ptr<Store> TstStore::open(TestDir &dir)
 {
@@ -43,47 +49,29 @@ std::unique_ptr<Store> TstStore::open(TestDir &dir)
     return std::move(opened.store);
 }
 
-void TstStore::opensAStoreMadeWithPlainSql()
-{
-    // The way someone would make the file with the sqlite3 shell: no types, no keys.
-    TestDir dir;
-    const QString file = dir.working();
-    TestDir::exec(file, "CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)");
-    TestDir::exec(file, "CREATE TABLE r_cust (r_id, actno, trfbk, r_name)");
-    TestDir::exec(file, "CREATE TABLE R_DETL (R_ID, ACTNO, TRFBK, R_NAME, AMT, MARK, AMT2)");
-    TestDir::exec(file, "CREATE TABLE R_DAY (RMTDATE, BATCHNO, PURPOSE)");
-    TestDir::exec(file, "CREATE TABLE NNOO (MARK1, MARK2, MARK3, MARK4, MARK5, MARK6, MARK7, MARK8, MARK9, MARK10)");
-    TestDir::exec(file, "CREATE TABLE OTHER (X)");
-    auto store = open(dir);
-    QVERIFY(store);
-    QVERIFY(store->checkWritable().ok());
-    auto set = store->select(Query::table(Table::R_CUST));
-    QCOMPARE(set->addRow({"A01", "123", "9521236", "王"}).error, StoreResult::Error::None);
-    QCOMPARE(TestDir::rows(file, "R_CUST"), (QList<QStringList>{{"A01", "123", "9521236", "王"}}));
-}
-
-void TstStore::refusesFilesThatAreNotTheStore_data()
+void TstStore::opensOnlyTheStoreLayout_data()
 {
     QTest::addColumn<QStringList>("sql");
-    QTest::addColumn<QString>("detailMentions");
-    QTest::newRow("columns out of order")
-        << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)",
-                       "CREATE TABLE R_CUST (R_ID, TRFBK, ACTNO, R_NAME)"}
-        << "R_CUST";
+    QTest::addColumn<QString>("detailMentions"); // empty: opens, and takes a row
+    const QString base = "CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)";
+    // The way someone would make the file with the sqlite3 shell: no types, no keys.
+    QTest::newRow("made with plain SQL")
+        << QStringList{base, "CREATE TABLE r_cust (r_id, actno, trfbk, r_name)",
+                       "CREATE TABLE R_DETL (R_ID, ACTNO, TRFBK, R_NAME, AMT, MARK, AMT2)", "CREATE TABLE R_DAY (RMTDATE, BATCHNO, PURPOSE)",
+                       "CREATE TABLE NNOO (MARK1, MARK2, MARK3, MARK4, MARK5, MARK6, MARK7, MARK8, MARK9, MARK10)", "CREATE TABLE OTHER (X)"}
+        << "";
+    QTest::newRow("columns out of order") << QStringList{base, "CREATE TABLE R_CUST (R_ID, TRFBK, ACTNO, R_NAME)"} << "R_CUST";
     QTest::newRow("a column too many")
         << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3, NOTE4)"} << "R_BASE";
     // "INT" anywhere in the type makes the engine store "001234567890" as 1234567890.
     QTest::newRow("a text type that the engine reads as a number")
-        << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)",
-                       "CREATE TABLE R_CUST (R_ID, ACTNO VARCHARINT, TRFBK, R_NAME)"}
-        << "ACTNO 宣告為 VARCHARINT";
+        << QStringList{base, "CREATE TABLE R_CUST (R_ID, ACTNO VARCHARINT, TRFBK, R_NAME)"} << "ACTNO 宣告為 VARCHARINT";
     QTest::newRow("a view, which can never be written")
-        << QStringList{"CREATE TABLE R_BASE (BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3)",
-                       "CREATE TABLE LINES (R_ID, ACTNO, TRFBK, R_NAME)", "CREATE VIEW R_CUST AS SELECT * FROM LINES"}
+        << QStringList{base, "CREATE TABLE LINES (R_ID, ACTNO, TRFBK, R_NAME)", "CREATE VIEW R_CUST AS SELECT * FROM LINES"}
         << "R_CUST 不是資料表";
 }
 
-void TstStore::refusesFilesThatAreNotTheStore()
+void TstStore::opensOnlyTheStoreLayout()
 {
     QFETCH(QStringList, sql);
     QFETCH(QString, detailMentions);
@@ -91,9 +79,15 @@ void TstStore::refusesFilesThatAreNotTheStore()
     for (const QString &s : sql)
         TestDir::exec(dir.working(), s);
     Store::Opened opened = Store::open(dir.working(), Schema::working());
-    QVERIFY(!opened.store);
-    QCOMPARE(opened.failure.error, StoreResult::Error::Other);
     QVERIFY2(opened.failure.detail.contains(detailMentions), qPrintable(opened.failure.detail));
+    if (!detailMentions.isEmpty()) {
+        QVERIFY(!opened.store);
+        QCOMPARE(opened.failure.error, StoreResult::Error::Other);
+        return;
+    }
+    QVERIFY(opened.store && opened.store->checkWritable().ok());
+    QVERIFY(opened.store->select(Query::table(Table::R_CUST))->addRow({"A01", "123", "9521236", "王"}).ok());
+    QCOMPARE(TestDir::rows(dir.working(), "R_CUST"), (QList<QStringList>{{"A01", "123", "9521236", "王"}}));
 }
 
 void TstStore::prefixIsLiteralText_data()
@@ -206,48 +200,47 @@ void TstStore::addUpdateRemove()
     QVERIFY(TestDir::rows(dir.working(), "R_CUST").isEmpty());
 }
 
-void TstStore::widthsAreBig5Bytes()
+void TstStore::failuresAreOfTheirKind_data()
 {
-    TestDir dir;
-    dir.makeStores();
-    auto store = open(dir);
-    auto set = store->select(Query::table(Table::R_CUST));
-    // 34 Chinese characters are 68 bytes: the name fits exactly; one more byte does not.
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QStringList>("payee");
+    QTest::addColumn<QString>("notice"); // %1: the store as the user sees it; empty when stored
     const QString name34(34, QChar(0x738B));
-    QVERIFY(set->addRow({"A", "1", "9521236", name34}).ok());
-    const StoreResult tooLong = set->addRow({"B", "1", "9521236", name34 + "x"});
-    QCOMPARE(tooLong.error, StoreResult::Error::TooLong);
-    QCOMPARE(tooLong.code(), -2147217887);
-    // Seven characters of a payee code, but eight bytes.
-    QCOMPARE(set->update(RCust::R_ID, "王ABCDEF").error, StoreResult::Error::TooLong);
-    QCOMPARE(TestDir::rows(dir.working(), "R_CUST"), (QList<QStringList>{{"A", "1", "9521236", name34}}));
+    const QString readOnly = QStringLiteral("資料庫唯讀,資料遺失\n%1");
+    // 34 Chinese characters are 68 bytes: the name fits exactly; one more byte does not.
+    QTest::newRow("a name of 68 bytes") << "" << QStringList{"A", "1", "9521236", name34} << "";
+    QTest::newRow("a name of 69 bytes") << "" << QStringList{"A", "1", "9521236", name34 + "x"} << "輸入欄位超出";
+    QTest::newRow("a code of seven characters but eight bytes") << "" << QStringList{"王ABCDEF", "1", "t", "n"} << "輸入欄位超出";
+    QTest::newRow("another program holds the store") << "lock" << QStringList{"A", "1", "t", "n"} << readOnly;
+    // Opened for writing, then the disk refuses the write itself.
+    QTest::newRow("the file made unchangeable meanwhile") << "immutable" << QStringList{"A", "1", "t", "n"} << readOnly;
+    // Any other failure is its own kind; the engine's reason and code reach the user.
+    QTest::newRow("a trigger refuses") << "trigger" << QStringList{"A", "1", "t", "n"} << "不可預期的錯誤\nrefused (1811)";
 }
 
 void TstStore::failuresAreOfTheirKind()
 {
+    QFETCH(QString, obstacle);
+    QFETCH(QStringList, payee);
+    QFETCH(QString, notice);
     TestDir dir;
     dir.makeStores();
+    if (obstacle == "trigger")
+        TestDir::exec(dir.working(), "CREATE TRIGGER refuse BEFORE INSERT ON R_CUST BEGIN SELECT RAISE(ABORT, 'refused'); END");
     auto store = open(dir);
     auto set = store->select(Query::table(Table::R_CUST));
-    StoreResult result;
-    {
-        HeldWriteLock lock(dir.working());
-        QVERIFY(lock.held());
-        result = set->addRow({"A", "1", "t", "n"});
-    }
-    QCOMPARE(result.error, StoreResult::Error::ReadOnly);
-    QCOMPARE(result.code(), -2147467259);
-    QCOMPARE(set->rowCount(), 0);
-    QCOMPARE(storeFailureNotice(result, dir.working()).text, "資料庫唯讀,資料遺失\n" + displayPath(dir.working()));
-
-    // Any other failure is its own kind; the engine's reason and code reach the user.
-    TestDir::exec(dir.working(), "CREATE TRIGGER refuse BEFORE INSERT ON R_CUST BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    result = set->addRow({"A", "1", "t", "n"});
-    QCOMPARE(result.error, StoreResult::Error::Other);
-    QVERIFY(result.code() != -2147217887 && result.code() != -2147467259 && result.code() != 0);
-    const QString text = storeFailureNotice(result, dir.working()).text;
-    QVERIFY2(text.startsWith("不可預期的錯誤\n") && text.contains("refused") && text.contains(QString::number(result.code())),
-             qPrintable(text));
+    std::optional<HeldWriteLock> lock;
+    if (obstacle == "lock")
+        QVERIFY(lock.emplace(dir.working()).held());
+    if (obstacle == "immutable" && QProcess::execute("chattr", {"+i", dir.working()}) != 0)
+        QSKIP("cannot make a file unchangeable here");
+    const StoreResult result = set->addRow(payee);
+    lock.reset();
+    if (obstacle == "immutable")
+        QProcess::execute("chattr", {"-i", dir.working()});
+    QCOMPARE(storeFailureNotice(result, dir.working()).text, QString(notice).replace("%1", displayPath(dir.working())));
+    QCOMPARE(TestDir::rows(dir.working(), "R_CUST"), notice.isEmpty() ? QList<QStringList>{payee} : QList<QStringList>());
+    QCOMPARE(set->rowCount(), notice.isEmpty() ? 1 : 0);
 }
 
 void TstStore::transactionIsAllOrNothing()
@@ -266,30 +259,46 @@ void TstStore::transactionIsAllOrNothing()
     QCOMPARE(TestDir::rows(dir.working(), "R_DAY").size(), 0);
 }
 
-void TstStore::workingStoreRefusedWhenDamagedOrStuck_data()
+void TstStore::workingStoreOpening_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("failure"); // WorkingStoreOpening::Failure
     QTest::addColumn<QString>("detailMentions");
+    const int readOnly = int(WorkingStoreOpening::Failure::ReadOnly);
+    const QString engineReadOnly = "attempt to write a readonly database";
+    QTest::newRow("a store that can be written") << "" << int(WorkingStoreOpening::Failure::None) << "";
     QTest::newRow("a damaged page") << "damaged" << int(WorkingStoreOpening::Failure::Other) << "VXBANK.mdb 已損壞：";
     // The journal cannot be rolled back where its folder refuses changes: as read-only as
     // any store there, not a mysterious input-output error.
-    QTest::newRow("an unfinished change in a folder that cannot be changed")
-        << "hot journal" << int(WorkingStoreOpening::Failure::ReadOnly) << "disk I/O error";
+    QTest::newRow("an unfinished change in a folder that cannot be changed") << "hot journal" << readOnly << "disk I/O error";
+    // Files whose owner may write them by their permission bits, but which this user cannot write.
+    QTest::newRow("an unchangeable file") << "immutable" << readOnly << engineReadOnly;
+    QTest::newRow("another user's file that all may read") << "other user" << readOnly << engineReadOnly;
+    QTest::newRow("a file on a disk mounted read-only") << "read-only mount" << readOnly << engineReadOnly;
 }
 
-void TstStore::workingStoreRefusedWhenDamagedOrStuck()
+void TstStore::workingStoreOpening()
 {
     QFETCH(QString, kind);
     QFETCH(int, failure);
     QFETCH(QString, detailMentions);
     TestDir dir;
+    QStringList undo; // what gives the folder back, however the test ends
+    const auto guard = qScopeGuard([&] {
+        if (!undo.isEmpty())
+            QProcess::execute(undo.takeFirst(), undo);
+    });
+    if (kind == "read-only mount" && QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", dir.path()}) != 0)
+        QSKIP("cannot mount a file system here");
+    if (kind == "read-only mount")
+        undo = QStringList{"umount", dir.path()};
+    if (kind == "other user" && geteuid() != 0)
+        QSKIP("needs root to give the store to another user");
     dir.makeStores();
     TestDir::exec(dir.working(), "INSERT INTO R_CUST WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
                                  "WHERE x < 3000) SELECT printf('P%05d', x), x, '9521236', '收款人' FROM n");
     if (kind == "damaged")
         TestDir::damageTable(dir.working(), "R_CUST");
-    bool frozen = false;
     if (kind == "hot journal") {
         // A program that ends in the middle of a change too large for its cache.
         const pid_t child = fork();
@@ -301,15 +310,33 @@ void TstStore::workingStoreRefusedWhenDamagedOrStuck()
         }
         waitpid(child, nullptr, 0);
         QVERIFY(QFileInfo(dir.working() + "-journal").size() > 0);
-        frozen = QProcess::execute("chattr", {"+i", dir.path()}) == 0;
-        if (!frozen)
-            QSKIP("cannot make a folder unchangeable here");
     }
-    const WorkingStoreOpening opening = openWorkingStore(dir.path());
-    if (frozen)
-        QProcess::execute("chattr", {"-i", dir.path()});
-    QCOMPARE(int(opening.failure), failure);
-    QVERIFY2(opening.result.detail.contains(detailMentions), qPrintable(opening.result.detail));
+    const QString frozen = kind == "hot journal" ? dir.path() : kind == "immutable" ? dir.working() : QString();
+    if (!frozen.isEmpty() && QProcess::execute("chattr", {"+i", frozen}) != 0)
+        QSKIP("cannot make a file unchangeable here");
+    if (!frozen.isEmpty())
+        undo = QStringList{"chattr", "-i", frozen};
+    if (kind == "read-only mount")
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", dir.path()}), 0);
+    // The store root made opens in a folder open to all, as a user of no rights.
+    if (kind == "other user")
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+    const QByteArray before = fileBytes(dir.working());
+    const pid_t child = fork();
+    if (child == 0) {
+        if (kind == "other user" && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(99);
+        const WorkingStoreOpening opening = openWorkingStore(dir.path());
+        _exit(opening.result.detail.contains(detailMentions) ? int(opening.failure) : 98);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    QCOMPARE(WEXITSTATUS(status), failure);
+    // Testing whether the store can be written changes none of its bytes and leaves no journal.
+    if (kind != "hot journal") {
+        QCOMPARE(fileBytes(dir.working()), before);
+        QVERIFY(!QFileInfo::exists(dir.working() + "-journal"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TstStore)
