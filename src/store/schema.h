@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+struct sqlite3;
+
 struct ColumnDef {
     QString name;
     int width; // in Big5 bytes
@@ -51,5 +53,27 @@ const QList<TableDef> &reference();
 const TableDef *find(const QString &table);
 // The definition of a table the program knows (the names of namespace Table).
 const TableDef &table(const QString &name);
+
+// How a file's table must match its definition's columns.
+enum class Columns {
+    Named,   // the same names (any letter case) in the same order, and no others
+    Counted, // exactly as many, whatever their names
+    Leading, // at least as many; those after them are never read
+};
+
+// What a data file holds under a table's name, judged against the table's definition.
+struct TableCheck {
+    QString fault;      // why it cannot serve, in words for the user; empty when it can
+    int engineCode = 0; // the engine's code when it could not read its catalogue (fault holds its words)
+    bool ok() const { return fault.isEmpty(); }
+};
+// The one judgement of every table the program opens, checks or restores from. Only a table
+// of the file itself (not a temporary or attached one) serves, and only a plain table that
+// keeps the order of entry and stores the text it is given: no view, no virtual table, no
+// WITHOUT ROWID table, no computed column, no column type that turns text into numbers.
+// A STRICT table serves when its columns are TEXT or ANY. `nameCase`: whether the name must
+// be written as in the definition.
+TableCheck checkTable(sqlite3 *db, const TableDef &def, Columns columns = Columns::Named,
+                      Qt::CaseSensitivity nameCase = Qt::CaseInsensitive);
 
 } // namespace Schema

@@ -39,52 +39,6 @@ QString nextConnectionName()
     return QStringLiteral("talvek-store-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-// Whether a column of the declared type keeps a text as it was stored. The engine gives
-// a column the affinity of the first rule that matches: "INT" makes it an integer column
-// (so "VARCHARINT" too), then "CHAR", "CLOB" or "TEXT" a text column, then "BLOB" or no
-// type one that keeps every value as given; anything else converts number-like text.
-bool keepsText(const QString &declared)
-{
-    const QString type = declared.toUpper();
-    if (type.contains(QLatin1String("INT")))
-        return false;
-    return type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB")) || type.contains(QLatin1String("TEXT"))
-        || type.contains(QLatin1String("BLOB")) || type.trimmed().isEmpty();
-}
-
-// The check of one table: a table (a view can be read but never written), with exactly
-// the expected columns in order.
-StoreResult checkTable(QSqlDatabase &db, const TableDef &def)
-{
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT type FROM sqlite_master WHERE name = '%1' COLLATE NOCASE").arg(def.name)))
-        return Store::resultOf(q.lastError());
-    if (q.next() && q.value(0).toString() != QLatin1String("table"))
-        return StoreResult::other(1, QStringLiteral("%1 不是資料表").arg(def.name));
-    if (!q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(def.name)))
-        return Store::resultOf(q.lastError());
-    QStringList found;
-    while (q.next()) {
-        found << q.value(1).toString();
-        // A column declared as a number would turn "0012" into 12: only text may hold the codes.
-        if (!keepsText(q.value(2).toString()))
-            return StoreResult::other(1, QStringLiteral("資料表 %1 的欄位 %2 宣告為 %3，應為 TEXT")
-                                             .arg(def.name, q.value(1).toString(), q.value(2).toString()));
-    }
-    if (found.isEmpty())
-        return StoreResult::other(1, QStringLiteral("資料檔缺少資料表 %1").arg(def.name));
-    QStringList expected;
-    for (const ColumnDef &c : def.columns)
-        expected << c.name;
-    bool same = found.size() == expected.size();
-    for (int i = 0; same && i < found.size(); ++i)
-        same = found[i].compare(expected[i], Qt::CaseInsensitive) == 0;
-    if (!same)
-        return StoreResult::other(1, QStringLiteral("資料表 %1 的欄位應為 %2，實為 %3")
-                                          .arg(def.name, expected.join(QLatin1Char(',')), found.join(QLatin1Char(','))));
-    return StoreResult::success();
-}
-
 } // namespace
 
 Store::Store(QString path, QString connection, QList<TableDef> schema)
@@ -166,9 +120,9 @@ Store::Opened Store::open(const QString &path, const QList<TableDef> &schema)
     }
     probe.finish();
     for (const TableDef &def : schema) {
-        const StoreResult r = checkTable(db, def);
-        if (!r.ok())
-            return {nullptr, r};
+        const Schema::TableCheck c = Schema::checkTable(engineHandle(db), def);
+        if (!c.ok())
+            return {nullptr, c.engineCode ? resultOfCode(true, c.engineCode, c.fault) : StoreResult::other(1, c.fault)};
     }
     return {std::move(store), StoreResult::success()};
 }

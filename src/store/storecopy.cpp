@@ -1,5 +1,6 @@
 #include "storecopy.h"
 
+#include "fieldroutines.h"
 #include "schema.h"
 #include "store.h"
 
@@ -79,6 +80,28 @@ Statement prepare(sqlite3 *db, const QString &sql, int *rc)
 QString quoted(const QString &name)
 {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+// Why a source's value may not enter the working store, or empty. The engine hands back
+// a text's bytes as stored; only bytes that are exactly the UTF-8 form of a text are one
+// (no broken, overlong or surrogate sequences, nothing past U+10FFFF).
+QString restoredTextFault(const QByteArray &bytes, int width)
+{
+    const QString text = QString::fromUtf8(bytes);
+    if (text.toUtf8() != bytes)
+        return QStringLiteral("不是有效的 UTF-8 文字");
+    switch (Big5TextFault(text)) {
+    case TextFault::Control:
+        return QStringLiteral("含有控制字元（如定位字元、換行）");
+    case TextFault::NotBig5:
+        return QStringLiteral("含有無法原樣轉成 Big5 的字元");
+    case TextFault::None:
+        break;
+    }
+    // The working store's columns hold no more than their widths.
+    if (Big5::byteLength(text) > width)
+        return QStringLiteral("超過 %1 Byte").arg(width);
+    return {};
 }
 
 // Copies every page of the working store into the (empty) file at copyPath.
@@ -248,35 +271,17 @@ bool RestoreSource::inspect(const QString &path)
             return fail(Problem::Unusable, QStringLiteral("%1 已損壞：%2").arg(native(path), verdict));
     }
     for (const RestoredTable &t : kRestoredTables) {
-        const QString name = QString::fromLatin1(t.name);
-        // The line table is looked for by its exact name; the others, as the engine finds
-        // tables, in any letter case.
-        const bool exactName = name == Table::R_DETL;
-        Statement kind = prepare(db.get(), exactName ? QStringLiteral("SELECT type FROM sqlite_master WHERE name = ?1")
-                                                     : QStringLiteral("SELECT type FROM sqlite_master WHERE name = ?1 COLLATE NOCASE"), &rc);
-        if (rc != SQLITE_OK)
-            return engineFailure(rc);
-        sqlite3_bind_text(kind.get(), 1, t.name, -1, SQLITE_STATIC);
-        rc = sqlite3_step(kind.get());
-        if (rc == SQLITE_DONE)
-            return fail(Problem::Layout, QStringLiteral("來源資料檔缺少資料表 %1").arg(name));
-        if (rc != SQLITE_ROW)
-            return engineFailure(rc);
-        if (qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(kind.get(), 0)), "table") != 0)
-            return fail(Problem::Layout, QStringLiteral("來源資料檔的 %1 不是資料表").arg(name));
-        Statement info = prepare(db.get(), QStringLiteral("PRAGMA table_info(%1)").arg(quoted(name)), &rc);
-        if (rc != SQLITE_OK)
-            return engineFailure(rc);
-        int columns = 0;
-        while ((rc = sqlite3_step(info.get())) == SQLITE_ROW)
-            ++columns;
-        if (rc != SQLITE_DONE)
-            return engineFailure(rc);
-        // The line table must match exactly; the others need at least the columns copied.
-        if (exactName ? columns != t.columns : columns < t.columns)
-            return fail(Problem::Layout, QStringLiteral("來源資料檔的資料表 %1 有 %2 個欄位，應%3 %4 個")
-                                             .arg(name).arg(columns).arg(exactName ? QStringLiteral("為") : QStringLiteral("至少"))
-                                             .arg(t.columns));
+        // The line table is looked for by its exact name and must have its seven columns;
+        // the others are found in any letter case, as the engine finds tables, and need at
+        // least the columns copied.
+        const bool lines = QLatin1String(t.name) == Table::R_DETL;
+        const Schema::TableCheck table = Schema::checkTable(db.get(), Schema::table(QString::fromLatin1(t.name)),
+                                                            lines ? Schema::Columns::Counted : Schema::Columns::Leading,
+                                                            lines ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        if (table.engineCode)
+            return engineFailure(table.engineCode);
+        if (!table.ok())
+            return fail(Problem::Layout, QStringLiteral("來源") + table.fault);
     }
     m_db = db.release();
     return true;
@@ -351,10 +356,11 @@ bool RestoreSource::copyInto(sqlite3 *working, QString *reason)
                 default:
                     return undo(QStringLiteral("來源資料表 %1 第 %2 筆的 %3 不是文字").arg(def.name).arg(row).arg(def.columns[c].name));
                 }
-                // The working store's columns hold no more than their widths.
-                if (Big5::byteLength(QString::fromUtf8(text)) > def.width(c))
-                    return undo(QStringLiteral("來源資料表 %1 第 %2 筆的 %3 超過 %4 Byte")
-                                    .arg(def.name).arg(row).arg(def.columns[c].name).arg(def.width(c)));
+                // A restored value is held to the rules of a keyed one: every window, the list
+                // and the bank's file read it as keyed text.
+                const QString why = restoredTextFault(text, def.width(c));
+                if (!why.isEmpty())
+                    return undo(QStringLiteral("來源資料表 %1 第 %2 筆的 %3 %4").arg(def.name).arg(row).arg(def.columns[c].name, why));
             }
             rc = sqlite3_step(write.get());
             if (rc != SQLITE_DONE)
