@@ -2,10 +2,11 @@
 #           when they are not there yet, and starts Talvek.
 # make test: the same set-up, then every test, headless.
 BUILD := build
+SANITIZE_BUILD := build-sanitize
 BIN := $(BUILD)/bin
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build data run test bench clean
+.PHONY: all deps build data run test test-sanitize bench clean
 
 all: build
 
@@ -28,8 +29,18 @@ run: data
 test: data
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# Every suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVEK_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
 bench: build
 	$(BIN)/talvek-bench
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

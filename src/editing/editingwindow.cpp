@@ -87,15 +87,15 @@ EditingWindow::EditingWindow(AppContext &context, const EditingLayout &layout, Q
         auto *b = new QPushButton(QString::fromUtf16(kActionCaptions[i]), this);
         b->setObjectName(QStringLiteral("Command1_%1").arg(i));
         b->setMinimumWidth(96);
-        connect(b, &QPushButton::clicked, this, [this, i] { act(i); });
+        runOnClick(b, m_gate, [this, i] { act(i); });
         m_actions[size_t(i)] = b;
     }
     const ConfirmPair pair = makeConfirmPair(this);
     m_ok = pair.ok;
     m_cancel = pair.cancel;
     delete pair.row; // each window places the pair itself
-    connect(m_ok, &QPushButton::clicked, this, &EditingWindow::confirm);
-    connect(m_cancel, &QPushButton::clicked, this, &EditingWindow::cancel);
+    runOnClick(m_ok, m_gate, [this] { confirm(); });
+    runOnClick(m_cancel, m_gate, [this] { cancel(); });
 
     const int byteWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (int i = 0; i < layout.fields.size(); ++i) {
@@ -300,9 +300,10 @@ QBoxLayout *boxHolding(QLayout *layout, QWidget *widget, int *index)
 
 } // namespace
 
-QPushButton *EditingWindow::addCommand(const QString &text, const QString &objectName)
+QPushButton *EditingWindow::addCommand(const QString &text, const QString &objectName, std::function<void()> command)
 {
     auto *b = new QPushButton(text, this);
+    runOnClick(b, m_gate, std::move(command));
     b->setObjectName(objectName);
     b->setAutoDefault(false);
     b->setEnabled(EditMode == Idle && m_set != nullptr);
@@ -524,8 +525,10 @@ bool EditingWindow::eventFilter(QObject *watched, QEvent *event)
         if (widget && widget->window() == this && action < 6 && key->modifiers() == Qt::NoModifier) {
             if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()) {
                 if (action == 5 || m_actions[size_t(action)]->isEnabled()) {
-                    functionKeyComing();
-                    act(action);
+                    m_gate.run([this, action] {
+                        functionKeyComing();
+                        act(action);
+                    });
                 }
             }
             return true;

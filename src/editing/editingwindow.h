@@ -2,6 +2,7 @@
 
 #include "recordsetgrid.h"
 
+#include "platform/commandgate.h"
 #include "store/schema.h"
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class AppContext;
@@ -82,8 +84,8 @@ public:
     void ReloadAll();
 
     // A command of its own after the action buttons (importing a file, say), offered only
-    // while no mode is entered.
-    QPushButton *addCommand(const QString &text, const QString &objectName);
+    // while no mode is entered and run like the action buttons, one at a time.
+    QPushButton *addCommand(const QString &text, const QString &objectName, std::function<void()> command);
     // Copies the current row into the editors (blanks them past the last row).
     void ShowCurrentRow();
 
@@ -135,6 +137,9 @@ protected:
 
     AppContext &m_context;
     const EditingLayout m_layout;
+    // The window's buttons and function keys start nothing while one of its commands, or a
+    // window or message it opened, is still running.
+    CommandGate m_gate{this};
 
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;

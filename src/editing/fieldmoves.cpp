@@ -70,8 +70,9 @@ bool FieldMoves::eventFilter(QObject *watched, QEvent *event)
     auto *key = static_cast<QKeyEvent *>(event);
     // Alt+Down opens a drop-down list; it moves nothing.
     const bool plain = !(key->modifiers() & Qt::AltModifier);
-    const bool up = plain && key->key() == Qt::Key_Up;
-    const bool down = plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Down);
+    const bool up = plain && m_arrowKeysMove && key->key() == Qt::Key_Up;
+    const bool down = plain
+        && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || (m_arrowKeysMove && key->key() == Qt::Key_Down));
     if (event->type() == QEvent::KeyPress) {
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
             return false;

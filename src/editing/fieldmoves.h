@@ -25,6 +25,9 @@ public:
     // leaving the field (which may enable or disable the fields after it) is done before
     // the next enabled field is chosen.
     void setLeaveFirst(bool leaveFirst) { m_leaveFirst = leaveFirst; }
+    // Whether Up and Down move between the fields too, or are left to the field itself
+    // (a drop-down steps through its list) and to the window.
+    void setArrowKeysMove(bool move) { m_arrowKeysMove = move; }
 
     const QList<QWidget *> &fields() const { return m_fields; }
     int indexOf(QObject *field) const { return m_fields.indexOf(static_cast<QWidget *>(field)); }
@@ -56,6 +59,7 @@ private:
     QPointer<QWidget> m_beforeFirst;
     QPointer<QWidget> m_afterLast;
     bool m_leaveFirst = false;
+    bool m_arrowKeysMove = true;
     int m_pressedKey = 0;
     int m_pressedIn = -1;
 };

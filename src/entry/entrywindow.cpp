@@ -10,10 +10,12 @@
 #include "platform/dialogs.h"
 #include "store/appcontext.h"
 #include "store/fieldroutines.h"
+#include "store/recordset.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,11 +87,11 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
 
     buildLayout();
 
-    connect(m_payeeLookup, &QPushButton::clicked, this, &EntryWindow::pickPayee);
-    connect(m_institutionLookup, &QPushButton::clicked, this, &EntryWindow::pickInstitution);
-    connect(m_presets, &QPushButton::clicked, this, &EntryWindow::editPresets);
-    connect(m_headerOk, &QPushButton::clicked, this, &EntryWindow::confirmHeader);
-    connect(m_headerCancel, &QPushButton::clicked, m_header, &BatchHeaderFields::LoadHeader);
+    runOnClick(m_payeeLookup, m_gate, [this] { pickPayee(); });
+    runOnClick(m_institutionLookup, m_gate, [this] { pickInstitution(); });
+    runOnClick(m_presets, m_gate, [this] { editPresets(); });
+    runOnClick(m_headerOk, m_gate, [this] { confirmHeader(); });
+    runOnClick(m_headerCancel, m_gate, [this] { m_header->LoadHeader(); });
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int tab) {
         if (tab == 1)
             m_header->dateField()->setFocus(Qt::TabFocusReason);
@@ -101,6 +103,8 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     // Enter walks 0, 1, 2, 3, 4 and the remark, skipping what leaving the code locked;
     // the fee is reached by Tab or the mouse, and Enter there goes to "確定".
     moves()->setLeaveFirst(true);
+    // Up and Down belong to the remark box's list and to the grid, not to field moves.
+    moves()->setArrowKeysMove(false);
     // Leaving to cancel or to leave the window resolves nothing.
     moves()->setUnchecked({cancelButton(), actionButton(5)});
     connect(moves(), &FieldMoves::left, this, [this](int index, bool check) {
@@ -109,6 +113,7 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     });
     auto *feeMoves = new FieldMoves({field(5)}, this);
     feeMoves->setEnds(nullptr, okButton());
+    feeMoves->setArrowKeysMove(false);
     connect(feeMoves, &FieldMoves::entered, this, [this] {
         if (EditMode < Reset)
             selectAllSoon(field(5));
@@ -116,6 +121,27 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     QWidget *chain[] = {cancelButton(), m_payeeLookup, m_institutionLookup, m_presets};
     for (size_t i = 0; i + 1 < std::size(chain); ++i)
         setTabOrder(chain[i], chain[i + 1]);
+}
+
+bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // From a text field, Up and Down walk the grid while it can be used (query mode), as
+    // in the lookups.
+    if (event->type() == QEvent::KeyPress && recordSet() && grid()->isEnabled()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        bool inField = false;
+        for (int i = 0; i < fieldCount(); ++i)
+            inField = inField || watched == field(i);
+        if (inField && key->modifiers() == Qt::NoModifier && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            RecordSet *set = recordSet();
+            if (key->key() == Qt::Key_Down && set->currentRow() + 1 < set->rowCount())
+                set->moveNext();
+            else if (key->key() == Qt::Key_Up && set->currentRow() > 0)
+                set->movePrevious();
+            return true;
+        }
+    }
+    return EditingWindow::eventFilter(watched, event);
 }
 
 QList<QWidget *> EntryWindow::moveOrder() const

@@ -47,6 +47,7 @@ protected:
     bool closeBoxEnds() const override { return false; }
     QList<QWidget *> moveOrder() const override;
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildLayout();

@@ -56,8 +56,8 @@ PresetWindow::PresetWindow(AppContext &context, QWidget *parent) : QDialog(paren
         buttons->addWidget(b);
     }
     buttons->addStretch();
-    connect(m_ok, &QPushButton::clicked, this, &PresetWindow::confirm);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    runOnClick(m_ok, m_gate, [this] { confirm(); });
+    runOnClick(m_cancel, m_gate, [this] { reject(); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(heading);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/commandgate.h"
+
 #include <QDialog>
 
 class AppContext;
@@ -24,4 +26,6 @@ private:
     QLineEdit *m_fields[10] = {};
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
+    // Its buttons start nothing while one of its commands or messages is still open.
+    CommandGate m_gate{this};
 };

@@ -247,11 +247,7 @@ void addExchangeCommands(EditingWindow *window, AppContext &context, ImportKind 
             context.dialogs().critical(window, context.referenceProblemText());
         return reference;
     };
-    QPushButton *import = window->addCommand(QStringLiteral("匯入…"), QStringLiteral("cmdImport"));
-    // Reached from the keyboard too, by keys the editing functions leave free.
-    import->setShortcut(QKeySequence(QStringLiteral("Alt+I")));
-    import->setToolTip(QStringLiteral("匯入試算表檔案 (Alt+I)"));
-    QObject::connect(import, &QPushButton::clicked, window, [&context, kind, window, storeFor] {
+    QPushButton *import = window->addCommand(QStringLiteral("匯入…"), QStringLiteral("cmdImport"), [&context, kind, window, storeFor] {
         Store *store = storeFor();
         if (!store)
             return;
@@ -268,10 +264,10 @@ void addExchangeCommands(EditingWindow *window, AppContext &context, ImportKind 
         if (dialog.exec() == QDialog::Accepted)
             window->ReloadAll();
     });
-    QPushButton *exportButton = window->addCommand(QStringLiteral("匯出…"), QStringLiteral("cmdExport"));
-    exportButton->setShortcut(QKeySequence(QStringLiteral("Alt+E")));
-    exportButton->setToolTip(QStringLiteral("匯出成試算表檔案 (Alt+E)"));
-    QObject::connect(exportButton, &QPushButton::clicked, window, [&context, kind, window, storeFor] {
+    // Reached from the keyboard too, by keys the editing functions leave free.
+    import->setShortcut(QKeySequence(QStringLiteral("Alt+I")));
+    import->setToolTip(QStringLiteral("匯入試算表檔案 (Alt+I)"));
+    QPushButton *exportButton = window->addCommand(QStringLiteral("匯出…"), QStringLiteral("cmdExport"), [&context, kind, window, storeFor] {
         Store *store = storeFor();
         if (!store)
             return;
@@ -289,4 +285,6 @@ void addExchangeCommands(EditingWindow *window, AppContext &context, ImportKind 
         else
             context.dialogs().inform(window, QStringLiteral("匯出完畢") + QLatin1Char('\n') + QDir::toNativeSeparators(path));
     });
+    exportButton->setShortcut(QKeySequence(QStringLiteral("Alt+E")));
+    exportButton->setToolTip(QStringLiteral("匯出成試算表檔案 (Alt+E)"));
 }

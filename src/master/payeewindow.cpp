@@ -45,11 +45,14 @@ PayeeWindow::PayeeWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     beside->addWidget(m_name, 1);
     layOutStandard({nullptr, nullptr, beside});
 
-    connect(m_lookup, &QPushButton::clicked, this, &PayeeWindow::pickInstitution);
+    runOnClick(m_lookup, m_gate, [this] { pickInstitution(); });
     open(context.working());
     setTabOrder(cancelButton(), m_lookup);
 }
 
+// Codes that differ only in letter case count as the same code ("a001" beside "A001" is a
+// duplicate): they sort as one in every list, and a clerk reading them out cannot tell
+// them apart. The store's key searches compare the same way.
 bool PayeeWindow::check_RID(const QString &code) const
 {
     if (code.compare(EditKey, Qt::CaseInsensitive) == 0)

@@ -115,9 +115,9 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
     m_ok = buttons.ok;
     m_cancel = buttons.cancel;
     m_lookup->setAutoDefault(true);
-    connect(m_ok, &QPushButton::clicked, this, &RemitterWindow::confirm);
-    connect(m_cancel, &QPushButton::clicked, this, &RemitterWindow::reject);
-    connect(m_lookup, &QPushButton::clicked, this, &RemitterWindow::pickBranch);
+    runOnClick(m_ok, m_gate, [this] { confirm(); });
+    runOnClick(m_cancel, m_gate, [this] { reject(); });
+    runOnClick(m_lookup, m_gate, [this] { pickBranch(); });
     connect(m_fields[0], &QLineEdit::textChanged, this, [this](const QString &branch) {
         if (!m_loading && branch.size() == 3)
             showInstitution();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/commandgate.h"
+
 #include <QDialog>
 
 class AppContext;
@@ -42,5 +44,7 @@ private:
     QPushButton *m_cancel = nullptr;
     QPushButton *m_lookup = nullptr;
     FieldMoves *m_moves = nullptr;
+    // Its buttons start nothing while one of its commands or messages is still open.
+    CommandGate m_gate{this};
     bool m_loading = false;
 };

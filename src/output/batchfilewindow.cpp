@@ -57,8 +57,8 @@ BatchFileWindow::BatchFileWindow(AppContext &context, QWidget *parent) : QDialog
     const ConfirmPair buttons = makeConfirmPair(this);
     m_ok = buttons.ok;
     m_cancel = buttons.cancel;
-    connect(m_ok, &QPushButton::clicked, this, &BatchFileWindow::GenerateBatchFile);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    runOnClick(m_ok, m_gate, [this] { GenerateBatchFile(); });
+    runOnClick(m_cancel, m_gate, [this] { reject(); });
     m_header->setMoveTargets(m_cancel, m_ok);
 
     auto *layout = new QVBoxLayout(this);

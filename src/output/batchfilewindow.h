@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/commandgate.h"
+
 #include "batchgeneration.h"
 
 #include <QDialog>
@@ -39,6 +41,8 @@ private:
     QLabel *m_totals[2] = {};
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
+    // Its buttons start nothing while one of its commands or messages is still open.
+    CommandGate m_gate{this};
     LineTotals m_shown;     // the totals as shown when the window opened
     QString m_readProblem;  // why they could not be read, if they could not
 };

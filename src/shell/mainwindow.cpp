@@ -70,12 +70,12 @@ void MainWindow::buildMenu()
     restore->setObjectName(QStringLiteral("mnuRestore"));
     QAction *backup = system->addAction(QStringLiteral("備份資料"));
     backup->setObjectName(QStringLiteral("mnuBackup"));
-    connect(restore, &QAction::triggered, this, &MainWindow::restoreData);
-    connect(backup, &QAction::triggered, this, &MainWindow::backupData);
+    connect(restore, &QAction::triggered, this, [this] { m_gate.run([this] { restoreData(); }); });
+    connect(backup, &QAction::triggered, this, [this] { m_gate.run([this] { backupData(); }); });
     system->addSeparator();
     QAction *exit = system->addAction(QStringLiteral("離開"));
     exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
+    connect(exit, &QAction::triggered, this, [this] { m_gate.run([this] { exitProgram(); }); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("說明(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -85,7 +85,7 @@ void MainWindow::buildMenu()
     help->addSeparator();
     QAction *about = help->addAction(QStringLiteral("關於    Talvek(&A)"));
     about->setObjectName(QStringLiteral("mnuAbout"));
-    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(about, &QAction::triggered, this, [this] { m_gate.run([this] { showAbout(); }); });
 }
 
 void MainWindow::buildContent()
@@ -128,7 +128,7 @@ void MainWindow::buildContent()
         b->setShortcut(QKeySequence(Qt::Key_1 + i));
         b->installEventFilter(this);
         const int number = i + 1;
-        connect(b, &QPushButton::clicked, this, [this, number] { onButton(number); });
+        connect(b, &QPushButton::clicked, this, [this, number] { m_gate.run([this, number] { onButton(number); }); });
         grid->addWidget(b, i % 4, i / 4);
         m_buttons[i] = b;
     }
@@ -308,6 +308,9 @@ QDialog *MainWindow::windowFor(int number)
 {
     // The editing windows (2, 3, 7) are kept between openings; the others are made anew.
     QPointer<QDialog> &slot = m_windows[number - 1];
+    // A window still open is never replaced under its own feet.
+    if (slot && slot->isVisible())
+        return nullptr;
     if (slot && (number == 2 || number == 3 || number == 7))
         return slot;
     delete slot.data();

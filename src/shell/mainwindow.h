@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/commandgate.h"
 #include "platform/dialogs.h"
 
 #include <QMainWindow>
@@ -78,4 +79,6 @@ private:
     // activation that follows closing one of our own message boxes does not count.
     bool m_fresh = false;
     bool m_inOwnMessage = false;
+    // Buttons and menu commands start nothing while one of them runs.
+    CommandGate m_gate{this};
 };

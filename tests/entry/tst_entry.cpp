@@ -90,6 +90,7 @@ private Q_SLOTS:
     void keyedLinesAreStoredAndReachTheBankFile();
     void payeeLookupPickAndCancel();
     void presets();
+    void upAndDownStepTheRemarksAndTheGrid();
     void headerTab();
 };
 
@@ -277,7 +278,14 @@ void TstEntry::payeeLookupPickAndCancel()
     f.w().remarkBox()->setEditText("貨款");
     auto pick = [&](const QString &code) {
         inModal<PayeeLookup>(
-            [code](PayeeLookup *lookup) {
+            [&f, code](PayeeLookup *lookup) {
+                // The entry window behind the lookup starts nothing.
+                const QStringList opened = windowsOpenedBy(lookup, [&] {
+                    for (QPushButton *b : {f.w().presetButton(), f.w().payeeButton(), f.w().actionButton(5)})
+                        b->click();
+                });
+                QCOMPARE(opened, QStringList());
+                QCOMPARE(QApplication::activeModalWidget(), lookup);
                 lookup->field(0)->setText(code);
                 lookup->findChild<QPushButton *>(code.isEmpty() ? "Command2_1" : "Command2_0")->click();
             },
@@ -293,6 +301,31 @@ void TstEntry::payeeLookupPickAndCancel()
     QCOMPARE(f.w().field(4)->text() + "|" + f.w().field(5)->text(), "900|");
     QCOMPARE(f.w().remarkBox()->currentText(), "貨款");
     QCOMPARE(f.focus(), f.w().field(0));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEntry::upAndDownStepTheRemarksAndTheGrid()
+{
+    Fixture f({{"A01", "1", "0091230", "n", "1", "", "0"}, {"A02", "2", "0091230", "m", "2", "", "0"}}, {"薪資", "租金"});
+    f.key(Qt::Key_F2);
+    QComboBox *remark = f.w().remarkBox();
+    remark->setFocus();
+    QStringList seen;
+    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+        f.key(k, remark);
+        seen << remark->currentText();
+    }
+    QCOMPARE(seen, (QStringList{"租金", "", "租金"}));
+    QVERIFY(remark->hasFocus());
+    f.w().cancelButton()->click();
+    // In query mode the typed code stays in front while the grid moves.
+    f.key(Qt::Key_F6);
+    QCOMPARE(f.focus(), f.w().field(0));
+    f.key(Qt::Key_Down, f.w().field(0));
+    QCOMPARE(f.focus(), f.w().field(0));
+    QCOMPARE(f.w().recordSet()->currentRow(), 1);
+    f.key(Qt::Key_Up, f.w().field(0));
+    QCOMPARE(f.w().recordSet()->currentRow(), 0);
     VERIFY_DIALOGS(f.dialogs);
 }
 

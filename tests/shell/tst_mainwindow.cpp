@@ -121,6 +121,7 @@ private Q_SLOTS:
     void backupRefusesTheStoreItselfAndReloads();
     void restoreCommand_data();
     void restoreCommand();
+    void nothingStartsWhileAWindowRuns();
 };
 
 void TstMainWindow::openingTheStore_data()
@@ -551,6 +552,36 @@ void TstMainWindow::restoreCommand()
     QVERIFY(p.context.working());
     QCOMPARE(p.window.bannerText().endsWith(restored ? "新公司" : "範例股份有限公司"), true);
     QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+void TstMainWindow::nothingStartsWhileAWindowRuns()
+{
+    // A screen reader's "press" reaches the menu behind window 5 while its message is open.
+    Program p;
+    QVERIFY(p.started());
+    QStringList opened{"not run"};
+    inModal([&](QDialog *w) {
+        w->findChild<QLineEdit *>("Text1_0")->setText("151206");
+        w->findChild<QLineEdit *>("Text1_1")->setText("09");
+        p.dialogs.whileNextMessage = [&] {
+            opened = windowsOpenedBy(w, [&] {
+                for (int n : {5, 2, 1})
+                    p.window.button(n)->click();
+                for (const char *action : {"mnuBackup", "mnuRestore", "mnuAbout", "mnuExit"})
+                    p.trigger(action);
+                w->findChild<QPushButton *>("Command2_0")->click(); // its own 確定 again
+            });
+        };
+        p.dialogs.expectMessage({"輸入批號長度不足!!", "輸入錯誤", MsgIcon::Critical});
+        w->findChild<QPushButton *>("Command2_0")->click();
+        QCOMPARE(QApplication::activeModalWidget(), w);
+        QCOMPARE(p.window.findChildren<QDialog *>("Form7").size(), 1);
+        w->reject();
+    }, [&] { p.window.button(5)->click(); });
+    QCOMPARE(opened, QStringList());
+    VERIFY_DIALOGS(p.dialogs);
+    // Once it has closed, the menu works again.
+    QCOMPARE(p.press(5), QStringLiteral("Form7"));
 }
 
 QTEST_MAIN(TstMainWindow)

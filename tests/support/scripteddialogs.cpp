@@ -1,4 +1,5 @@
 #include "scripteddialogs.h"
+#include <utility>
 
 namespace {
 
@@ -57,6 +58,8 @@ MsgAnswer ScriptedDialogs::message(QWidget *, const QString &text, const QString
 {
     const Message shown{text, title.isEmpty() ? applicationTitle() : title, icon, buttons, defaultButton};
     m_shown.append(shown);
+    if (whileNextMessage)
+        std::exchange(whileNextMessage, {})();
     const auto e = next(Expectation::Kind::Message, describe(shown));
     if (!e)
         return defaultButton;

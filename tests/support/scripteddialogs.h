@@ -5,6 +5,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The Dialogs double: answers each dialog from a queue of expectations and records what
@@ -31,6 +32,8 @@ public:
     void expectFont(std::optional<QFont> answer) { m_font = {answer}; }
     void expectPrintSetup(std::optional<PrintSetup> answer) { m_setup = {answer}; }
     PrintSetup printSetupShown;
+    // Runs while the next message is open, as a user or a screen reader could act then.
+    std::function<void()> whileNextMessage;
 
     const QList<Message> &shown() const { return m_shown; }
     // Unexpected or mismatched dialogs and expectations left unused; empty when all is well.

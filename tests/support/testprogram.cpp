@@ -3,6 +3,7 @@
 #include "store/storeopening.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 
 bool TestProgram::openWorkingStore()
@@ -12,6 +13,23 @@ bool TestProgram::openWorkingStore()
         return false;
     context.setWorking(std::move(opened.store));
     return true;
+}
+
+QStringList windowsOpenedBy(QWidget *running, const std::function<void()> &presses)
+{
+    QStringList opened;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget *top = QApplication::activeModalWidget();
+        if (top && top != running) {
+            opened << top->objectName();
+            top->close();
+        }
+    });
+    closer.start(0);
+    presses();
+    QApplication::processEvents();
+    return opened;
 }
 
 bool showActive(QWidget *window)

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 // A program directory and what a window needs from the program: the test doubles for
 // dialogs, clock and printer, and the context over them. Today is 2026-12-06 (ROC 151206).
 struct TestProgram {
@@ -38,6 +40,10 @@ void inModal(Work work, Open open)
     });
     open();
 }
+
+// Runs the presses while `running` is the window in front, and names every window they
+// open above it (each is closed at once): presses behind a running window open nothing.
+QStringList windowsOpenedBy(QWidget *running, const std::function<void()> &presses);
 
 // Fails the test on any dialog that was shown unexpectedly, differed from what was
 // expected, or was expected and never shown.
