@@ -72,6 +72,37 @@ int fieldNamed(const KindDef &def, const QString &cell)
     return -1;
 }
 
+// Whether a cell holds a value of a digit column (an account, an institution code, an
+// amount), written as a spreadsheet may write it.
+bool looksNumeric(const QString &cell)
+{
+    bool digit = false;
+    for (QChar c : cell) {
+        if (c.isDigit() && c.unicode() < 0x80)
+            digit = true;
+        else if (c != QLatin1Char(' ') && c != QLatin1Char('-') && c != QLatin1Char(',') && c != QLatin1Char('.'))
+            return false;
+    }
+    return digit;
+}
+
+// A first row names the columns only when it reads as a header: most of its cells are
+// field names and none holds a number. A data row always does (its institution code),
+// so a payee named "收款人姓名" or a remark "備註" does not make a header of it.
+bool readsAsHeader(const KindDef &def, const QStringList &row)
+{
+    int filled = 0, named = 0;
+    for (const QString &cell : row) {
+        if (TrimBlanks(cell).isEmpty())
+            continue;
+        if (looksNumeric(cell))
+            return false;
+        ++filled;
+        named += fieldNamed(def, cell) >= 0;
+    }
+    return named * 2 > filled;
+}
+
 // The file's row as the kind's fields.
 QStringList fieldsOf(const KindDef &def, const QStringList &row, const QList<int> &mapping)
 {
@@ -129,11 +160,8 @@ std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kin
     if (!table.problem.isEmpty())
         return fail(table.problem);
     const KindDef &def = kindDef(kind);
-    if (!table.rows.isEmpty()) {
-        const QStringList &first = table.rows.first();
-        file.hasHeader = header.value_or(
-            std::any_of(first.cbegin(), first.cend(), [&](const QString &cell) { return fieldNamed(def, cell) >= 0; }));
-    }
+    if (!table.rows.isEmpty())
+        file.hasHeader = header.value_or(readsAsHeader(def, table.rows.first()));
     if (file.hasHeader) {
         file.header = table.rows.takeFirst();
         table.lineOfRow.removeFirst();

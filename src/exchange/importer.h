@@ -36,8 +36,8 @@ struct ImportFile {
 };
 
 // Reads the bytes in the given encoding, or the one detected; the first row is a header
-// as told, or when it names a field. Nothing and `problem` when the bytes cannot be read
-// as text or a quoted field is left open.
+// as told, or when most of its cells name fields and none holds a number. Nothing and
+// `problem` when the bytes cannot be read as text or a quoted field is left open.
 std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kind,
                                          std::optional<CsvText::Encoding> encoding, QString *problem,
                                          std::optional<bool> header = std::nullopt);

@@ -108,11 +108,8 @@ void TstCsvText::writtenFilesReadBack()
 {
     const QList<QStringList> rows{{"收款人代碼", "收款人名稱"}, {"A01", "王,小明"}, {"A02", "說\"好\""}, {"A03", "兩\n行"}, {"A04", ""}};
     const QByteArray bytes = CsvText::write(rows);
-    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
-    const QByteArray firstRow("收款人代碼,收款人名稱\r\n");
-    QCOMPARE(bytes.mid(3, firstRow.size()), firstRow);
-    QCOMPARE(CsvText::detect(bytes), std::optional(CsvText::Encoding::Utf8));
-    const QString text = *CsvText::decode(bytes, CsvText::Encoding::Utf8);
+    QCOMPARE(bytes, "\xEF\xBB\xBF" + QString("收款人代碼,收款人名稱\r\nA01,\"王,小明\"\r\nA02,\"說\"\"好\"\"\"\r\nA03,\"兩\n行\"\r\nA04,\r\n").toUtf8());
+    const QString text = *CsvText::decode(bytes, *CsvText::detect(bytes));
     QCOMPARE(CsvText::split(text, CsvText::detectDelimiter(text)).rows, rows);
 }
 
