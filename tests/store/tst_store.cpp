@@ -30,6 +30,8 @@ private Q_SLOTS:
     void transactionIsAllOrNothing();
     void workingStoreOpening_data();
     void workingStoreOpening();
+    void unusualTablesServeOrAreRefused_data();
+    void unusualTablesServeOrAreRefused();
 
 private:
     std::unique_ptr<Store> open(TestDir &dir);
@@ -335,6 +337,41 @@ void TstStore::workingStoreOpening()
         QCOMPARE(fileBytes(dir.working()), before);
         QVERIFY(!QFileInfo::exists(dir.working() + "-journal"));
     }
+}
+
+void TstStore::unusualTablesServeOrAreRefused_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("sql"); // on the connection that checks, after the store is made
+    QTest::addColumn<QString>("fault");   // empty: the table serves
+    QFile list(QFINDTESTDATA("reference/unusual-tables.txt"));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    for (const QString &line : QString::fromUtf8(list.readAll()).split('\n', Qt::SkipEmptyParts)) {
+        const QStringList c = line.split('\t');
+        if (!line.startsWith('#'))
+            QTest::newRow(qPrintable(c[0])) << c[1] << c[2].split(';') << c.value(3);
+    }
+}
+
+void TstStore::unusualTablesServeOrAreRefused()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, sql);
+    QFETCH(QString, fault);
+    TestDir dir;
+    dir.makeStores();
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(dir.working()).constData(), &db), SQLITE_OK);
+    for (const QString &s : sql)
+        QVERIFY2(sqlite3_exec(db, s.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK, sqlite3_errmsg(db));
+    const Schema::TableCheck check = Schema::checkTable(db, Schema::table(table));
+    sqlite3_close(db);
+    QCOMPARE(check.fault, fault);
+    // The program starts with such a table, or ends with the opening messages that name it.
+    const WorkingStoreOpening opening = openWorkingStore(dir.path());
+    QCOMPARE(opening.failure, fault.isEmpty() ? WorkingStoreOpening::Failure::None : WorkingStoreOpening::Failure::Other);
+    QCOMPARE(opening.result.code(), fault.isEmpty() ? 0 : 1);
+    QCOMPARE(opening.result.detail, fault);
 }
 
 QTEST_GUILESS_MAIN(TstStore)
