@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -84,10 +85,12 @@ QString quoted(const QString &name)
 
 // Why a source's value may not enter the working store, or empty. The engine hands back
 // a text's bytes as stored; only bytes that are exactly the UTF-8 form of a text are one
-// (no broken, overlong or surrogate sequences, nothing past U+10FFFF).
+// (no broken, overlong or surrogate sequences, nothing past U+10FFFF). A leading byte-order
+// mark stays a character of the text, which then has no Big5 form.
 QString restoredTextFault(const QByteArray &bytes, int width)
 {
-    const QString text = QString::fromUtf8(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
     if (text.toUtf8() != bytes)
         return QStringLiteral("不是有效的 UTF-8 文字");
     switch (Big5TextFault(text)) {
