@@ -103,6 +103,7 @@ void TstBatchFile::refuses()
         with(&LineRow::bank, "952123"), with(&LineRow::bank, "95212345"), with(&LineRow::bank, "95212A6"),
         with(&LineRow::name, bytes69), with(&LineRow::name, "王\r明"),
         with(&LineRow::remark, QString("王").repeated(25) + "x"), with(&LineRow::remark, "薪\U0001F600"),
+        with(&LineRow::remark, "a\u0080"), // a C1 control, which has no Big5 form either
         with(&RemitterRow::name, bytes69), with(&RemitterRow::brno, "01A"), with(&RemitterRow::kind, "1A"),
         with(&RemitterRow::kind, "12"), with(&BatchFileInput::remitDate, "13050A"), with(&BatchFileInput::remitDate, "130231"),
     };

@@ -56,7 +56,6 @@ void TstCorruptionHarness::byteFlippedStores()
     QFile goodFile(good.working());
     QVERIFY(goodFile.open(QIODevice::ReadOnly));
     const QByteArray store = goodFile.readAll();
-    goodFile.close();
 
     QRandomGenerator random(20261206);
     QByteArray undamaged;
