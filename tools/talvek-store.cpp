@@ -24,6 +24,17 @@
 
 namespace {
 
+// A store failure in the windows' words, with the engine's own text as the reason where
+// the words do not already carry it.
+int storeFailed(QTextStream &err, const StoreResult &result, const QString &storePath)
+{
+    err << "talvek-store: " << storeFailureNotice(result, storePath).text;
+    if (result.error != StoreResult::Error::Other && !result.detail.isEmpty())
+        err << "\n" << result.detail;
+    err << "\n";
+    return 1;
+}
+
 int usage(QTextStream &err)
 {
     err << "usage: talvek-store init DIR [VXBANK.mdb|BRANCH.mdb ...]\n"
@@ -115,11 +126,8 @@ int restore(const QString &store, const QString &source, QTextStream &out, QText
         return 2;
     }
     const Store::Opened opened = Store::open(store, Schema::working());
-    StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure;
-    if (!writable.ok()) {
-        err << "talvek-store: " << store << ": " << writable.detail << "\n";
-        return 1;
-    }
+    if (const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure; !writable.ok())
+        return storeFailed(err, writable, store);
     RestoreSource from(source);
     QString reason = from.reason();
     if (from.problem() != RestoreSource::Problem::None
@@ -157,21 +165,20 @@ int batchfile(QStringList args, QTextStream &out, QTextStream &err)
     if (const int code = CheckBatchNo(batch, date); code != 1)
         return refuse(batchNoMessage(code));
     Store::Opened opened = Store::open(storePath, Schema::working());
-    const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure;
-    if (!writable.ok())
-        return refuse(storePath + QStringLiteral("：") + writable.detail);
+    if (const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure; !writable.ok())
+        return storeFailed(err, writable, storePath);
     Store &store = *opened.store;
     // Nothing is written to a damaged store, not even the header.
     if (const StoreResult whole = store.checkIntegrity(); !whole.ok())
-        return refuse(storeFailureNotice(whole, store.path()).text);
+        return storeFailed(err, whole, storePath);
     LineTotals totals;
     if (const StoreResult counted = countLines(store, totals); !counted.ok())
-        return refuse(storeFailureNotice(counted, store.path()).text);
+        return storeFailed(err, counted, storePath);
     // As in the window: a header that cannot be stored is told, and the file still made.
     if (!IsBig5Text(purpose))
         err << QStringLiteral("talvek-store: 用途含有無法轉成 Big5 的字元，批號資料未儲存\n");
     else if (const StoreResult stored = writeHeader(store, {date, batch, purpose}); !stored.ok())
-        err << "talvek-store: " << storeFailureNotice(stored, store.path()).text << "\n";
+        storeFailed(err, stored, storePath);
     const LineOrder lineOrder = order == QLatin1String("code") ? LineOrder::ByPayee : LineOrder::Input;
     const QString logPath = generationLogPath(QFileInfo(store.path()).absolutePath());
     BatchFileInput in;
@@ -237,11 +244,8 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
         return 1;
     }
     Store::Opened opened = openFor(*kind, args[1]);
-    const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure;
-    if (!writable.ok()) {
-        err << "talvek-store: " << args[1] << ": " << writable.detail << "\n";
-        return 1;
-    }
+    if (const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure; !writable.ok())
+        return storeFailed(err, writable, args[1]);
     const ImportPlan plan = planImport(*opened.store, *kind, *read, guessMapping(*kind, *read), mode);
     for (const RowError &e : plan.errors)
         err << e.text() << "\n";
@@ -249,10 +253,8 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
         err << QStringLiteral("有 %1 項錯誤，未匯入任何資料\n").arg(plan.errors.size());
         return 1;
     }
-    if (const StoreResult r = applyImport(*opened.store, plan); !r.ok()) {
-        err << "talvek-store: " << storeFailureNotice(r, opened.store->path()).text << "\n";
-        return 1;
-    }
+    if (const StoreResult r = applyImport(*opened.store, plan); !r.ok())
+        return storeFailed(err, r, args[1]);
     out << QStringLiteral("已匯入：%1\n").arg(plan.summary());
     return 0;
 }
@@ -263,15 +265,15 @@ int exportRows(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!kind)
         return -1;
     Store::Opened opened = openFor(*kind, args[1]);
-    if (!opened.store) {
-        err << "talvek-store: " << args[1] << ": " << opened.failure.detail << "\n";
-        return 1;
-    }
+    if (!opened.store)
+        return storeFailed(err, opened.failure, args[1]);
     StoreResult read;
     const QByteArray bytes = exportTable(*opened.store, *kind, &read);
+    if (!read.ok())
+        return storeFailed(err, read, args[1]);
     QString reason;
-    if (!read.ok() || !writeFileAtomically(args[2], bytes, &reason)) {
-        err << "talvek-store: " << (read.ok() ? reason : read.detail) << "\n";
+    if (!writeFileAtomically(args[2], bytes, &reason)) {
+        err << "talvek-store: " << reason << "\n";
         return 1;
     }
     out << "exported " << args[2] << "\n";

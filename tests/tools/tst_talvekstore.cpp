@@ -6,7 +6,6 @@
 #include "platform/clock.h"
 #include "store/fieldroutines.h"
 #include "store/schema.h"
-#include "store/store.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -24,6 +23,8 @@ private Q_SLOTS:
     void batchFileFromAShellIsVerifiedAndRecognised();
     void shellAndWindowWriteTheSameFile();
     void importAndExportFromAShell();
+    void storeFailuresInTheWindowsWords_data();
+    void storeFailuresInTheWindowsWords();
 
 private:
     static int tool(const QStringList &args, QString *err = nullptr);
@@ -58,8 +59,6 @@ void TstTalvekStore::initMakesTheStoresAndNeverOverwrites()
     QCOMPARE(TestDir::rows(dir.working(), "R_BASE").size(), 1);
     QVERIFY(!TestDir::rows(dir.reference(), "VXBANK").isEmpty());
     TestDir::rows(dir.reference(), "ZQNBRH");
-    QVERIFY(Store::open(dir.working(), Schema::working()).store);
-    QVERIFY(Store::open(dir.reference(), Schema::reference()).store);
     QCOMPARE(tool({"check", dir.working()}), 0);
     QCOMPARE(tool({"check", dir.reference()}), 0);
 
@@ -73,15 +72,11 @@ void TstTalvekStore::starterListIsConsistent()
     int korvana = 0;
     QSet<QString> codes, banks;
     for (const Institution &i : list) {
-        QCOMPARE(i.code.size(), 7);
-        QVERIFY2(!codes.contains(i.code), qPrintable(i.code));
+        QVERIFY2(i.code.size() == 7 && !codes.contains(i.code) && i.code.right(1) == InstCheckDigit(i.code.left(6))
+                     && FitsBig5(i.shortName, 10) && FitsBig5(i.fullName, 60), qPrintable(i.code));
         codes << i.code;
         banks << i.code.left(3);
-        QCOMPARE(i.code.right(1), InstCheckDigit(i.code.left(6)));
-        QVERIFY(FitsBig5(i.shortName, 10));
-        QVERIFY(FitsBig5(i.fullName, 60));
-        if (i.code.startsWith("952"))
-            ++korvana;
+        korvana += i.code.startsWith("952");
     }
     QVERIFY(korvana >= 10);
     QVERIFY(list.size() - korvana >= 24);
@@ -213,6 +208,37 @@ void TstTalvekStore::importAndExportFromAShell()
     QFile out(exported);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), QByteArray("\xEF\xBB\xBF") + QString("收款人代碼,收款人帳號,解款行代號,收款人姓名\r\nA01,123           ,0091230,王\r\n").toUtf8());
+}
+
+void TstTalvekStore::storeFailuresInTheWindowsWords_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QStringList>("args"); // DIR: the store's folder, TODAY: today's date
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("restore, the store held by another program")
+        << "lock" << QStringList{"restore", "DIR/VXBANK.mdb", "DIR/source.mdb"} << "database is locked";
+    QTest::newRow("batch file, the store made unchangeable")
+        << "immutable" << QStringList{"batchfile", "DIR/VXBANK.mdb", "DIR/out.txt", "--date", "TODAY", "--batch", "TODAY1201"}
+        << "attempt to write a readonly database";
+}
+
+void TstTalvekStore::storeFailuresInTheWindowsWords()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QStringList, args);
+    QFETCH(QString, reason);
+    TestDir dir;
+    dir.makeStores();
+    args.replaceInStrings("DIR", dir.path()).replaceInStrings("TODAY", RocToday(SystemClock(), QStringLiteral("2")));
+    std::optional<HeldWriteLock> lock;
+    if (obstacle == "lock")
+        QVERIFY(lock.emplace(dir.working()).held());
+    else if (QProcess::execute("chattr", {"+i", dir.working()}) != 0)
+        QSKIP("cannot make a file unchangeable here");
+    const auto thaw = qScopeGuard([&] { QProcess::execute("chattr", {"-i", dir.working()}); });
+    QString err;
+    QCOMPARE(tool(args, &err), 1);
+    QCOMPARE(err, "talvek-store: 資料庫唯讀,資料遺失\n" + QDir::toNativeSeparators(dir.working()) + "\n" + reason + "\n");
 }
 
 QTEST_MAIN(TstTalvekStore)
