@@ -94,10 +94,9 @@ ListWindow::ListWindow(AppContext &context, QWidget *parent) : QDialog(parent), 
     layout->addLayout(top);
     layout->addWidget(m_preview, 1);
 
-    setTabOrder(m_cancel, m_preview);
-    setTabOrder(m_preview, m_print);
-    setTabOrder(m_print, m_options[1]);
-    setTabOrder(m_options[1], m_options[0]);
+    m_tabStops = {m_cancel, m_preview, m_print, m_options[1], m_options[0]};
+    for (qsizetype i = 1; i < m_tabStops.size(); ++i)
+        setTabOrder(m_tabStops[i - 1], m_tabStops[i]);
     connect(m_print, &QPushButton::clicked, this, &ListWindow::PrintList);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(group, &QButtonGroup::idClicked, this, &ListWindow::orderChosen);
@@ -124,6 +123,17 @@ ListWindow::ListWindow(AppContext &context, QWidget *parent) : QDialog(parent), 
     m_context.values().ListOrder = chosen;
     m_building = false;
     m_cancel->setFocus();
+}
+
+bool ListWindow::focusNextPrevChild(bool next)
+{
+    // Qt makes exclusive options one stop; here each option is a stop of its own.
+    const qsizetype at = m_tabStops.indexOf(focusWidget());
+    if (at < 0)
+        return QDialog::focusNextPrevChild(next);
+    const qsizetype count = m_tabStops.size();
+    m_tabStops[(at + (next ? 1 : count - 1)) % count]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void ListWindow::orderChosen(int order)

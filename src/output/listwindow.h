@@ -45,6 +45,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void orderChosen(int order);
@@ -57,6 +58,7 @@ private:
     QRadioButton *m_options[2] = {};
     QAction *m_menuOrder[2] = {};
     QPlainTextEdit *m_preview = nullptr;
+    QList<QWidget *> m_tabStops; // the focus order, each option a stop of its own
     QString m_headerDate, m_headerBatch, m_headerPurpose;
     ListResult m_list;
     bool m_hasRemitter = false;

@@ -1,5 +1,9 @@
 #include "printer.h"
 
+#include "atomicfile.h"
+#include "pdftext.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
@@ -11,6 +15,7 @@
 #include <QVBoxLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <functional>
@@ -107,17 +112,40 @@ bool QtPrinter::print(const PrintJob &job, QString *error)
 
 bool QtPrinter::exportPdf(const PrintJob &job, const QString &path, QString *error)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    setUp(printer, job);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    if (!render(job, printer, error))
-        return false;
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
+    auto failed = [&](const QString &why) {
         if (error)
-            *error = QStringLiteral("無法寫入 %1").arg(path);
+            *error = QStringLiteral("無法寫入 %1").arg(path) + (why.isEmpty() ? QString() : QLatin1Char('\n') + why);
         return false;
+    };
+    // Qt writes the draft; the file the user named gets it whole, text corrected, or not at all.
+    QTemporaryDir scratch;
+    const QString draft = scratch.filePath(QStringLiteral("list.pdf"));
+    if (!scratch.isValid())
+        return failed(scratch.errorString());
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(draft);
+        setUp(printer, job);
+        if (!render(job, printer, error))
+            return false;
     }
+    QFile file(draft);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.errorString());
+    QByteArray pdf = file.readAll();
+    file.close();
+    QStringList lines;
+    QList<QFont> fonts;
+    for (const QList<PrintLine> &sheet : job.sheets)
+        for (const PrintLine &line : sheet) {
+            lines << line.text;
+            if (const QFont font = fontOf(job, line.pointSize); !fonts.contains(font))
+                fonts << font;
+        }
+    QString reason;
+    if (pdf.isEmpty() || !correctPdfText(pdf, glyphAliases(fonts, lines), &reason) || !writeFileAtomically(path, pdf, &reason))
+        return failed(reason);
     return true;
 }
 
