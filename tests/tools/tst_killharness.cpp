@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -64,10 +63,7 @@ void fill(const QString &file, const QString &tag, int payees, int lines)
 bool wholeStore(const QString &file)
 {
     Store::Opened opened = Store::open(file, Schema::working());
-    if (!opened.store)
-        return false;
-    QSqlQuery q(opened.store->database());
-    return q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next() && q.value(0).toString() == QLatin1String("ok");
+    return opened.store && opened.store->checkIntegrity(true).ok();
 }
 
 void copyOver(const QString &from, const QString &to)
