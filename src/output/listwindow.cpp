@@ -73,12 +73,12 @@ ListWindow::ListWindow(AppContext &context, QWidget *parent) : QDialog(parent), 
         });
     }
     settings->addSeparator();
-    connect(settings->addAction(QStringLiteral("字型")), &QAction::triggered, this, &ListWindow::chooseFont);
-    connect(settings->addAction(QStringLiteral("列印")), &QAction::triggered, this, &ListWindow::printSetup);
-    connect(settings->addAction(QStringLiteral("預覽列印")), &QAction::triggered, this, &ListWindow::previewPages);
-    connect(settings->addAction(QStringLiteral("匯出 PDF…")), &QAction::triggered, this, &ListWindow::exportPdf);
+    runOnClick(settings->addAction(QStringLiteral("字型")), m_gate, [this] { chooseFont(); });
+    runOnClick(settings->addAction(QStringLiteral("列印")), m_gate, [this] { printSetup(); });
+    runOnClick(settings->addAction(QStringLiteral("預覽列印")), m_gate, [this] { previewPages(); });
+    runOnClick(settings->addAction(QStringLiteral("匯出 PDF…")), m_gate, [this] { exportPdf(); });
     settings->addSeparator();
-    connect(settings->addAction(QStringLiteral("離開")), &QAction::triggered, this, &QDialog::reject);
+    runOnClick(settings->addAction(QStringLiteral("離開")), m_gate, [this] { reject(); });
 
     auto *top = new QHBoxLayout;
     top->addWidget(m_print);
@@ -97,8 +97,8 @@ ListWindow::ListWindow(AppContext &context, QWidget *parent) : QDialog(parent), 
     m_tabStops = {m_cancel, m_preview, m_print, m_options[1], m_options[0]};
     for (qsizetype i = 1; i < m_tabStops.size(); ++i)
         setTabOrder(m_tabStops[i - 1], m_tabStops[i]);
-    connect(m_print, &QPushButton::clicked, this, &ListWindow::PrintList);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    runOnClick(m_print, m_gate, [this] { PrintList(); });
+    runOnClick(m_cancel, m_gate, [this] { reject(); });
     connect(group, &QButtonGroup::idClicked, this, &ListWindow::orderChosen);
 
     // The font the preview really shows: 細明體 where installed, else the CJK monospace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/commandgate.h"
+
 #include "remittancelist.h"
 
 #include "platform/printer.h"
@@ -59,6 +61,8 @@ private:
     QAction *m_menuOrder[2] = {};
     QPlainTextEdit *m_preview = nullptr;
     QList<QWidget *> m_tabStops; // the focus order, each option a stop of its own
+    // Its buttons and menu start nothing while one of its commands or dialogs is open.
+    CommandGate m_gate{this};
     QString m_headerDate, m_headerBatch, m_headerPurpose;
     ListResult m_list;
     bool m_hasRemitter = false;

@@ -195,6 +195,7 @@ std::optional<QString> Store::firstMatch(const QString &tableName, const QString
     if (it == m_prepared.end()) {
         QSqlQuery q(database());
         q.setForwardOnly(true);
+        // Keys match without regard to letter case, as codes are sorted and told apart.
         const QString sql = QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ? COLLATE NOCASE ORDER BY rowid LIMIT 1")
                                 .arg(resultColumn, table(tableName).name, keyColumn);
         if (!q.prepare(sql)) {
