@@ -5,11 +5,9 @@
 #include "entry/linechecks.h"
 #include "entry/presetwindow.h"
 #include "master/payeelookup.h"
-#include "output/batchfilewindow.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,6 +74,18 @@ struct Fixture : TestProgram {
     }
 };
 
+// The rows of a tab-separated reference list, its # lines left out; \n and \t in a cell
+// stand for a line break and a tab. A list not found has no rows, and its test fails.
+QList<QStringList> referenceRows(const QString &name)
+{
+    QFile list(QFINDTESTDATA("reference/" + name));
+    QList<QStringList> rows;
+    for (QString line : QString::fromUtf8(list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray()).split('\n', Qt::SkipEmptyParts))
+        if (!line.startsWith('#'))
+            rows << line.replace("\\n", "\n").split('\t').replaceInStrings("\\t", "\t");
+    return rows;
+}
+
 } // namespace
 
 class TstEntry : public QObject {
@@ -87,7 +97,7 @@ private Q_SLOTS:
     void temporaryCodes();
     void enterWalksTheLine_data();
     void enterWalksTheLine();
-    void keyedLinesAreStoredAndReachTheBankFile();
+    void keyedLinesAreStored();
     void payeeLookupPickAndCancel();
     void presets();
     void upAndDownStepTheRemarksAndTheGrid();
@@ -97,30 +107,10 @@ private Q_SLOTS:
 void TstEntry::lineChecks_data()
 {
     QTest::addColumn<QStringList>("line"); // code, account, bank, name, amount, fee, remark
-    QTest::addColumn<int>("field");
     QTest::addColumn<QString>("message");
-    const QString account = "Korvana 帳號檢核\n收款人帳號不正確";
-    const QString big5 = "含有無法轉成 Big5 的字元，請修改";
-    auto line = [](const QString &account, const QString &bank, const QString &name = "王", const QString &amount = "1",
-                   const QString &fee = "", const QString &remark = "") {
-        return QStringList{"A01", account, bank, name, amount, fee, remark};
-    };
-    QTest::newRow("Korvana account passes") << line("123456789014", "9521236") << -1 << "";
-    QTest::newRow("wrong check digit") << line("123456789015", "9521236") << 1 << account;
-    QTest::newRow("fourteen digits with two zeros") << line("00123456789014", "9521236") << 1 << account;
-    QTest::newRow("empty account at Korvana: account first") << line("", "9521") << 1 << account;
-    QTest::newRow("five-digit institution") << line("5", "00912") << 2 << "代碼欄位不足";
-    QTest::newRow("six digits pass") << line("5", "009123") << -1 << "";
-    QTest::newRow("name of 70 bytes") << line("5", "0091230", QString(35, QChar(0x738B))) << 3 << "輸入欄位超出 68Byte     ";
-    QTest::newRow("amount 0 passes") << line("5", "0091230", "王", "0") << -1 << "";
-    QTest::newRow("empty amount") << line("5", "0091230", "王", "") << 4 << "欄位不可為空白";
-    QTest::newRow("remark of 52 bytes") << line("5", "0091230", "王", "1", "", QString(26, QChar(0x738B))) << 6
-                                        << "輸入欄位超出 50Byte     ";
-    QTest::newRow("fee with a letter") << line("5", "0091230", "王", "1", "1O") << 5 << "代扣手續費只能輸入整數（不輸入時為 0）";
-    QTest::newRow("fee with a point") << line("5", "0091230", "王", "1", "1.5") << 5 << "代扣手續費只能輸入整數（不輸入時為 0）";
-    QTest::newRow("fee 30 passes") << line("5", "0091230", "王", "1", "30") << -1 << "";
-    QTest::newRow("invisible mark in the name") << line("5", "0091230", QStringLiteral("王\u200B明")) << 3 << "收款人姓名" + big5;
-    QTest::newRow("tab in the remark") << line("5", "0091230", "王", "1", "", "薪\t資") << 6 << "備註" + big5;
+    QTest::addColumn<int>("field");
+    for (const QStringList &c : referenceRows("line-checks.txt"))
+        QTest::newRow(qPrintable(c[0])) << QStringList{"A01"} + c.mid(1, 6) << c[7] << c[8].toInt();
 }
 
 void TstEntry::lineChecks()
@@ -135,27 +125,24 @@ void TstEntry::lineChecks()
 
 void TstEntry::temporaryCodes_data()
 {
-    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("lines"); // how the lines are stored
     QTest::addColumn<QString>("next");
-    QTest::newRow("none yet") << QStringList{"A01"} << "TMP0001";
-    QTest::newRow("the lowest gap") << QStringList{"TMP0003", "TMP0001", "A01"} << "TMP0002";
-    QTest::newRow("codes compare ignoring case") << QStringList{"tmp0001"} << "TMP0002";
-    QTest::newRow("not a temporary code") << QStringList{"TMP001", "TMP00011", "TMPX001"} << "TMP0001";
-    QTest::newRow("all taken") << QStringList{"all"} << "";
+    const QString insert = "INSERT INTO R_DETL (R_ID) ";
+    QTest::newRow("none yet") << insert + "VALUES ('A01')" << "TMP0001";
+    QTest::newRow("the lowest gap") << insert + "VALUES ('TMP0003'), ('TMP0001'), ('A01')" << "TMP0002";
+    QTest::newRow("codes compare ignoring case") << insert + "VALUES ('tmp0001')" << "TMP0002";
+    QTest::newRow("not a temporary code") << insert + "VALUES ('TMP001'), ('TMP00011'), ('TMPX001')" << "TMP0001";
+    QTest::newRow("all taken") << "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9999) " + insert
+                                      + "SELECT printf('TMP%04d', i) FROM n" << "";
 }
 
 void TstEntry::temporaryCodes()
 {
-    QFETCH(QStringList, stored);
+    QFETCH(QString, lines);
     QFETCH(QString, next);
     TestProgram p;
     p.dir.makeStores();
-    if (stored == QStringList{"all"})
-        TestDir::exec(p.dir.working(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9999) "
-                                       "INSERT INTO R_DETL (R_ID) SELECT printf('TMP%04d', i) FROM n");
-    for (const QString &code : stored)
-        if (code != "all")
-            TestDir::insert(p.dir.working(), Table::R_DETL, {{code, "1", "0091230", "n", "1", "", "0"}});
+    TestDir::exec(p.dir.working(), lines);
     QVERIFY(p.openWorkingStore());
     QCOMPARE(NextTempPayeeCode(*p.context.working()), next);
 }
@@ -166,14 +153,8 @@ void TstEntry::enterWalksTheLine_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("payee"); // once the code is left; in modify, from the start
     QTest::addColumn<QStringList>("walk"); // where each Enter leads, from field 0 on
-    const QStringList all{"1", "2", "3", "4", "remark", "ok"}, locked{"4", "remark", "ok"};
-    const QString wang = "A01|-123456789014|-9520011|-王小明 bank-";
-    QTest::newRow("registered payee: locked, straight to the amount") << -1 << "A01" << wang << locked;
-    QTest::newRow("code with a quote") << -1 << "B'2" << "B'2|-5566|-0091230|-陳大華 bank-" << locked;
-    QTest::newRow("a code of one's own empties the payee fields") << -1 << "Z9" << "Z9||| bank+" << all;
-    QTest::newRow("empty code gets a temporary one") << -1 << "" << "TMP0002||| bank+" << all;
-    QTest::newRow("modify: a registered payee's line is locked") << 0 << "A01" << wang << locked;
-    QTest::newRow("modify: another code keeps the texts") << 2 << "Z9" << "Z9|77|0091230|某甲 bank+" << all;
+    for (const QStringList &c : referenceRows("enter-walks.txt"))
+        QTest::newRow(qPrintable(c[0])) << c[1].toInt() << c[2] << c[3] << c[4].split(' ');
 }
 
 void TstEntry::enterWalksTheLine()
@@ -214,7 +195,7 @@ void TstEntry::enterWalksTheLine()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstEntry::keyedLinesAreStoredAndReachTheBankFile()
+void TstEntry::keyedLinesAreStored()
 {
     const QStringList first{"TMP0001", "1", "0091230", "甲", "1", "", "0"};
     Fixture f({first}, {"薪資"});
@@ -231,8 +212,9 @@ void TstEntry::keyedLinesAreStoredAndReachTheBankFile()
     f.key(Qt::Key_Return);
     f.key(Qt::Key_Return);
     f.w().cancelButton()->click();
-    QCOMPARE(f.stored(), (QList<QStringList>{first, {"A01", "123456789014  ", "9520011", "王小明", "1500", "薪資", "0"},
-                                              {"TMP0002", "5566          ", "0091230", "小明", "300", "", "15"}}));
+    const QList<QStringList> lines{first, {"A01", "123456789014  ", "9520011", "王小明", "1500", "薪資", "0"},
+                                   {"TMP0002", "5566          ", "0091230", "小明", "300", "", "15"}};
+    QCOMPARE(f.stored(), lines);
     // The first temporary line deleted, its code is free again.
     f.w().grid()->selectRow(0);
     f.key(Qt::Key_F4);
@@ -241,30 +223,10 @@ void TstEntry::keyedLinesAreStoredAndReachTheBankFile()
     f.key(Qt::Key_F2);
     f.enter(0, "");
     QCOMPARE(f.w().field(0)->text(), "TMP0001");
-    // F10 leaves add mode: nothing unconfirmed is stored, so the file has the two lines.
+    // F10 leaves add mode: nothing unconfirmed is stored.
     f.key(Qt::Key_F10);
     QVERIFY(!f.w().isVisible());
-
-    BatchFileWindow file(f.context);
-    QVERIFY(showActive(&file));
-    file.headerFields()->batchField()->setText("1512061201"); // the date proposed is today
-    const QString path = QDir(f.dir.path()).filePath("batch.txt");
-    f.dialogs.expectSaveFile({}, "All Files (*.*);;Text Files(*.txt)", path);
-    f.dialogs.expectMessage({"產生完畢", "Talvek"});
-    file.findChild<QPushButton *>("Command2_0")->click();
-    QApplication::processEvents();
-
-    QFile written(path);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    const QByteArray wangXiaoMing("\xA4\xFD\xA4\x70\xA9\xFA"), xiaoMing("\xA4\x70\xA9\xFA"), salary("\xC1\x7E\xB8\xEA");
-    const QByteArray head = "015" "1512061201";
-    QCOMPARE(written.readAll(),
-             "1" + head + "00000" "151206" + QByteArray(23, ' ') + wangXiaoMing + QByteArray(82, ' ') + "\r\n"
-             + "2" + head + "    1" "151206" "9520011" "10" "00123456789014" + wangXiaoMing + QByteArray(62 + 8, ' ')
-             + "1500" "00" + salary + "\r\n"
-             + "2" + head + "    2" "151206" "0091230" "10" "00000000005566" + xiaoMing + QByteArray(64 + 9, ' ')
-             + "300" "00" "\r\n"
-             + "3" + head + "99999" "151206" "   2" + QByteArray(8, ' ') + "1800" "00" + QByteArray(137, ' ') + "\r\n");
+    QCOMPARE(f.stored(), lines.mid(1));
     VERIFY_DIALOGS(f.dialogs);
 }
 
