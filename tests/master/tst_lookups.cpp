@@ -21,7 +21,7 @@ const QList<Institution> kInstitutions{
     {"9530010", "其他", "其他銀行"}};
 
 struct Fixture : TestProgram {
-    explicit Fixture(bool withReference = true, int caller = 0)
+    explicit Fixture(bool withReference = true)
     {
         dir.makeStores(kInstitutions);
         if (!withReference)
@@ -30,7 +30,6 @@ struct Fixture : TestProgram {
                         {{"B02", "987654321", "9520011", "陳大華"}, {"A01", "123456789014", "0091230", "王小明"},
                          {"O'K", "5", "0120003", "引號公司"}});
         openWorkingStore();
-        context.values().LookupCaller = caller;
     }
 };
 
@@ -38,7 +37,7 @@ struct Fixture : TestProgram {
 template <typename Lookup>
 struct Shown : Fixture {
     Lookup w{context};
-    explicit Shown(int caller = 0) : Fixture(true, caller) { QVERIFY(showActive(&w)); }
+    Shown() { QVERIFY(showActive(&w)); }
 };
 
 QStringList listed(LookupWindow &w)
@@ -61,47 +60,17 @@ QString shown(LookupWindow &w)
 class TstLookups : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void searchListsAndConfirmPicksTheFirstHit_data();
-    void searchListsAndConfirmPicksTheFirstHit();
     void gridSearchFieldAndShownRowFollowEachOther();
     void missingCodeTableIsToldAndTheLookupStillWorks();
     void payeePickHandsBackTheRowAndEscPicksNothing();
 };
 
-void TstLookups::searchListsAndConfirmPicksTheFirstHit_data()
-{
-    QTest::addColumn<int>("caller");
-    QTest::addColumn<QString>("prefix");
-    QTest::addColumn<QStringList>("codes");
-    QTest::addColumn<QString>("picked"); // not the typed text; "0" without a hit
-    QTest::newRow("all, in code order") << 0 << "" << QStringList{"0091230", "0120003", "9520011", "9520021", "9530010"}
-                                        << "0091230";
-    QTest::newRow("prefix") << 0 << "95" << QStringList{"9520011", "9520021", "9530010"} << "9520011";
-    QTest::newRow("Korvana only") << 5 << "" << QStringList{"9520011", "9520021"} << "9520011";
-    QTest::newRow("Korvana only after a prefix") << 5 << "9" << QStringList{"9520011", "9520021"} << "9520011";
-    QTest::newRow("Korvana only: 953 lists nothing") << 5 << "953" << QStringList{} << "0";
-}
-
-void TstLookups::searchListsAndConfirmPicksTheFirstHit()
-{
-    QFETCH(int, caller);
-    QFETCH(QString, prefix);
-    QFETCH(QStringList, codes);
-    QFETCH(QString, picked);
-    Shown<InstitutionLookup> f(caller);
-    f.w.field(0)->clear();
-    QTest::keyClicks(f.w.field(0), prefix);
-    QCOMPARE(listed(f.w), codes);
-    QCOMPARE(f.w.grid()->model()->rowCount(), codes.size());
-    QCOMPARE(f.w.field(0)->text(), prefix); // the search text stays as typed
-    f.w.findChild<QPushButton *>("Command2_0")->click();
-    QCOMPARE(f.context.values().DataReturn, picked);
-    VERIFY_DIALOGS(f.dialogs);
-}
-
 void TstLookups::gridSearchFieldAndShownRowFollowEachOther()
 {
     Shown<InstitutionLookup> f;
+    // All listed, in code order; the grid holds the same rows.
+    QCOMPARE(listed(f.w), (QStringList{"0091230", "0120003", "9520011", "9520021", "9530010"}));
+    QCOMPARE(f.w.grid()->model()->rowCount(), 5);
     // Choosing a row in the grid makes it current and shows it.
     f.w.grid()->setCurrentIndex(f.w.grid()->model()->index(3, 0));
     QCOMPARE(shown(f.w), "9520021|Korvana|Korvana銀行台北分行");
@@ -110,9 +79,14 @@ void TstLookups::gridSearchFieldAndShownRowFollowEachOther()
     QTest::keyClick(f.w.field(0), Qt::Key_Down);
     QCOMPARE(f.w.grid()->currentIndex().row(), 4);
     QCOMPARE(shown(f.w), "9530010|其他|其他銀行");
-    // Typing only filters; Enter shows the first hit and goes to "確定" without picking.
+    // Typing only filters, the text staying as typed; Enter shows the first hit and goes
+    // to "確定" without picking.
     f.w.field(0)->clear();
-    QTest::keyClicks(f.w.field(0), "01");
+    QTest::keyClicks(f.w.field(0), "0");
+    QCOMPARE(listed(f.w), (QStringList{"0091230", "0120003"}));
+    QTest::keyClicks(f.w.field(0), "1");
+    QCOMPARE(listed(f.w), QStringList{"0120003"});
+    QCOMPARE(f.w.grid()->model()->rowCount(), 1);
     QCOMPARE(shown(f.w), "01|其他|其他銀行");
     QTest::keyClick(f.w.field(0), Qt::Key_Return);
     QCOMPARE(shown(f.w), "0120003|示範銀行|示範商業銀行");

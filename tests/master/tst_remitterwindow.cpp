@@ -46,11 +46,6 @@ struct Fixture : TestProgram {
     QLineEdit *field(int i) const { return window->field(i); }
     QPushButton *button(const char *name) const { return window->findChild<QPushButton *>(name); }
     void settle() { QApplication::processEvents(); QApplication::processEvents(); }
-    void fillRequired()
-    {
-        field(0)->setText("001");
-        field(1)->setText("範例公司");
-    }
     void confirm()
     {
         button("Command2_0")->click();
@@ -65,14 +60,13 @@ struct Fixture : TestProgram {
 class TstRemitterWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void firstUseShowsDefaultsAndCancelStoresNothing();
     void confirmRefuses_data();
     void confirmRefuses();
     void storesInPlaceOrTellsWhyNot_data();
     void storesInPlaceOrTellsWhyNot();
     void lookupPicksKorvanaBranchOnly();
-    void enterMovesAndPadsTheBranch_data();
-    void enterMovesAndPadsTheBranch();
+    void firstUseMovesPadsAndCancels_data();
+    void firstUseMovesPadsAndCancels();
     void missingCodeTableIsTold();
 };
 
@@ -102,8 +96,10 @@ void TstRemitterWindow::confirmRefuses()
     QFETCH(QString, text);
     QFETCH(Message, message);
     Fixture f;
-    if (index > 0)
-        f.fillRequired();
+    if (index > 0) {
+        f.field(0)->setText("001");
+        f.field(1)->setText("範例公司");
+    }
     f.field(index)->setMaxLength(200); // what the box lets through by characters is checked by bytes
     f.field(index)->setText(text);
     f.dialogs.expectMessage(message);
@@ -164,23 +160,6 @@ void TstRemitterWindow::storesInPlaceOrTellsWhyNot()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstRemitterWindow::firstUseShowsDefaultsAndCancelStoresNothing()
-{
-    Fixture f;
-    QCOMPARE(f.window->windowTitle(), QStringLiteral("1. 匯款人資料建檔"));
-    const QStringList shown{f.field(0)->text(), f.field(1)->text(), f.field(2)->text(), f.field(3)->text(),
-                            f.field(4)->text(), f.field(5)->text(), f.window->checkCharacter(), f.window->institutionName()};
-    QCOMPARE(shown, (QStringList{"", "", "10", kFooter1, "", "連  絡  人", "", "[金融機構名稱]"}));
-    f.fillRequired();
-    QTest::keyClick(f.field(1), Qt::Key_Escape); // a stray Esc closes nothing
-    QVERIFY(f.window->isVisible());
-    f.button("Command2_1")->click();
-    QVERIFY(f.stored().isEmpty());
-    QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
-    QVERIFY(!f.window->isVisible());
-    VERIFY_DIALOGS(f.dialogs);
-}
-
 void TstRemitterWindow::lookupPicksKorvanaBranchOnly()
 {
     Fixture f;
@@ -212,7 +191,7 @@ void TstRemitterWindow::lookupPicksKorvanaBranchOnly()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstRemitterWindow::enterMovesAndPadsTheBranch_data()
+void TstRemitterWindow::firstUseMovesPadsAndCancels_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("shown"); // the branch, its check character and the institution
@@ -221,11 +200,17 @@ void TstRemitterWindow::enterMovesAndPadsTheBranch_data()
     QTest::newRow("blanks around the digits") << " 7 " << QStringList{"007", "7", "[代碼檔未建]"};
 }
 
-void TstRemitterWindow::enterMovesAndPadsTheBranch()
+void TstRemitterWindow::firstUseMovesPadsAndCancels()
 {
     QFETCH(QString, typed);
     QFETCH(QStringList, shown);
     Fixture f;
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("1. 匯款人資料建檔"));
+    QStringList defaults;
+    for (int i = 0; i < 6; ++i)
+        defaults << f.field(i)->text();
+    QCOMPARE(defaults << f.window->checkCharacter() << f.window->institutionName(),
+             (QStringList{"", "", "10", kFooter1, "", "連  絡  人", "", "[金融機構名稱]"}));
     QTest::keyClicks(f.field(0), typed);
     QTest::keyClick(f.field(0), Qt::Key_Up); // nothing above the first field
     QCOMPARE(QApplication::focusWidget(), f.field(0));
@@ -245,6 +230,14 @@ void TstRemitterWindow::enterMovesAndPadsTheBranch()
     f.settle();
     // Only moved there: "確定" pressed without a name would have refused.
     QCOMPARE(QApplication::focusWidget(), f.button("Command2_0"));
+    // Whole, the remitter is still not stored by "取消"; a stray Esc closes nothing.
+    f.field(1)->setText("範例公司");
+    QTest::keyClick(f.field(1), Qt::Key_Escape);
+    QVERIFY(f.window->isVisible());
+    f.button("Command2_1")->click();
+    QVERIFY(f.stored().isEmpty());
+    QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
+    QVERIFY(!f.window->isVisible());
     VERIFY_DIALOGS(f.dialogs);
 }
 

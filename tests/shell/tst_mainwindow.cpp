@@ -4,7 +4,6 @@
 #include "shell/mainwindow.h"
 #include "store/appcontext.h"
 #include "store/schema.h"
-#include "store/storecopy.h"
 #include "store/storeopening.h"
 
 #include <QAction>
@@ -43,10 +42,7 @@ Tables rows(const QString &file, const QStringList &tables)
 struct Program : TestProgram {
     MainWindow window{context};
 
-    void remitter(const QString &branch = "123", const QString &name = "範例股份有限公司")
-    {
-        TestDir::insert(dir.working(), Table::R_BASE, {{branch, name, "10", "a", "b", "c"}});
-    }
+    void remitter() { TestDir::insert(dir.working(), Table::R_BASE, {{"123", "範例股份有限公司", "10", "a", "b", "c"}}); }
     void line(const QString &id = "A01")
     {
         TestDir::insert(dir.working(), Table::R_DETL, {{id, "123456789014", "9521236", "王小明", "1500", "", "0"}});
@@ -90,14 +86,12 @@ struct Program : TestProgram {
         window.RefreshMenu();
         return loaded;
     }
-    // Stores with the remitter and these lines, then started.
-    bool started(const QList<Institution> &institutions = {{"9521236", "Korvana", "台北"}},
-                 const QStringList &lines = {"A01"})
+    // Stores with the remitter and one line, then started.
+    bool started()
     {
-        dir.makeStores(institutions);
+        dir.makeStores({{"9521236", "Korvana", "台北"}});
         remitter();
-        for (const QString &id : lines)
-            line(id);
+        line();
         return start();
     }
 };
@@ -112,12 +106,10 @@ private Q_SLOTS:
     void captionsMenuAndAbout();
     void buttonsFollowTheStore_data();
     void buttonsFollowTheStore();
-    void bannerFollowsTheRemitter();
-    void noRemitterMessageOnEveryActivation();
-    void newBatchEmptiesLinesAndHeaderOnly();
+    void noRemitterToldAndBannerFollowsTheRemitter();
     void closingEndsTheProgramUnlessReloading();
-    void editingWindowsKeptUntilClosedOrNewBatch_data();
-    void editingWindowsKeptUntilClosedOrNewBatch();
+    void keptWindowsAndTheNewBatch_data();
+    void keptWindowsAndTheNewBatch();
     void backupRefusesTheStoreItselfAndReloads();
     void restoreCommand_data();
     void restoreCommand();
@@ -259,12 +251,23 @@ void TstMainWindow::buttonsFollowTheStore()
     VERIFY_DIALOGS(p.dialogs);
 }
 
-void TstMainWindow::bannerFollowsTheRemitter()
+void TstMainWindow::noRemitterToldAndBannerFollowsTheRemitter()
 {
     Program p;
     p.dir.makeStores({{"9521230", "X", "wrong digit"}, {"9521236", "Korvana", " Korvana銀行信義分行 "}});
-    p.dialogs.expectMessage(kNoRemitter);
-    QVERIFY(p.start());
+    QVERIFY(p.window.load());
+    p.window.show();
+    // Told as the window first comes up, and again each time it is back from another window.
+    QWidget other;
+    for (int told = 1; told <= 3; ++told) {
+        p.dialogs.expectMessage(kNoRemitter);
+        p.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p.window));
+        QCOMPARE(p.dialogs.shown().size(), told);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    }
     // Cancelled: nothing stored; back in the menu, still no remitter.
     p.dialogs.expectMessage(kNoRemitter);
     inModal([](QDialog *w) { w->findChild<QPushButton *>("Command2_1")->click(); }, [&] { p.window.button(1)->click(); });
@@ -293,60 +296,6 @@ void TstMainWindow::bannerFollowsTheRemitter()
     VERIFY_DIALOGS(p.dialogs);
 }
 
-void TstMainWindow::noRemitterMessageOnEveryActivation()
-{
-    Program p;
-    p.dir.makeStores();
-    QVERIFY(p.window.load());
-    p.window.show();
-    // Told as the window first comes up, and again each time it is back from another window.
-    QWidget other;
-    for (int told = 1; told <= 3; ++told) {
-        p.dialogs.expectMessage(kNoRemitter);
-        p.window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&p.window));
-        QCOMPARE(p.dialogs.shown().size(), told);
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
-    }
-    VERIFY_DIALOGS(p.dialogs);
-}
-
-void TstMainWindow::newBatchEmptiesLinesAndHeaderOnly()
-{
-    Program p;
-    QVERIFY(p.started({{"9521236", "Korvana", "台北"}}, {"A01", "TMP0001"}));
-    const QString working = p.dir.working();
-    TestDir::insert(working, Table::R_DAY, {{"151206", "1512061001", "薪資"}});
-    TestDir::insert(working, Table::R_CUST, {{"A01", "123456789014", "9521236", "王小明"}});
-    TestDir::insert(working, Table::NNOO, {{"貨款", "", "", "", "", "", "", "", "", "運費"}});
-    // The batch (lines, header) first, then all that must outlive it.
-    const auto all = [&] {
-        return rows(working, {"R_DETL", "R_DAY", "R_BASE", "R_CUST", "NNOO"}) << TestDir::rows(p.dir.reference(), "VXBANK");
-    };
-    const Tables before = all();
-    // No changes nothing.
-    p.dialogs.expectMessage(kNewBatch, MsgAnswer::No);
-    p.window.button(6)->click();
-    QCOMPARE(all(), before);
-    // The lines are not emptied without the header: when the header cannot go, both stay.
-    TestDir::exec(working, "CREATE TRIGGER keep BEFORE DELETE ON R_DAY BEGIN SELECT RAISE(ABORT, 'kept'); END");
-    p.dialogs.expectMessage(kNewBatch, MsgAnswer::Yes);
-    p.dialogs.expectMessage({"不可預期的錯誤\nkept (1811)", "Talvek"});
-    p.window.button(6)->click();
-    QCOMPARE(all(), before);
-    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-    TestDir::exec(working, "DROP TRIGGER keep");
-    p.dialogs.expectMessage(kNewBatch, MsgAnswer::Yes);
-    p.window.button(6)->click();
-    Tables emptied = before;
-    emptied[0] = emptied[1] = {};
-    QCOMPARE(all(), emptied);
-    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 7, 8}));
-    VERIFY_DIALOGS(p.dialogs);
-}
-
 void TstMainWindow::closingEndsTheProgramUnlessReloading()
 {
     Program p;
@@ -369,7 +318,7 @@ void TstMainWindow::closingEndsTheProgramUnlessReloading()
     QCOMPARE(closeAndWait(false), 0);
 }
 
-void TstMainWindow::editingWindowsKeptUntilClosedOrNewBatch_data()
+void TstMainWindow::keptWindowsAndTheNewBatch_data()
 {
     QTest::addColumn<int>("button");
     QTest::addColumn<QString>("objectName");
@@ -380,7 +329,7 @@ void TstMainWindow::editingWindowsKeptUntilClosedOrNewBatch_data()
     QTest::newRow("lines: the close box only hides it") << 3 << "Form2" << "B" << QList<int>{2, 1, 1};
 }
 
-void TstMainWindow::editingWindowsKeptUntilClosedOrNewBatch()
+void TstMainWindow::keptWindowsAndTheNewBatch()
 {
     QFETCH(int, button);
     QFETCH(QString, objectName);
@@ -421,10 +370,33 @@ void TstMainWindow::editingWindowsKeptUntilClosedOrNewBatch()
         w->act(5);
     });
     QCOMPARE(seen, shown);
-    // A new batch unloads the kept windows.
+    // A new batch empties the lines and the header (the batch, first) and unloads the kept
+    // windows; all else outlives it. Refused, nothing changes.
+    const QString working = p.dir.working();
+    TestDir::insert(working, Table::R_DAY, {{"151206", "1512061001", "薪資"}});
+    TestDir::insert(working, Table::NNOO, {{"貨款", "", "", "", "", "", "", "", "", "運費"}});
+    const auto all = [&] {
+        return rows(working, {"R_DETL", "R_DAY", "R_BASE", "R_CUST", "NNOO"}) << TestDir::rows(p.dir.reference(), "VXBANK");
+    };
+    const Tables before = all();
+    p.dialogs.expectMessage(kNewBatch, MsgAnswer::No);
+    p.window.button(6)->click();
+    QCOMPARE(all(), before);
+    // The lines are not emptied without the header: when the header cannot go, both stay.
+    TestDir::exec(working, "CREATE TRIGGER keep BEFORE DELETE ON R_DAY BEGIN SELECT RAISE(ABORT, 'kept'); END");
+    p.dialogs.expectMessage(kNewBatch, MsgAnswer::Yes);
+    p.dialogs.expectMessage({"不可預期的錯誤\nkept (1811)", "Talvek"});
+    p.window.button(6)->click();
+    QCOMPARE(all(), before);
+    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
     QVERIFY(!opened.isNull());
+    TestDir::exec(working, "DROP TRIGGER keep");
     p.dialogs.expectMessage(kNewBatch, MsgAnswer::Yes);
     p.window.button(6)->click();
+    Tables emptied = before;
+    emptied[0] = emptied[1] = {};
+    QCOMPARE(all(), emptied);
+    QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 7, 8}));
     QVERIFY(opened.isNull());
     VERIFY_DIALOGS(p.dialogs);
 }
@@ -519,14 +491,13 @@ void TstMainWindow::restoreCommand()
     Program p;
     QVERIFY(p.started());
     TestDir::insert(p.dir.working(), Table::NNOO, {{"貨款", "", "", "", "", "", "", "", "", "運費"}});
-    TestProgram other;
-    other.dir.makeStores();
-    TestDir::insert(other.dir.working(), Table::R_BASE, {{"456", "新公司", "11", "", "", ""}});
-    TestDir::insert(other.dir.working(), Table::R_CUST, {{"B02", "1", "0091230", "乙"}, {"A01", "2", "0091230", "甲"}});
-    TestDir::insert(other.dir.working(), Table::R_DETL, {{"B02", "1", "0091230", "乙", "10", "", "0"}});
-    const QString source = QDir(p.dir.path()).filePath("source.mdb");
-    QString reason;
-    QVERIFY(backupStoreFile(other.dir.working(), source, &reason));
+    // The source: another program directory's store.
+    TestDir other;
+    other.makeStores();
+    const QString source = other.working();
+    TestDir::insert(source, Table::R_BASE, {{"456", "新公司", "11", "", "", ""}});
+    TestDir::insert(source, Table::R_CUST, {{"B02", "1", "0091230", "乙"}, {"A01", "2", "0091230", "甲"}});
+    TestDir::insert(source, Table::R_DETL, {{"B02", "1", "0091230", "乙", "10", "", "0"}});
     if (spoil == "empty")
         QVERIFY(QFile::resize(source, 0));
     else if (!spoil.isEmpty())
