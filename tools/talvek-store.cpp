@@ -52,8 +52,8 @@ int usage(QTextStream &err)
            "                              [--order code|input]\n"
            "         checks and stores the batch header, then writes the bank's batch file OUT as\n"
            "         window 5 does, read back and logged; exits 0 only when OUT was written\n"
-           "       talvek-store import payees|lines STORE FILE.csv [--encoding utf8|utf16|big5]\n"
-           "       talvek-store import institutions BRANCH.mdb FILE.csv [--encoding E] [--replace]\n"
+           "       talvek-store import payees|lines STORE FILE.csv [--encoding utf8|utf16|big5] [--header yes|no]\n"
+           "       talvek-store import institutions BRANCH.mdb FILE.csv [--encoding E] [--header yes|no] [--replace]\n"
            "         adds the rows of a spreadsheet file, each checked as if keyed, all or none\n"
            "         (institutions are merged, or replace the list); exits 0 only when all were written\n"
            "       talvek-store export payees|lines STORE FILE.csv, export institutions BRANCH.mdb FILE.csv\n"
@@ -227,6 +227,15 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
             return -1;
         args.remove(at, 2);
     }
+    // As the preview's box: the first row is or is not the header, whatever it looks like.
+    std::optional<bool> header;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--header")); at >= 0 && at + 1 < args.size()) {
+        const QString answer = args[at + 1].toLower();
+        if (answer != QLatin1String("yes") && answer != QLatin1String("no"))
+            return -1;
+        header = answer == QLatin1String("yes");
+        args.remove(at, 2);
+    }
     const ImportMode mode = args.removeAll(QStringLiteral("--replace")) > 0 ? ImportMode::Replace : ImportMode::Merge;
     const auto kind = args.size() == 3 ? kindNamed(args[0]) : std::nullopt;
     // Only the institution list is replaced; payees and lines are always added.
@@ -238,7 +247,7 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
         return 1;
     }
     QString problem;
-    const auto read = readImportFile(file.readAll(), *kind, encoding, &problem);
+    const auto read = readImportFile(file.readAll(), *kind, encoding, &problem, header);
     if (!read) {
         err << "talvek-store: " << problem << "\n";
         return 1;
