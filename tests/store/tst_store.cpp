@@ -141,7 +141,8 @@ void TstStore::failuresAreOfTheirKind_data()
     QTest::newRow("another program holds the store") << "lock" << QStringList{"A", "1", "t", "n"} << readOnly;
     // Opened for writing, then the disk refuses the write itself.
     QTest::newRow("the file made unchangeable meanwhile") << "immutable" << QStringList{"A", "1", "t", "n"} << readOnly;
-    // Any other failure, its own kind with the engine's reason: the editing window's refused writes.
+    // Any other failure is its own kind, with the engine's reason and code.
+    QTest::newRow("a trigger refuses") << "trigger" << QStringList{"A", "1", "t", "n"} << "不可預期的錯誤\nno (1811)";
 }
 
 void TstStore::failuresAreOfTheirKind()
@@ -155,6 +156,8 @@ void TstStore::failuresAreOfTheirKind()
     std::optional<HeldWriteLock> lock;
     if (obstacle == "lock")
         QVERIFY(lock.emplace(working).held());
+    if (obstacle == "trigger")
+        TestDir::exec(working, "CREATE TRIGGER no BEFORE INSERT ON R_CUST BEGIN SELECT RAISE(ABORT, 'no'); END");
     if (obstacle == "immutable" && QProcess::execute("chattr", {"+i", working}) != 0)
         QSKIP("cannot make a file unchangeable here");
     const StoreResult result = set->addRow(payee);

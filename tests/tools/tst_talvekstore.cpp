@@ -171,6 +171,11 @@ void TstTalvekStore::importAndExportFromAShell()
     QCOMPARE(tool({"import", "payees", dir.working(), payees}, &err), 1);
     QCOMPARE(err, QStringLiteral("第 2 行（資料第 1 筆）收款人代碼：收款人代碼已經重複 !!\n有 1 項錯誤，未匯入任何資料\n"));
     QCOMPARE(tool({"import", "payees", dir.working(), payees, "--replace"}, &err), 2);
+    // Told that the first row is data, its names are checked as a payee's values.
+    QCOMPARE(tool({"import", "payees", dir.working(), payees, "--header", "no"}, &err), 1);
+    QCOMPARE(err, QStringLiteral("第 1 行（資料第 1 筆）解款行代號：代碼欄位不足\n第 2 行（資料第 2 筆）收款人代碼：收款人代碼已經重複 !!\n"
+                                 "有 2 項錯誤，未匯入任何資料\n"));
+    QCOMPARE(tool({"import", "payees", dir.working(), payees, "--header", "maybe"}, &err), 2);
     const QString exported = QDir(dir.path()).filePath("out.csv");
     QCOMPARE(tool({"export", "payees", dir.working(), exported}, &err), 0);
     QFile out(exported);
