@@ -193,26 +193,6 @@ StoreResult RecordSet::update(const QStringList &values)
     return StoreResult::success();
 }
 
-StoreResult RecordSet::update(int ordinal, const QString &value)
-{
-    if (!hasCurrentRow())
-        return StoreResult::other(-1, QStringLiteral("沒有目前的資料列"));
-    if (StoreResult r = checkWidths({ordinal}, {value}); !r.ok())
-        return r;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!q.prepare(QStringLiteral("UPDATE \"%1\" SET \"%2\" = ? WHERE rowid = ?").arg(m_table.name, m_table.columns[ordinal].name)))
-        return Store::resultOf(q.lastError());
-    q.bindValue(0, value);
-    q.bindValue(1, m_rowids[m_row]);
-    if (!q.exec())
-        return Store::resultOf(q.lastError());
-    if (q.numRowsAffected() != 1)
-        return StoreResult::other(-1, QStringLiteral("資料列已不存在"));
-    cell(m_row, ordinal) = store(value);
-    Q_EMIT rowChanged(m_row);
-    return StoreResult::success();
-}
-
 StoreResult RecordSet::removeCurrentRow()
 {
     if (!hasCurrentRow())
@@ -233,17 +213,4 @@ StoreResult RecordSet::removeCurrentRow()
     else
         setRow(isEmpty() ? rowCount() : rowCount() - 1);
     return StoreResult::success();
-}
-
-bool RecordSet::findFirst(int ordinal, const QString &value)
-{
-    for (int r = qMax(0, m_row); r < rowCount(); ++r) {
-        const Cell &c = cell(r, ordinal);
-        if (c.length >= 0 && QString::fromUtf8(m_arena.constData() + c.offset, c.length).compare(value, Qt::CaseInsensitive) == 0) {
-            setRow(r);
-            return true;
-        }
-    }
-    setRow(rowCount());
-    return false;
 }

@@ -48,13 +48,9 @@ public:
     StoreResult addRow(const QStringList &values);
     // Rewrites the current row's fields, all in one statement.
     StoreResult update(const QStringList &values);
-    StoreResult update(int ordinal, const QString &value);
     // Deletes the current row. The row that followed it becomes current; when it was the
     // last row, the new last row does; an emptied set is at its end.
     StoreResult removeCurrentRow();
-    // From the current row on, makes the first row whose field equals value (ignoring case,
-    // as the queries do) current; false (and at end) when none does.
-    bool findFirst(int ordinal, const QString &value);
 
 Q_SIGNALS:
     void currentRowMoved();
