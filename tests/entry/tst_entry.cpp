@@ -74,18 +74,6 @@ struct Fixture : TestProgram {
     }
 };
 
-// The rows of a tab-separated reference list, its # lines left out; \n and \t in a cell
-// stand for a line break and a tab. A list not found has no rows, and its test fails.
-QList<QStringList> referenceRows(const QString &name)
-{
-    QFile list(QFINDTESTDATA("reference/" + name));
-    QList<QStringList> rows;
-    for (QString line : QString::fromUtf8(list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray()).split('\n', Qt::SkipEmptyParts))
-        if (!line.startsWith('#'))
-            rows << line.replace("\\n", "\n").split('\t').replaceInStrings("\\t", "\t");
-    return rows;
-}
-
 } // namespace
 
 class TstEntry : public QObject {
@@ -109,7 +97,7 @@ void TstEntry::lineChecks_data()
     QTest::addColumn<QStringList>("line"); // code, account, bank, name, amount, fee, remark
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("field");
-    for (const QStringList &c : referenceRows("line-checks.txt"))
+    for (const QStringList &c : REFERENCE_CASES("line-checks.txt"))
         QTest::newRow(qPrintable(c[0])) << QStringList{"A01"} + c.mid(1, 6) << c[7] << c[8].toInt();
 }
 
@@ -153,7 +141,7 @@ void TstEntry::enterWalksTheLine_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("payee"); // once the code is left; in modify, from the start
     QTest::addColumn<QStringList>("walk"); // where each Enter leads, from field 0 on
-    for (const QStringList &c : referenceRows("enter-walks.txt"))
+    for (const QStringList &c : REFERENCE_CASES("enter-walks.txt"))
         QTest::newRow(qPrintable(c[0])) << c[1].toInt() << c[2] << c[3] << c[4].split(' ');
 }
 

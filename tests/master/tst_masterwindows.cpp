@@ -53,14 +53,9 @@ void checksFrom(const QString &name)
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("focus");
-    QFile list(QFINDTESTDATA("reference-masters/" + name));
-    QVERIFY(list.open(QIODevice::ReadOnly));
-    for (QString line : QString::fromUtf8(list.readAll()).split('\n', Qt::SkipEmptyParts)) {
-        const QStringList c = line.replace("\\n", "\n").split('\t');
-        if (!line.startsWith('#'))
-            QTest::newRow(qPrintable(c[0])) << c[1].toInt() << c.mid(2, c.size() - 5) << c[c.size() - 3] << c[c.size() - 2]
-                                            << c.last().toInt();
-    }
+    for (const QStringList &c : caseList(fileBytes(QFINDTESTDATA("reference-masters/" + name))))
+        QTest::newRow(qPrintable(c[0])) << c[1].toInt() << c.mid(2, c.size() - 5) << c[c.size() - 3] << c[c.size() - 2]
+                                        << c.last().toInt();
 }
 
 } // namespace

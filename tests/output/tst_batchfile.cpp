@@ -1,3 +1,5 @@
+#include "support/teststores.h"
+
 #include "output/batchfile.h"
 
 #include <QFile>
@@ -42,12 +44,6 @@ BatchFileInput with(QString Row::*field, const QString &value)
     return in;
 }
 
-QByteArray reference(const QString &name)
-{
-    QFile f(QFINDTESTDATA("reference/" + name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 void TstBatchFile::writes_data()
@@ -86,7 +82,7 @@ void TstBatchFile::writes()
     QFETCH(QString, file);
     const BatchFileResult r = buildBatchFile(input);
     QVERIFY2(r.ok, qPrintable(r.problem));
-    QCOMPARE(r.bytes, reference(file));
+    QCOMPARE(r.bytes, REFERENCE_BYTES(file));
 }
 
 // What the bank could misread is refused, no bytes at all, with the problem the user reads
@@ -112,7 +108,7 @@ void TstBatchFile::refuses()
         const BatchFileResult r = buildBatchFile(in);
         problems << (r.ok || !r.bytes.isEmpty() ? QStringLiteral("written") : r.problem);
     }
-    QCOMPARE(problems, QString::fromUtf8(reference("batch-refusals.txt")).split('\n', Qt::SkipEmptyParts));
+    QCOMPARE(problems, QString::fromUtf8(REFERENCE_BYTES("batch-refusals.txt")).split('\n', Qt::SkipEmptyParts));
 }
 
 QTEST_GUILESS_MAIN(TstBatchFile)

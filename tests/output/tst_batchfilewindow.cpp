@@ -25,12 +25,6 @@ const QStringList kOldHeader{"151207", "1512071201", "貨款"};
 
 Message inputError(const QString &text) { return {text, "輸入錯誤", MsgIcon::Critical}; }
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A program directory with a remitter, lines and a stored header, and the window over it.
 struct Fixture : TestProgram {
     std::unique_ptr<BatchFileWindow> window;
@@ -203,8 +197,8 @@ void TstBatchFileWindow::confirm()
     QCOMPARE(f.context.values().ListOrder, chosen ? (inputOrder ? 2 : 1) : 0);
     const bool stored = chosen && !told.contains("輸入欄位超出");
     QCOMPARE(TestDir::rows(f.dir.working(), "R_DAY"), (QList<QStringList>{stored ? QStringList{kToday, batch, purpose} : kOldHeader}));
-    const QByteArray file = reference.isEmpty() ? QByteArray("previous file\r\n") : readAll(QFINDTESTDATA("reference/" + reference));
-    QCOMPARE(readAll(f.output()), file);
+    const QByteArray file = reference.isEmpty() ? QByteArray("previous file\r\n") : REFERENCE_BYTES(reference);
+    QCOMPARE(fileBytes(f.output()), file);
     QCOMPARE(readGenerations(generationLogPath(f.dir.path())).size(), reference.isEmpty() ? 0 : 1);
     // Nothing is left beside the target: the stores, the target and the log.
     QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), reference.isEmpty() ? 3 : 4);

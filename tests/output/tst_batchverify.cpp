@@ -1,3 +1,5 @@
+#include "support/teststores.h"
+
 #include "output/batchverify.h"
 
 #include <QFile>
@@ -13,17 +15,11 @@ private Q_SLOTS:
 
 namespace {
 
-QByteArray reference(const char *name)
-{
-    QFile f(QFINDTESTDATA(QStringLiteral("reference/") + name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The one-line file (王小明 pays 1500 to 123456789) with `length` bytes from a 1-based
 // position of one record replaced.
 QByteArray patched(int record, int position, const QByteArray &bytes, int length = -1)
 {
-    QList<QByteArray> records = reference("batch-one.txt").split('\n');
+    QList<QByteArray> records = REFERENCE_BYTES("batch-one.txt").split('\n');
     records[record - 1].replace(position - 1, length < 0 ? bytes.size() : length, bytes);
     return records.join('\n');
 }
@@ -34,13 +30,13 @@ QByteArray patched(int record, int position, const QByteArray &bytes, int length
 // reference list each, "clean" for a clean file.
 void TstBatchVerify::findsEachFault()
 {
-    const QByteArray one = reference("batch-one.txt");
+    const QByteArray one = REFERENCE_BYTES("batch-one.txt");
     // The 998-line file with one more detail record, counted and summed in the trailer.
-    QList<QByteArray> many = reference("batch-998.txt").split('\n');
+    QList<QByteArray> many = REFERENCE_BYTES("batch-998.txt").split('\n');
     many.insert(999, QByteArray(many[998]).replace(14, 5, "  999"));
     many[1000].replace(25, 16, " 999     1498500");
     const QList<QByteArray> files{
-        one, reference("batch-edges.txt"), reference("batch-empty.txt"), reference("batch-998.txt"),
+        one, REFERENCE_BYTES("batch-edges.txt"), REFERENCE_BYTES("batch-empty.txt"), REFERENCE_BYTES("batch-998.txt"),
         patched(2, 41, "S"),                                   // a letter in the account
         patched(2, 135, "", 1),                                // LF without CR
         one.chopped(2),                                        // no CR LF at the end
@@ -63,7 +59,7 @@ void TstBatchVerify::findsEachFault()
             found << f.text();
         reports << (found.isEmpty() ? "clean" : found.join(" | "));
     }
-    QCOMPARE(reports, QString::fromUtf8(reference("verify-findings.txt")).split('\n', Qt::SkipEmptyParts));
+    QCOMPARE(reports, QString::fromUtf8(REFERENCE_BYTES("verify-findings.txt")).split('\n', Qt::SkipEmptyParts));
 }
 
 QTEST_GUILESS_MAIN(TstBatchVerify)

@@ -1,3 +1,5 @@
+#include "support/teststores.h"
+
 #include "platform/atomicfile.h"
 
 #include <QDir>
@@ -20,12 +22,6 @@ private Q_SLOTS:
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
 QStringList entries(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -43,14 +39,14 @@ void TstAtomicFile::replacesWholeAndRemovesLeftovers()
     QVERIFY(QFile(QDir(dir.path()).filePath("other.txt.talvek-Ab12Cd")).open(QIODevice::WriteOnly));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     QVERIFY(writeFileAtomically(path, "second\r\n"));
-    QCOMPARE(readAll(path), QByteArray("second\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("second\r\n"));
     QCOMPARE(entries(dir.path()), QStringList{"batch.txt"});
     QCOMPARE(QFile::permissions(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadUser | QFile::WriteUser);
     // A chain of links is followed: the file at its end is replaced, the links stay.
     QVERIFY(QFile::link(path, QDir(dir.path()).filePath("link.txt")));
     QVERIFY(QFile::link(QDir(dir.path()).filePath("link.txt"), QDir(dir.path()).filePath("chain.txt")));
     QVERIFY(writeFileAtomically(QDir(dir.path()).filePath("chain.txt"), "third\r\n"));
-    QCOMPARE(readAll(path), QByteArray("third\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("third\r\n"));
     QVERIFY(QFileInfo(QDir(dir.path()).filePath("link.txt")).isSymLink() && QFileInfo(QDir(dir.path()).filePath("chain.txt")).isSymLink());
 }
 
@@ -94,7 +90,7 @@ void TstAtomicFile::failureKeepsTheOldFile()
     QCOMPARE(error, reason.contains("%1") ? reason.arg(dir.path()) : reason);
     QCOMPARE(entries(dir.path()), kind == "folder" ? QStringList() : QStringList{"batch.txt"});
     if (kind != "folder")
-        QCOMPARE(readAll(path), QByteArray("old file\r\n"));
+        QCOMPARE(fileBytes(path), QByteArray("old file\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TstAtomicFile)

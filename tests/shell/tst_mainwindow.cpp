@@ -30,14 +30,6 @@ const Message kNewBatch{"\n\n舊的匯款資料已存在,是否刪除之？\n\n"
 const Message kOpenFailed{"資料庫開啟出錯", "程式即將關閉  !!", MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok};
 const Message kUnreadable{"不可預期的錯誤\ndatabase disk image is malformed (11)", "Talvek"};
 
-Tables rows(const QString &file, const QStringList &tables)
-{
-    Tables out;
-    for (const QString &t : tables)
-        out << TestDir::rows(file, t);
-    return out;
-}
-
 // One program directory, the seams and the main window over them.
 struct Program : TestProgram {
     MainWindow window{context};
@@ -376,7 +368,7 @@ void TstMainWindow::keptWindowsAndTheNewBatch()
     TestDir::insert(working, Table::R_DAY, {{"151206", "1512061001", "薪資"}});
     TestDir::insert(working, Table::NNOO, {{"貨款", "", "", "", "", "", "", "", "", "運費"}});
     const auto all = [&] {
-        return rows(working, {"R_DETL", "R_DAY", "R_BASE", "R_CUST", "NNOO"}) << TestDir::rows(p.dir.reference(), "VXBANK");
+        return TestDir::rows(working, {"R_DETL", "R_DAY", "R_BASE", "R_CUST", "NNOO"}) << TestDir::rows(p.dir.reference(), "VXBANK");
     };
     const Tables before = all();
     p.dialogs.expectMessage(kNewBatch, MsgAnswer::No);
@@ -504,7 +496,7 @@ void TstMainWindow::restoreCommand()
         TestDir::exec(source, spoil);
     // The four tables a restore replaces, and the presets it keeps.
     const QStringList copied{"R_BASE", "R_CUST", "R_DETL", "R_DAY"};
-    const Tables expected = rows(restored ? source : p.dir.working(), copied) << TestDir::rows(p.dir.working(), "NNOO");
+    const Tables expected = TestDir::rows(restored ? source : p.dir.working(), copied) << TestDir::rows(p.dir.working(), "NNOO");
     p.keepPayeeWindow();
 
     for (qsizetype i = 0; i < script.size(); ++i) {
@@ -518,7 +510,7 @@ void TstMainWindow::restoreCommand()
     }
     p.trigger("mnuRestore");
     VERIFY_DIALOGS(p.dialogs);
-    QCOMPARE(rows(p.dir.working(), copied) << TestDir::rows(p.dir.working(), "NNOO"), expected);
+    QCOMPARE(TestDir::rows(p.dir.working(), copied) << TestDir::rows(p.dir.working(), "NNOO"), expected);
     QCOMPARE(p.loadedWindows(), reloaded ? 0 : 1);
     QVERIFY(p.context.working());
     QCOMPARE(p.window.bannerText().endsWith(restored ? "新公司" : "範例股份有限公司"), true);

@@ -54,12 +54,6 @@ QStringList codes(const RecordSet &set)
     return out;
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 void TstStore::prefixIsLiteralText()
@@ -247,13 +241,8 @@ void TstStore::unusualTablesServeOrAreRefused_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("sql"); // on the connection that checks, after the store is made
     QTest::addColumn<QString>("fault");   // empty: the table serves
-    QFile list(QFINDTESTDATA("reference/unusual-tables.txt"));
-    QVERIFY(list.open(QIODevice::ReadOnly));
-    for (const QString &line : QString::fromUtf8(list.readAll()).split('\n', Qt::SkipEmptyParts)) {
-        const QStringList c = line.split('\t');
-        if (!line.startsWith('#'))
-            QTest::newRow(qPrintable(c[0])) << c[1] << c[2].split(';') << c.value(3);
-    }
+    for (const QStringList &c : REFERENCE_CASES("unusual-tables.txt"))
+        QTest::newRow(qPrintable(c[0])) << c[1] << c[2].split(';') << c.value(3);
 }
 
 void TstStore::unusualTablesServeOrAreRefused()

@@ -35,14 +35,6 @@ const QStringList kCopied{"R_BASE", "R_CUST", "R_DETL", "R_DAY"};
 
 using Tables = QList<QList<QStringList>>;
 
-Tables allRows(const QString &file, const QStringList &tables = kAllTables)
-{
-    Tables out;
-    for (const QString &t : tables)
-        out << TestDir::rows(file, t);
-    return out;
-}
-
 // Rows in every table, nulls among them, in an order no sort gives back.
 void fill(const QString &file, const QString &tag, int payees = 3)
 {
@@ -74,12 +66,6 @@ struct TwoStores {
             qFatal("cannot back up: %s", qPrintable(reason));
     }
 };
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -172,7 +158,7 @@ void TstStoreCopy::backupIsWholeOrNothing()
         TestDir::exec(dir.working(), "PRAGMA journal_mode=WAL");
     else if (kind == "garbage")
         writeFile(dir.working(), QByteArray(8192, 'x'));
-    const QByteArray working = bytesOf(dir.working());
+    const QByteArray working = fileBytes(dir.working());
     const QString target = QDir(dir.path()).filePath("備份.mdb");
     if (!reason.isEmpty())
         writeFile(target, "the old backup");
@@ -185,17 +171,17 @@ void TstStoreCopy::backupIsWholeOrNothing()
     QString why;
     const bool copied = backupStoreFile(dir.working(), target, &why);
     setrlimit(RLIMIT_FSIZE, &saved);
-    QCOMPARE(bytesOf(dir.working()), working);
+    QCOMPARE(fileBytes(dir.working()), working);
     QCOMPARE(copied, reason.isEmpty());
     QVERIFY2(why.contains(reason), qPrintable(why));
     if (!copied) {
         QCOMPARE(entries(dir.path()), (QStringList{"BRANCH.mdb", "VXBANK.mdb", "備份.mdb"}));
-        QCOMPARE(bytesOf(target), QByteArray("the old backup"));
+        QCOMPARE(fileBytes(target), QByteArray("the old backup"));
         return;
     }
     // A new backup is no more readable than the store, and can be restored again.
     QCOMPARE(QFile::permissions(target), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-    QCOMPARE(allRows(target), allRows(dir.working()));
+    QCOMPARE(TestDir::rows(target, kAllTables), TestDir::rows(dir.working(), kAllTables));
     QCOMPARE(int(RestoreSource(target).problem()), int(RestoreSource::Problem::None));
 }
 
@@ -204,14 +190,9 @@ void TstStoreCopy::restoreIsAllOrNothing_data()
     QTest::addColumn<QString>("spoil");
     QTest::addColumn<int>("problem"); // -1: restored
     QTest::addColumn<QString>("reason");
-    QFile list(QFINDTESTDATA("reference/restore-refusals.txt"));
-    QVERIFY(list.open(QIODevice::ReadOnly));
     const QStringList problems{"None", "Unusable", "Layout"}; // RestoreSource::Problem
-    for (const QString &line : QString::fromUtf8(list.readAll()).split('\n', Qt::SkipEmptyParts)) {
-        const QStringList c = line.split('\t');
-        if (!line.startsWith('#'))
-            QTest::newRow(qPrintable(c[0])) << c[1] << int(problems.indexOf(c[2])) << c.value(3);
-    }
+    for (const QStringList &c : REFERENCE_CASES("restore-refusals.txt"))
+        QTest::newRow(qPrintable(c[0])) << c[1] << int(problems.indexOf(c[2])) << c.value(3);
 }
 
 void TstStoreCopy::restoreIsAllOrNothing()
@@ -245,9 +226,9 @@ void TstStoreCopy::restoreIsAllOrNothing()
     QVERIFY(!lock || lock->held());
     QFile::setPermissions(source, QFile::ReadOwner);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    const QByteArray sourceBytes = bytesOf(source);
+    const QByteArray sourceBytes = fileBytes(source);
     const QStringList beside = entries(folder);
-    const Tables before = allRows(s.dir.working());
+    const Tables before = TestDir::rows(s.dir.working(), kAllTables);
     const auto reference = TestDir::rows(s.dir.reference(), "VXBANK");
     RestoreSource::Problem found{};
     QString why;
@@ -257,16 +238,16 @@ void TstStoreCopy::restoreIsAllOrNothing()
     if (!restored)
         QCOMPARE(int(found), problem);
     // All four tables in the source's order, or none; the presets and the institutions stay.
-    QCOMPARE(allRows(s.dir.working()), restored ? allRows(s.other.working(), kCopied) << before.last() : before);
+    QCOMPARE(TestDir::rows(s.dir.working(), kAllTables), restored ? TestDir::rows(s.other.working(), kCopied) << before.last() : before);
     QCOMPARE(TestDir::rows(s.dir.reference(), "VXBANK"), reference);
-    QCOMPARE(bytesOf(source), sourceBytes);
+    QCOMPARE(fileBytes(source), sourceBytes);
     QCOMPARE(entries(folder), beside);
 }
 
 void TstStoreCopy::byteFlippedSourcesNeverRestorePartly()
 {
     TwoStores s(200, "good.mdb");
-    const QByteArray bytes = bytesOf(s.source);
+    const QByteArray bytes = fileBytes(s.source);
     QRandomGenerator random(20261206);
     int restored = 0;
     for (int i = 0; i < 300; ++i) {
@@ -275,18 +256,18 @@ void TstStoreCopy::byteFlippedSourcesNeverRestorePartly()
         flipped[at] = char(flipped[at] ^ (1 + random.bounded(255)));
         const QString source = QDir(s.dir.path()).filePath(QStringLiteral("flipped%1.mdb").arg(i));
         writeFile(source, flipped);
-        const Tables before = allRows(s.dir.working());
+        const Tables before = TestDir::rows(s.dir.working(), kAllTables);
         QString reason;
         if (!restore(s.dir.working(), source, &reason)) {
             QVERIFY2(!reason.isEmpty(), qPrintable(QString::number(at)));
-            QCOMPARE(allRows(s.dir.working()), before);
+            QCOMPARE(TestDir::rows(s.dir.working(), kAllTables), before);
             continue;
         }
         // Whole: the working store holds exactly what the damaged copy holds, and nothing
         // that keying would refuse.
         ++restored;
-        const Tables rows = allRows(s.dir.working(), kCopied);
-        QCOMPARE(rows, allRows(source, kCopied));
+        const Tables rows = TestDir::rows(s.dir.working(), kCopied);
+        QCOMPARE(rows, TestDir::rows(source, kCopied));
         for (const auto &table : rows)
             for (const QStringList &row : table)
                 QVERIFY2(std::all_of(row.cbegin(), row.cend(), IsBig5Text), qPrintable(row.join('|')));

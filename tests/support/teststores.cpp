@@ -89,6 +89,29 @@ QList<QStringList> TestDir::rows(const QString &file, const QString &table)
     return out;
 }
 
+QList<QList<QStringList>> TestDir::rows(const QString &file, const QStringList &tables)
+{
+    QList<QList<QStringList>> out;
+    for (const QString &t : tables)
+        out << rows(file, t);
+    return out;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+QList<QStringList> caseList(const QByteArray &bytes)
+{
+    QList<QStringList> cases;
+    for (QString line : QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (!line.startsWith(QLatin1Char('#')) && line != QLatin1String("<absent>"))
+            cases << line.replace(QLatin1String("\\n"), QLatin1String("\n")).split(QLatin1Char('\t')).replaceInStrings(QLatin1String("\\t"), QLatin1String("\t"));
+    return cases;
+}
+
 void TestDir::insert(const QString &file, const QString &table, const QList<QStringList> &rows)
 {
     withConnection(file, [&](QSqlDatabase &db) {

@@ -22,6 +22,8 @@ public:
 
     // Rows of a table in the order added, each column as text ("<null>" for null).
     static QList<QStringList> rows(const QString &file, const QString &table);
+    // The rows of each table named, in turn.
+    static QList<QList<QStringList>> rows(const QString &file, const QStringList &tables);
     static void insert(const QString &file, const QString &table, const QList<QStringList> &rows);
     static void exec(const QString &file, const QString &sql);
 
@@ -36,6 +38,15 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// A file's bytes; "<absent>" when it cannot be read, never taken for an empty file.
+QByteArray fileBytes(const QString &path);
+// A file of the suite's reference/ folder, whole.
+#define REFERENCE_BYTES(name) fileBytes(QFINDTESTDATA(QStringLiteral("reference/") + (name)))
+// A reference case list: a case a line, its fields split at tabs, "\n" and "\t" standing for
+// a line break and a tab, lines that begin with '#' left out. A list not found has no cases.
+QList<QStringList> caseList(const QByteArray &bytes);
+#define REFERENCE_CASES(name) caseList(REFERENCE_BYTES(name))
 
 // Another program holding the file's write lock while it lives: nothing can be stored.
 class HeldWriteLock {

@@ -37,15 +37,8 @@ private:
 
 namespace {
 
+const QStringList kCopied{"R_BASE", "R_CUST", "R_DETL", "R_DAY"};
 const QStringList kWrites{"pwrite64", "write", "fsync", "fdatasync", "ftruncate", "unlink", "rename"};
-
-QList<QList<QStringList>> copiedRows(const QString &file)
-{
-    QList<QList<QStringList>> out;
-    for (const char *t : {"R_BASE", "R_CUST", "R_DETL", "R_DAY"})
-        out << TestDir::rows(file, t);
-    return out;
-}
 
 void fill(const QString &file, const QString &tag, int payees, int lines)
 {
@@ -127,8 +120,8 @@ void TstKillHarness::restoreKilledAnywhere()
     fill(dir.working(), "舊", 5000, 500);
     fill(source, "新", 6000, 998);
     QVERIFY(QFile::copy(dir.working(), pristine));
-    const auto oldRows = copiedRows(dir.working());
-    const auto newRows = copiedRows(source);
+    const auto oldRows = TestDir::rows(dir.working(), kCopied);
+    const auto newRows = TestDir::rows(source, kCopied);
     const QStringList args{"restore", dir.working(), source};
     const auto reset = [&] { copyOver(pristine, dir.working()); };
 
@@ -136,7 +129,7 @@ void TstKillHarness::restoreKilledAnywhere()
         // Opening rolls back what a killed restore left half done.
         if (!wholeStore(dir.working()))
             qFatal("%s: the store is damaged", qPrintable(where));
-        const auto rows = copiedRows(dir.working());
+        const auto rows = TestDir::rows(dir.working(), kCopied);
         if (rows != oldRows && rows != newRows)
             qFatal("%s: neither the old rows nor the new ones", qPrintable(where));
         return rows == oldRows ? QStringLiteral("all old rows") : QStringLiteral("all new rows");
@@ -154,8 +147,8 @@ void TstKillHarness::backupKilledAnywhere()
     QVERIFY(QFile::copy(dir.working(), oldBackup));
     fill(dir.working(), "今", 6000, 998);
     fill(oldBackup, "昨", 10, 5);
-    const auto oldRows = copiedRows(oldBackup);
-    const auto newRows = copiedRows(dir.working());
+    const auto oldRows = TestDir::rows(oldBackup, kCopied);
+    const auto newRows = TestDir::rows(dir.working(), kCopied);
     const QStringList args{"backup", dir.working(), target};
     // Every second point starts with no file of that name, the others with an old backup.
     bool withOld = false;
@@ -172,7 +165,7 @@ void TstKillHarness::backupKilledAnywhere()
                 qFatal("%s: the old backup is gone", qPrintable(where));
             return QStringLiteral("no file");
         }
-        const auto rows = wholeStore(target) ? copiedRows(target) : QList<QList<QStringList>>();
+        const auto rows = wholeStore(target) ? TestDir::rows(target, kCopied) : QList<QList<QStringList>>();
         if (rows != newRows && !(withOld && rows == oldRows))
             qFatal("%s: neither the old backup nor a whole new one", qPrintable(where));
         return rows == newRows ? QStringLiteral("a whole checked copy") : QStringLiteral("the old file");
@@ -189,14 +182,10 @@ void TstKillHarness::bankFileKilledAnywhere()
     const QString target = QDir(dir.path()).filePath("out.txt");
     const QString today = RocToday(SystemClock(), QStringLiteral("2"));
     const QStringList args{"batchfile", dir.working(), target, "--date", today, "--batch", today + "1202"};
-    const auto contents = [&] {
-        QFile f(target);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-    };
     // An older file of that name, about as long as the new one, and the new one as a whole generation writes it.
     const QByteArray oldFile(140000, 'o');
     runTool(args, "write", 0);
-    const QByteArray newFile = contents();
+    const QByteArray newFile = fileBytes(target);
     QVERIFY(newFile.size() > 130000);
     const auto reset = [&] {
         copyOver(pristine, dir.working());
@@ -206,7 +195,7 @@ void TstKillHarness::bankFileKilledAnywhere()
 
     // Reading the store and reading the file back are places to be killed as well.
     QVERIFY(killEverywhere(args, kWrites + QStringList{"pread64", "read", "openat"}, reset, [&](const QString &where) {
-        const QByteArray now = contents();
+        const QByteArray now = fileBytes(target);
         if (now != oldFile && now != newFile)
             qFatal("%s: neither the old file nor the whole new one", qPrintable(where));
         return now == oldFile ? QStringLiteral("the old file") : QStringLiteral("the new file");
