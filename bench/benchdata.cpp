@@ -2,7 +2,7 @@
 
 #include "storefiles.h"
 
-#include "store/fieldroutines.h"
+#include "core/store/fieldroutines.h"
 
 #include <QDir>
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 #include "storefiles.h"
 
-#include "store/fieldroutines.h"
+#include "core/store/fieldroutines.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "storefiles.h"
 
-#include "store/schema.h"
+#include "core/store/schema.h"
 
 #include <QAtomicInt>
 #include <QFile>

@@ -1,18 +1,18 @@
 // Prepares and checks Talvek's data files; the program itself never creates one.
 #include "storefiles.h"
 
-#include "exchange/importer.h"
-#include "output/batchgeneration.h"
-#include "platform/atomicfile.h"
-#include "output/remittancelist.h"
-#include "platform/clock.h"
-#include "store/batchheader.h"
-#include "store/fieldroutines.h"
-#include "store/schema.h"
-#include "store/store.h"
-#include "store/storecopy.h"
-#include "store/storefailure.h"
-#include "store/storeopening.h"
+#include "core/exchange/importer.h"
+#include "core/output/batchgeneration.h"
+#include "core/platform/atomicfile.h"
+#include "core/output/remittancelist.h"
+#include "core/platform/clock.h"
+#include "core/store/batchheader.h"
+#include "core/store/fieldroutines.h"
+#include "core/store/schema.h"
+#include "core/store/store.h"
+#include "core/store/storecopy.h"
+#include "core/store/storefailure.h"
+#include "core/store/storeopening.h"
 
 #include <QCoreApplication>
 #include <QDir>

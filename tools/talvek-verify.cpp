@@ -1,8 +1,8 @@
 // Reads a batch remittance file as the bank would and tells what is wrong with it; with
 // the generation log, also when and from what the file was generated.
-#include "output/batchverify.h"
-#include "output/generationlog.h"
-#include "output/remittancelist.h"
+#include "core/output/batchverify.h"
+#include "core/output/generationlog.h"
+#include "core/output/remittancelist.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -1,9 +1,9 @@
 #include "support/testprogram.h"
 
-#include "editing/editingwindow.h"
-#include "editing/fieldmoves.h"
-#include "store/recordset.h"
-#include "store/storeopening.h"
+#include "ui/editing/editingwindow.h"
+#include "ui/editing/fieldmoves.h"
+#include "core/store/recordset.h"
+#include "core/store/storeopening.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,10 +1,10 @@
 #include "support/testprogram.h"
 
-#include "editing/batchheaderfields.h"
-#include "entry/entrywindow.h"
-#include "entry/linechecks.h"
-#include "entry/presetwindow.h"
-#include "master/payeelookup.h"
+#include "ui/editing/batchheaderfields.h"
+#include "ui/entry/entrywindow.h"
+#include "core/rules/linechecks.h"
+#include "ui/entry/presetwindow.h"
+#include "ui/master/payeelookup.h"
 
 #include <QApplication>
 #include <QComboBox>

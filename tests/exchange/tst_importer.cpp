@@ -1,13 +1,13 @@
 #include "support/teststores.h"
 
-#include "exchange/importdialog.h"
-#include "exchange/importer.h"
-#include "entry/entrywindow.h"
-#include "master/payeewindow.h"
+#include "ui/exchange/importdialog.h"
+#include "core/exchange/importer.h"
+#include "ui/entry/entrywindow.h"
+#include "ui/master/payeewindow.h"
 #include "support/testprogram.h"
-#include "platform/big5codec.h"
-#include "store/schema.h"
-#include "store/store.h"
+#include "core/platform/big5codec.h"
+#include "core/store/schema.h"
+#include "core/store/store.h"
 
 #include <QCheckBox>
 #include <QComboBox>

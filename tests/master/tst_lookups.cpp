@@ -1,11 +1,11 @@
 #include "support/testprogram.h"
 
-#include "master/institutionlookup.h"
-#include "master/payeelookup.h"
-#include "store/appcontext.h"
-#include "store/recordset.h"
-#include "store/schema.h"
-#include "store/storeopening.h"
+#include "ui/master/institutionlookup.h"
+#include "ui/master/payeelookup.h"
+#include "ui/platform/appcontext.h"
+#include "core/store/recordset.h"
+#include "core/store/schema.h"
+#include "core/store/storeopening.h"
 
 #include <QApplication>
 #include <QLabel>

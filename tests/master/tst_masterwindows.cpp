@@ -1,9 +1,9 @@
 #include "support/testprogram.h"
 
-#include "master/institutionlookup.h"
-#include "master/institutionwindow.h"
-#include "master/payeewindow.h"
-#include "store/recordset.h"
+#include "ui/master/institutionlookup.h"
+#include "ui/master/institutionwindow.h"
+#include "ui/master/payeewindow.h"
+#include "core/store/recordset.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "support/testprogram.h"
 
-#include "master/institutionlookup.h"
-#include "master/remitterwindow.h"
-#include "store/appcontext.h"
-#include "store/schema.h"
-#include "store/storeopening.h"
+#include "ui/master/institutionlookup.h"
+#include "ui/master/remitterwindow.h"
+#include "ui/platform/appcontext.h"
+#include "core/store/schema.h"
+#include "core/store/storeopening.h"
 
 #include <QApplication>
 #include <QLineEdit>

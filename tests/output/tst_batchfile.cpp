@@ -1,6 +1,6 @@
 #include "support/teststores.h"
 
-#include "output/batchfile.h"
+#include "core/output/batchfile.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,9 +1,9 @@
 #include "support/testprogram.h"
 
-#include "editing/batchheaderfields.h"
-#include "output/batchfilewindow.h"
-#include "output/generationlog.h"
-#include "store/schema.h"
+#include "ui/editing/batchheaderfields.h"
+#include "ui/output/batchfilewindow.h"
+#include "core/output/generationlog.h"
+#include "core/store/schema.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "support/testprogram.h"
 
-#include "output/batchgeneration.h"
-#include "store/schema.h"
+#include "core/output/batchgeneration.h"
+#include "core/store/schema.h"
 
 #include <QCryptographicHash>
 #include <QDir>

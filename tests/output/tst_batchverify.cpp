@@ -1,6 +1,6 @@
 #include "support/teststores.h"
 
-#include "output/batchverify.h"
+#include "core/output/batchverify.h"
 
 #include <QFile>
 #include <QTest>

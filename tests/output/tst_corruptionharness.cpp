@@ -1,6 +1,6 @@
 #include "support/testprogram.h"
 
-#include "output/batchgeneration.h"
+#include "core/output/batchgeneration.h"
 
 #include <QDir>
 #include <QRandomGenerator>

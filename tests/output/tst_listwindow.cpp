@@ -1,7 +1,7 @@
 #include "support/testprogram.h"
 
-#include "output/listwindow.h"
-#include "store/schema.h"
+#include "ui/output/listwindow.h"
+#include "core/store/schema.h"
 
 #include <QAction>
 #include <QDir>

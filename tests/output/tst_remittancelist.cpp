@@ -1,4 +1,4 @@
-#include "output/remittancelist.h"
+#include "core/output/remittancelist.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "support/teststores.h"
 
-#include "platform/atomicfile.h"
+#include "core/platform/atomicfile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/big5codec.h"
+#include "core/platform/big5codec.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "platform/big5codec.h"
-#include "platform/csvtext.h"
+#include "core/platform/big5codec.h"
+#include "core/platform/csvtext.h"
 
 #include <QStringEncoder>
 #include <QTest>

@@ -1,10 +1,10 @@
 #include "support/testprogram.h"
 
-#include "editing/editingwindow.h"
-#include "shell/mainwindow.h"
-#include "store/appcontext.h"
-#include "store/schema.h"
-#include "store/storeopening.h"
+#include "ui/editing/editingwindow.h"
+#include "ui/shell/mainwindow.h"
+#include "ui/platform/appcontext.h"
+#include "core/store/schema.h"
+#include "core/store/storeopening.h"
 
 #include <QAction>
 #include <QApplication>

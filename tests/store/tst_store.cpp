@@ -1,10 +1,10 @@
 #include "support/teststores.h"
 
-#include "store/recordset.h"
-#include "store/schema.h"
-#include "store/store.h"
-#include "store/storefailure.h"
-#include "store/storeopening.h"
+#include "core/store/recordset.h"
+#include "core/store/schema.h"
+#include "core/store/store.h"
+#include "core/store/storefailure.h"
+#include "core/store/storeopening.h"
 
 #include <QProcess>
 #include <QSignalSpy>

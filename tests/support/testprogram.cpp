@@ -1,6 +1,6 @@
 #include "testprogram.h"
 
-#include "store/storeopening.h"
+#include "core/store/storeopening.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -3,8 +3,8 @@
 #include "scripteddialogs.h"
 #include "teststores.h"
 
-#include "platform/clock.h"
-#include "store/appcontext.h"
+#include "core/platform/clock.h"
+#include "ui/platform/appcontext.h"
 
 #include <QApplication>
 #include <QDialog>

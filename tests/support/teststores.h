@@ -2,7 +2,7 @@
 
 #include "storefiles.h"
 
-#include "platform/printer.h"
+#include "ui/platform/printer.h"
 
 #include <QList>
 #include <QStringList>

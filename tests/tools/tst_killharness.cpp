@@ -1,9 +1,9 @@
 #include "support/teststores.h"
 
-#include "platform/clock.h"
-#include "store/fieldroutines.h"
-#include "store/schema.h"
-#include "store/store.h"
+#include "core/platform/clock.h"
+#include "core/store/fieldroutines.h"
+#include "core/store/schema.h"
+#include "core/store/store.h"
 
 #include <QDir>
 #include <QFile>

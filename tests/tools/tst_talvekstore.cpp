@@ -1,11 +1,11 @@
 #include "support/testprogram.h"
 
-#include "editing/batchheaderfields.h"
-#include "output/batchfilewindow.h"
+#include "ui/editing/batchheaderfields.h"
+#include "ui/output/batchfilewindow.h"
 
-#include "platform/clock.h"
-#include "store/fieldroutines.h"
-#include "store/schema.h"
+#include "core/platform/clock.h"
+#include "core/store/fieldroutines.h"
+#include "core/store/schema.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -1,0 +1,30 @@
+#include "core/rules/payeechecks.h"
+
+#include "core/store/fieldroutines.h"
+#include "core/store/schema.h"
+
+const QStringList &PayeeFieldNames()
+{
+    static const QStringList names{QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"),
+                                   QStringLiteral("收款人姓名")};
+    return names;
+}
+
+PayeeProblem ValidatePayee(const PayeeTexts &payee, const QString &title, const std::function<bool(const QString &)> &codeTaken)
+{
+    const TableDef &payees = Schema::table(Table::R_CUST);
+    const QString *texts[4] = {&payee.code, &payee.account, &payee.bank, &payee.name};
+    const QStringList &names = PayeeFieldNames();
+    for (int i = 0; i < 4; ++i) {
+        if (const QString problem = FieldTextProblem(*texts[i], payees.width(i), names[i]); !problem.isEmpty())
+            return {i, problem, title};
+    }
+    if (codeTaken(payee.code))
+        return {0, QStringLiteral("收款人代碼已經重複 !!"), QStringLiteral("收款人代碼")};
+    if (payee.bank.startsWith(QLatin1String("952")) && !CheckHomeAccount(payee.account))
+        return {1, QStringLiteral("Korvana 帳號檢核") + QLatin1Char('\n') + QStringLiteral("收款人帳號不正確"),
+                QStringLiteral("Korvana收款人帳號")};
+    if (InstCheckDigit(payee.bank) == QLatin1String("*"))
+        return {2, QStringLiteral("代碼欄位不足"), QStringLiteral("解款行代號")};
+    return {};
+}

@@ -1,0 +1,103 @@
+#include "core/store/query.h"
+
+#include "core/store/schema.h"
+
+namespace {
+
+QString escapeLike(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    for (QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+QString quoted(const QString &identifier)
+{
+    return QLatin1Char('"') + identifier + QLatin1Char('"');
+}
+
+} // namespace
+
+Query Query::table(const QString &name)
+{
+    Query q;
+    q.m_table = name;
+    return q;
+}
+
+Query &Query::orderBy(const QString &column)
+{
+    m_orderBy = column;
+    return *this;
+}
+
+Query &Query::whereEquals(const QString &column, const QString &value)
+{
+    m_conditionColumns << column;
+    m_conditions << QStringLiteral("%1 = ? COLLATE NOCASE");
+    m_bindings << value;
+    return *this;
+}
+
+Query &Query::whereNotEquals(const QString &column, const QString &value)
+{
+    m_conditionColumns << column;
+    // A null differs from every value: "IS NOT" keeps the rows that "<>" would lose.
+    m_conditions << QStringLiteral("%1 IS NOT ? COLLATE NOCASE");
+    m_bindings << value;
+    return *this;
+}
+
+Query &Query::wherePrefix(const QString &column, const QString &prefix)
+{
+    m_conditionColumns << column;
+    m_conditions << QStringLiteral("%1 LIKE ? ESCAPE '\\'");
+    m_bindings << escapeLike(prefix) + QLatin1Char('%');
+    return *this;
+}
+
+QString Query::sql(const TableDef &def) const
+{
+    QStringList columns{QStringLiteral("rowid")};
+    for (const ColumnDef &c : def.columns)
+        columns << quoted(c.name);
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1Char(',')), quoted(def.name));
+    QStringList where;
+    for (int i = 0; i < m_conditions.size(); ++i) {
+        Q_ASSERT(def.ordinalOf(m_conditionColumns[i]) >= 0);
+        where << m_conditions[i].arg(quoted(m_conditionColumns[i]));
+    }
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    // Codes compare without regard to case everywhere: equal, prefix and order. Equal
+    // keys keep the order in which their rows were added.
+    sql += QStringLiteral(" ORDER BY ");
+    if (!m_orderBy.isEmpty()) {
+        Q_ASSERT(def.ordinalOf(m_orderBy) >= 0);
+        sql += quoted(m_orderBy) + QStringLiteral(" COLLATE NOCASE,");
+    }
+    sql += QStringLiteral("rowid");
+    return sql;
+}
+
+namespace Queries {
+
+Query linesWithoutMarker()
+{
+    return Query::table(Table::R_DETL).whereNotEquals(QStringLiteral("ACTNO"), QStringLiteral("!000")).orderBy(QStringLiteral("R_ID"));
+}
+
+Query korvanaBranches(const QString &prefix)
+{
+    Query q = Query::table(Table::VXBANK).wherePrefix(QStringLiteral("BKBRNO"), QStringLiteral("952"));
+    if (!prefix.isEmpty())
+        q.wherePrefix(QStringLiteral("BKBRNO"), prefix);
+    return q.orderBy(QStringLiteral("BKBRNO"));
+}
+
+} // namespace Queries

@@ -1,0 +1,290 @@
+#include "core/store/store.h"
+
+#include "core/store/recordset.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+namespace {
+
+// Whether the engine's result code (extended where it gives one) means "this store cannot
+// be written now": the file or its folder refuses writing, another program holds it, or
+// the file or its journal could not be written, synced, cut or removed.
+bool isWriteRefusal(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_PERM:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+        return true;
+    case SQLITE_IOERR:
+        return code == SQLITE_IOERR_WRITE || code == SQLITE_IOERR_FSYNC || code == SQLITE_IOERR_DIR_FSYNC
+            || code == SQLITE_IOERR_TRUNCATE || code == SQLITE_IOERR_DELETE;
+    default:
+        return false;
+    }
+}
+
+QString nextConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("talvek-store-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+} // namespace
+
+Store::Store(QString path, QString connection, QList<TableDef> schema)
+    : m_path(std::move(path)), m_connection(std::move(connection)), m_schema(std::move(schema))
+{
+}
+
+Store::~Store()
+{
+    m_prepared.clear();
+    {
+        QSqlDatabase db = database();
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+namespace {
+
+StoreResult resultOfCode(bool known, int code, const QString &detail)
+{
+    if (known && isWriteRefusal(code))
+        return StoreResult::readOnly(detail);
+    return StoreResult::other(known && code != 0 ? code : -1, detail);
+}
+
+} // namespace
+
+StoreResult Store::resultOf(const QSqlError &error)
+{
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric);
+    // The engine's own words; Qt's are only "Unable to fetch row" and the like.
+    return resultOfCode(numeric, code, error.databaseText().isEmpty() ? error.text() : error.databaseText());
+}
+
+StoreResult Store::resultOf(sqlite3 *db)
+{
+    return resultOfCode(true, sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+sqlite3 *Store::engineHandle(const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+Store::Opened Store::open(const QString &path, const QList<TableDef> &schema)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {nullptr, StoreResult::other(14, QStringLiteral("找不到資料檔 %1").arg(path))};
+    if (!info.isFile())
+        return {nullptr, StoreResult::other(14, QStringLiteral("%1 不是資料檔").arg(QDir::toNativeSeparators(path)))};
+
+    const QString connection = nextConnectionName();
+    std::unique_ptr<Store> store(new Store(info.absoluteFilePath(), connection, schema));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    // mode=rw: an existing file only, never a new empty one.
+    QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+    url.setQuery(QStringLiteral("mode=rw"));
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!db.open())
+        return {nullptr, resultOf(db.lastError())};
+
+    // Reading the catalogue is where a file that is not a database shows itself.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        StoreResult failure = resultOf(probe.lastError());
+        if (failure.otherCode == 26) // SQLITE_NOTADB
+            failure.detail = QStringLiteral("%1 不是資料庫檔").arg(QDir::toNativeSeparators(path));
+        return {nullptr, failure};
+    }
+    probe.finish();
+    for (const TableDef &def : schema) {
+        const Schema::TableCheck c = Schema::checkTable(engineHandle(db), def);
+        if (!c.ok())
+            return {nullptr, c.engineCode ? resultOfCode(true, c.engineCode, c.fault) : StoreResult::other(1, c.fault)};
+    }
+    return {std::move(store), StoreResult::success()};
+}
+
+StoreResult Store::checkWritable()
+{
+    sqlite3 *db = engineHandle(database());
+    if (!db)
+        return StoreResult::other(-1, QStringLiteral("資料檔未開啟"));
+    // A file this user may not write (another user's, an unchangeable one, one on a disk
+    // mounted read-only) the engine quietly opens for reading only.
+    if (sqlite3_db_readonly(db, "main") == 1)
+        return StoreResult::readOnly(QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY)));
+    // Then a change the engine must really make, its journal written beside the file, and
+    // rolled back: the file keeps every byte and the journal goes.
+    int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_stmt *read = nullptr;
+        rc = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &read, nullptr);
+        const int version = rc == SQLITE_OK && sqlite3_step(read) == SQLITE_ROW ? sqlite3_column_int(read, 0) : 0;
+        sqlite3_finalize(read);
+        const QByteArray same = "PRAGMA user_version = " + QByteArray::number(version);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, same.constData(), nullptr, nullptr, nullptr);
+    }
+    StoreResult result = rc == SQLITE_OK ? StoreResult::success() : resultOf(db);
+    if (sqlite3_get_autocommit(db) == 0 && sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK && result.ok())
+        result = resultOf(db);
+    return result;
+}
+
+StoreResult Store::checkIntegrity(bool thorough)
+{
+    QSqlQuery check(database());
+    check.setForwardOnly(true);
+    if (!check.exec(thorough ? QStringLiteral("PRAGMA integrity_check") : QStringLiteral("PRAGMA quick_check"))
+        || !check.next())
+        return resultOf(check.lastError());
+    const QString verdict = check.value(0).toString();
+    if (verdict == QLatin1String("ok"))
+        return StoreResult::success();
+    return StoreResult::other(11, QStringLiteral("%1 已損壞：%2").arg(QDir::toNativeSeparators(m_path), verdict));
+}
+
+const TableDef &Store::table(const QString &name) const
+{
+    for (const TableDef &def : m_schema) {
+        if (def.name.compare(name, Qt::CaseInsensitive) == 0)
+            return def;
+    }
+    const TableDef *def = Schema::find(name);
+    Q_ASSERT_X(def, "Store::table", "unknown table");
+    return *def;
+}
+
+std::unique_ptr<RecordSet> Store::select(const Query &query, StoreResult *result)
+{
+    auto set = std::make_unique<RecordSet>(m_connection, table(query.tableName()), query);
+    const StoreResult r = set->refresh();
+    if (result)
+        *result = r;
+    return set;
+}
+
+std::optional<QString> Store::firstMatch(const QString &tableName, const QString &keyColumn, const QString &key,
+                          const QString &resultColumn, StoreResult *result)
+{
+    const QString cacheKey = tableName + QLatin1Char('\n') + keyColumn + QLatin1Char('\n') + resultColumn;
+    auto it = m_prepared.find(cacheKey);
+    if (it == m_prepared.end()) {
+        QSqlQuery q(database());
+        q.setForwardOnly(true);
+        // Keys match without regard to letter case, as codes are sorted and told apart.
+        const QString sql = QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ? COLLATE NOCASE ORDER BY rowid LIMIT 1")
+                                .arg(resultColumn, table(tableName).name, keyColumn);
+        if (!q.prepare(sql)) {
+            if (result)
+                *result = resultOf(q.lastError());
+            return std::nullopt;
+        }
+        it = m_prepared.insert(cacheKey, q);
+    }
+    QSqlQuery &q = it.value();
+    q.bindValue(0, key);
+    if (!q.exec()) {
+        if (result)
+            *result = resultOf(q.lastError());
+        return std::nullopt;
+    }
+    std::optional<QString> value;
+    if (q.next())
+        value = q.value(0).toString();
+    q.finish();
+    if (result)
+        *result = StoreResult::success();
+    return value;
+}
+
+StoreResult Store::readOnlyRow(const QString &tableName, QStringList &values)
+{
+    StoreResult result;
+    const auto set = select(Query::table(tableName), &result);
+    values = set->isEmpty() ? QStringList() : set->currentValues();
+    return result;
+}
+
+StoreResult Store::writeOnlyRow(const QString &tableName, const QStringList &values)
+{
+    StoreResult result;
+    const auto set = select(Query::table(tableName), &result);
+    if (!result.ok())
+        return result;
+    return set->isEmpty() ? set->addRow(values) : set->update(values);
+}
+
+bool Store::hasRows(const QString &tableName, StoreResult *result)
+{
+    QSqlQuery q(database());
+    const bool read = q.exec(QStringLiteral("SELECT 1 FROM \"%1\" LIMIT 1").arg(table(tableName).name));
+    const bool found = read && q.next();
+    if (result)
+        *result = read && !q.lastError().isValid() ? StoreResult::success() : resultOf(q.lastError());
+    return found;
+}
+
+StoreResult Store::transaction(const std::function<StoreResult()> &work)
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return resultOf(db.lastError());
+    StoreResult r = work();
+    if (!r.ok()) {
+        db.rollback();
+        return r;
+    }
+    if (!db.commit()) {
+        r = resultOf(db.lastError());
+        db.rollback();
+    }
+    return r;
+}
+
+StoreResult Store::clearTables(const QStringList &tables)
+{
+    return transaction([&] {
+        for (const QString &name : tables) {
+            const StoreResult r = exec(QStringLiteral("DELETE FROM \"%1\"").arg(table(name).name));
+            if (!r.ok())
+                return r;
+        }
+        return StoreResult::success();
+    });
+}
+
+StoreResult Store::exec(const QString &sql, const QVariantList &bindings)
+{
+    QSqlQuery q(database());
+    if (!q.prepare(sql))
+        return resultOf(q.lastError());
+    for (int i = 0; i < bindings.size(); ++i)
+        q.bindValue(i, bindings[i]);
+    if (!q.exec())
+        return resultOf(q.lastError());
+    return StoreResult::success();
+}

@@ -1,0 +1,203 @@
+#include "ui/editing/batchheaderfields.h"
+
+#include "ui/editing/fieldmoves.h"
+
+#include "ui/platform/dialogs.h"
+#include "ui/platform/appcontext.h"
+#include "core/store/batchheader.h"
+#include "core/store/fieldroutines.h"
+#include "core/store/storefailure.h"
+#include "core/store/storeopening.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+const QString kTitleInputError = QStringLiteral("輸入錯誤");
+
+struct FieldText {
+    const char16_t *label;
+    const char16_t *hint;
+};
+const FieldText kFieldTexts[3] = {
+    {u"匯款日： ", u"(國曆yymmdd)"},
+    {u"批　號：", u"(yymmddxxnn)      xx--客戶代號   nn--子批號"},
+    {u"用　途：", u"(列印在匯款資料清單上)"},
+};
+const char16_t *const kFieldNames[3] = {u"匯款日", u"批號", u"用途"};
+
+} // namespace
+
+BatchHeaderFields::BatchHeaderFields(AppContext &context, Host host, QWidget *parent)
+    : QWidget(parent), m_context(context), m_host(host)
+{
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < 3; ++i) {
+        auto *label = new QLabel(QString::fromUtf16(kFieldTexts[i].label), this);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        auto *field = new QLineEdit(this);
+        field->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        field->setAccessibleName(label->text().trimmed());
+        label->setBuddy(field);
+        auto *hint = new QLabel(QString::fromUtf16(kFieldTexts[i].hint), this);
+        hint->setObjectName(QStringLiteral("Label2_%1").arg(i));
+        auto *row = new QHBoxLayout;
+        row->addWidget(field);
+        row->addWidget(hint);
+        row->addStretch();
+        grid->addWidget(label, i, 0);
+        grid->addLayout(row, i, 1);
+        m_fields[i] = field;
+    }
+    m_fields[0]->setMaxLength(6);
+    m_fields[1]->setMaxLength(10);
+    m_fields[0]->setFixedWidth(m_fields[0]->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
+    m_fields[1]->setFixedWidth(m_fields[1]->fontMetrics().horizontalAdvance(QStringLiteral("00000000000000")));
+    m_fields[2]->setMinimumWidth(m_fields[2]->fontMetrics().horizontalAdvance(QString(30, QChar(0x6F22))));
+    m_moves = new FieldMoves({m_fields[0], m_fields[1], m_fields[2]}, this);
+    connect(m_moves, &FieldMoves::keyPressed, this, [this] { MessageShown = false; });
+    connect(m_moves, &FieldMoves::entered, this, &BatchHeaderFields::entered);
+    connect(m_moves, &FieldMoves::left, this, [this](int index, bool check) {
+        if (check)
+            left(index);
+    });
+    grid->setColumnStretch(1, 1);
+    grid->setVerticalSpacing(8);
+    setTabOrder(m_fields[0], m_fields[1]);
+    setTabOrder(m_fields[1], m_fields[2]);
+}
+
+void BatchHeaderFields::setMoveTargets(QWidget *aboveDate, QWidget *belowPurpose)
+{
+    m_aboveDate = aboveDate;
+    m_belowPurpose = belowPurpose;
+    m_moves->setEnds(aboveDate, belowPurpose);
+    // Leaving for the window's own buttons checks nothing (the confirm button checks for itself).
+    m_moves->setUnchecked({aboveDate, belowPurpose});
+}
+
+BatchHeader BatchHeaderFields::values() const
+{
+    return {m_fields[0]->text(), m_fields[1]->text(), m_fields[2]->text()};
+}
+
+void BatchHeaderFields::LoadHeader()
+{
+    BatchHeader header;
+    const StoreResult result = m_context.working() ? readHeader(*m_context.working(), header)
+                                                   : StoreResult::other(-1, QString());
+    m_fields[0]->setText(header.date);
+    m_fields[1]->setText(header.batchNo);
+    m_fields[2]->setText(header.purpose);
+    if (!result.ok())
+        reportStoreFailure(result);
+}
+
+bool BatchHeaderFields::StoreHeader()
+{
+    const BatchHeader header = values();
+    // The purpose is printed on the list: it must be writable in Big5 too.
+    for (int i = 0; i < 3; ++i) {
+        if (!IsBig5Text(m_fields[i]->text())) {
+            m_context.dialogs().critical(window(), QStringLiteral("%1含有無法轉成 Big5 的字元，請修改")
+                                                       .arg(QString::fromUtf16(kFieldNames[i])));
+            m_fields[i]->setFocus();
+            return false;
+        }
+    }
+    const StoreResult result = m_context.working() ? writeHeader(*m_context.working(), header)
+                                                   : StoreResult::other(-1, QString());
+    if (result.ok())
+        return true;
+    reportStoreFailure(result);
+    if (result.error == StoreResult::Error::TooLong && result.ordinal >= 0 && result.ordinal < 3)
+        m_fields[result.ordinal]->setFocus();
+    return false;
+}
+
+void BatchHeaderFields::reportStoreFailure(const StoreResult &result)
+{
+    tellStoreFailure(m_context.dialogs(), window(), result, workingStorePath(m_context.programDir()));
+}
+
+void BatchHeaderFields::refuse(int index, const Problem &problem)
+{
+    m_context.dialogs().critical(window(), problem.text, problem.title);
+    MessageShown = true;
+    m_fields[index]->setFocus();
+}
+
+BatchHeaderFields::Problem BatchHeaderFields::dateProblem() const
+{
+    const int code = CheckRemitDate(m_fields[0]->text(), m_context.clock());
+    if (code == 1)
+        return {};
+    return {remitDateMessage(code), code == 0 ? kTitleInputError : applicationTitle()};
+}
+
+BatchHeaderFields::Problem BatchHeaderFields::batchProblem() const
+{
+    const int code = CheckBatchNo(m_fields[1]->text(), m_fields[0]->text());
+    if (code == 1)
+        return {};
+    return {batchNoMessage(code), kTitleInputError};
+}
+
+bool BatchHeaderFields::checkDate()
+{
+    const Problem problem = dateProblem();
+    if (!problem.text.isEmpty())
+        refuse(0, problem);
+    return problem.text.isEmpty();
+}
+
+bool BatchHeaderFields::checkBatchNo()
+{
+    const Problem problem = batchProblem();
+    if (!problem.text.isEmpty())
+        refuse(1, problem);
+    return problem.text.isEmpty();
+}
+
+void BatchHeaderFields::entered(int index)
+{
+    QLineEdit *field = m_fields[index];
+    if (index == 0) {
+        QString date = RocToday(m_context.clock(), QStringLiteral("2"));
+        if (m_host == Host::BatchFile && m_context.working()) {
+            BatchHeader stored;
+            readHeader(*m_context.working(), stored);
+            if (stored.stored)
+                date = stored.date;
+        }
+        field->setText(date);
+    } else if (index == 1) {
+        // The user types only the customer code and the sub-batch number.
+        field->setText(m_fields[0]->text());
+    }
+    if (index != 1) {
+        selectAllSoon(field);
+        return;
+    }
+    // After the line edit's own handling of the focus, which would select everything.
+    QMetaObject::invokeMethod(field, [field] {
+        field->deselect();
+        field->end(false);
+    }, Qt::QueuedConnection);
+}
+
+void BatchHeaderFields::left(int index)
+{
+    if (m_host != Host::BatchFile || MessageShown || index == 2)
+        return;
+    // Checked as the fields stand now; told once the focus has settled.
+    const Problem problem = index == 0 ? dateProblem() : batchProblem();
+    if (problem.text.isEmpty())
+        return;
+    MessageShown = true;
+    QMetaObject::invokeMethod(this, [this, index, problem] { refuse(index, problem); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QPointer>
+#include <QTableView>
+
+#include "core/store/recordset.h"
+
+// One grid column: which field of the record set it shows, under which heading. It is
+// drawn as wide as its column holds Big5 bytes.
+struct GridColumn {
+    int ordinal;
+    QString heading;
+};
+
+// The rows of a record set as a table, kept in step with its refreshes and changes.
+class RecordSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    RecordSetModel(QList<GridColumn> columns, QObject *parent = nullptr);
+    void setRecordSet(RecordSet *set);
+    RecordSet *recordSet() const { return m_set; }
+    const QList<GridColumn> &columns() const { return m_columns; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QList<GridColumn> m_columns;
+    QPointer<RecordSet> m_set;
+};
+
+// A grid bound to a record set: selecting a row makes it the current row, and every move
+// of the current row (a search, a find, a window's own move) shows in the grid.
+class RecordSetGrid : public QTableView {
+    Q_OBJECT
+public:
+    RecordSetGrid(const TableDef &table, QList<GridColumn> columns, QWidget *parent = nullptr);
+    void setRecordSet(RecordSet *set);
+    RecordSetModel *recordSetModel() const { return m_model; }
+
+protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+private:
+    void followCurrentRow();
+
+    RecordSetModel *m_model;
+    bool m_following = false;
+};

@@ -1,0 +1,80 @@
+#include "ui/master/institutionlookup.h"
+
+#include "ui/platform/dialogs.h"
+#include "ui/platform/appcontext.h"
+#include "core/store/fieldroutines.h"
+#include "core/store/schema.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+QStringList institutionLabels()
+{
+    return {QStringLiteral("金融機構代碼 ："), QStringLiteral("金融機構簡稱 ："), QStringLiteral("金融機構名稱 ：")};
+}
+
+QList<GridColumn> institutionColumns()
+{
+    return {{Vxbank::BKBRNO, QStringLiteral("金融機構代碼 ")},
+            {Vxbank::BNAME, QStringLiteral("金融機構簡稱 ")},
+            {Vxbank::FNAME, QStringLiteral("金融機構名稱 ")}};
+}
+
+QString noInstitutionName()
+{
+    return QStringLiteral("[金融機構名稱]");
+}
+
+QLabel *makeInstitutionNameLabel(AppContext &context, QLineEdit *codeField, QWidget *parent)
+{
+    auto *name = new QLabel(noInstitutionName(), parent);
+    name->setObjectName(QStringLiteral("Label3"));
+    name->setTextFormat(Qt::PlainText);
+    QObject::connect(codeField, &QLineEdit::textChanged, name, [&context, name](const QString &code) {
+        if (code.size() >= 7)
+            name->setText(InstNameLabel(context.reference(), code));
+    });
+    return name;
+}
+
+std::optional<QString> pickInstitutionCode(AppContext &context, QWidget *parent)
+{
+    {
+        InstitutionLookup lookup(context, parent);
+        lookup.exec();
+    }
+    const QString &picked = context.values().DataReturn;
+    if (picked == QLatin1String("0"))
+        return std::nullopt;
+    return picked;
+}
+
+namespace {
+
+LookupLayout institutionLayout()
+{
+    return {QStringLiteral("Form9"),
+            QStringLiteral("解款行代號--查詢"),
+            QStringLiteral("金融機構代碼--查詢"),
+            Schema::table(Table::VXBANK),
+            institutionLabels(),
+            institutionColumns()};
+}
+
+} // namespace
+
+InstitutionLookup::InstitutionLookup(AppContext &context, QWidget *parent)
+    : LookupWindow(context, institutionLayout(), parent), m_korvanaOnly(context.values().LookupCaller == 5)
+{
+    Store *reference = context.reference();
+    if (!reference)
+        context.dialogs().critical(this, context.referenceProblemText());
+    open(reference);
+}
+
+Query InstitutionLookup::queryFor(const QString &prefix) const
+{
+    if (m_korvanaOnly)
+        return Queries::korvanaBranches(prefix);
+    return Query::table(Table::VXBANK).wherePrefix(QStringLiteral("BKBRNO"), prefix).orderBy(QStringLiteral("BKBRNO"));
+}

@@ -1,0 +1,144 @@
+#include "ui/master/lookupwindow.h"
+
+#include "ui/editing/fieldmoves.h"
+#include "ui/editing/windowparts.h"
+#include "ui/platform/appcontext.h"
+#include "core/store/recordset.h"
+#include "core/store/store.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWidget *parent)
+    : QDialog(parent), m_context(context)
+{
+    setObjectName(layout.objectName);
+    setWindowTitle(layout.caption);
+    setModal(true);
+
+    QLabel *heading = makeHeading(layout.heading, this, 4);
+
+    auto *grid = new QGridLayout;
+    const int byteWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (int i = 0; i < layout.labels.size(); ++i) {
+        auto *label = new QLabel(layout.labels[i], this);
+        label->setObjectName(QStringLiteral("Label2_%1").arg(i));
+        auto *field = new QLineEdit(this);
+        field->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        field->setAccessibleName(layout.labels[i].trimmed());
+        field->setMaxLength(layout.table.width(i));
+        field->setMinimumWidth(qMin(layout.table.width(i), 40) * byteWidth + 16);
+        label->setBuddy(field);
+        if (i > 0) {
+            field->setReadOnly(true);
+            field->setFocusPolicy(Qt::ClickFocus);
+        }
+        field->installEventFilter(this);
+        grid->addWidget(label, i, 0);
+        grid->addWidget(field, i, 1, Qt::AlignLeft);
+        m_fields.append(field);
+    }
+    grid->setColumnStretch(2, 1);
+    m_fieldGrid = grid;
+
+    const ConfirmPair buttons = makeConfirmPair(this);
+    m_ok = buttons.ok;
+    m_cancel = buttons.cancel;
+    connect(m_ok, &QPushButton::clicked, this, &LookupWindow::confirm);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_grid = new RecordSetGrid(layout.table, layout.columns, this);
+    m_grid->setObjectName(QStringLiteral("DataGrid1"));
+    m_grid->setFocusPolicy(Qt::ClickFocus);
+    m_grid->setMinimumSize(640, 260);
+
+    auto *main = new QVBoxLayout(this);
+    main->addWidget(heading);
+    main->addLayout(grid);
+    main->addLayout(buttons.row);
+    main->addWidget(m_grid, 1);
+
+    setTabOrder(m_fields[0], m_ok);
+    setTabOrder(m_ok, m_cancel);
+    connect(m_fields[0], &QLineEdit::textChanged, this, &LookupWindow::searchChanged);
+}
+
+void LookupWindow::open(Store *store)
+{
+    m_context.values().DataReturn = QStringLiteral("0");
+    if (store) {
+        m_set = store->select(queryFor(QString()));
+        connect(m_set.get(), &RecordSet::currentRowMoved, this, &LookupWindow::ShowCurrentRow);
+        m_grid->setRecordSet(m_set.get());
+        ShowCurrentRow();
+    }
+    m_fields[0]->setFocus();
+}
+
+void LookupWindow::ShowCurrentRow()
+{
+    if (m_busy)
+        return;
+    m_busy = true;
+    const bool onRow = m_set && !m_set->atEnd() && !m_set->atStart();
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_fields[i]->setText(onRow ? m_set->field(i) : QString());
+    m_busy = false;
+}
+
+void LookupWindow::searchChanged()
+{
+    if (m_busy || !m_set)
+        return;
+    m_busy = true;
+    m_set->setQuery(queryFor(m_fields[0]->text()));
+    m_set->refresh();
+    m_busy = false;
+}
+
+void LookupWindow::confirm()
+{
+    ShowCurrentRow();
+    QString &result = m_context.values().DataReturn;
+    result = m_fields[0]->text();
+    picked(result);
+    if (result.isEmpty())
+        result = QStringLiteral("0");
+    accept();
+}
+
+bool LookupWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn)
+        selectAllSoon(static_cast<QWidget *>(watched));
+    if (watched != m_fields[0] || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (event->type() == QEvent::KeyPress) {
+        // Up and Down walk the hits without leaving the search field.
+        if (m_set && key == Qt::Key_Down && m_set->currentRow() + 1 < m_set->rowCount()) {
+            m_set->moveNext();
+            return true;
+        }
+        if (m_set && key == Qt::Key_Up && m_set->currentRow() > 0) {
+            m_set->movePrevious();
+            return true;
+        }
+        // Enter acts on release; its press must not press "確定" at once.
+        m_enterPressed = enter;
+        return enter;
+    }
+    if (enter && m_enterPressed && !static_cast<QKeyEvent *>(event)->isAutoRepeat()) {
+        m_enterPressed = false;
+        ShowCurrentRow();
+        m_ok->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

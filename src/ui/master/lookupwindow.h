@@ -1,0 +1,70 @@
+#pragma once
+
+#include "ui/editing/recordsetgrid.h"
+#include "core/store/query.h"
+#include "core/store/schema.h"
+
+#include <QDialog>
+#include <QList>
+
+#include <memory>
+
+class AppContext;
+class QGridLayout;
+class QLineEdit;
+class QPushButton;
+class RecordSet;
+class Store;
+
+// What one lookup shows: its names, its fields (the first is the search field, the
+// others show the current row) and its grid.
+struct LookupLayout {
+    QString objectName;
+    QString caption;
+    QString heading;
+    const TableDef &table;
+    // Labels of the fields; field i shows column i of the table.
+    QStringList labels;
+    QList<GridColumn> columns;
+};
+
+// A small window to pick a row instead of typing its code: a grid of the table, a
+// search field for the code's beginning that re-runs the query on every keystroke, and
+// the fields of the current row. "確定" picks the current row (its code goes to
+// DataReturn), "取消" or Esc picks nothing ("0").
+class LookupWindow : public QDialog {
+    Q_OBJECT
+public:
+    QLineEdit *field(int index) const { return m_fields[index]; }
+    RecordSetGrid *grid() const { return m_grid; }
+    RecordSet *recordSet() const { return m_set.get(); }
+
+    // Copies the current row into the fields (blanks them past the last row).
+    void ShowCurrentRow();
+
+protected:
+    LookupWindow(AppContext &context, const LookupLayout &layout, QWidget *parent);
+    // Opens the record set; call from the subclass's constructor. Without a store the
+    // window still opens, empty.
+    void open(Store *store);
+    // The query for the search field's text.
+    virtual Query queryFor(const QString &prefix) const = 0;
+    // Runs on "確定" once DataReturn holds the code; an empty code means no pick.
+    virtual void picked(const QString &code) = 0;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    AppContext &m_context;
+    QList<QLineEdit *> m_fields;
+    QPushButton *m_ok = nullptr;
+    QPushButton *m_cancel = nullptr;
+    QGridLayout *m_fieldGrid = nullptr; // labels in column 0, fields in 1, room in 2
+
+private:
+    void searchChanged();
+    void confirm();
+
+    RecordSetGrid *m_grid = nullptr;
+    std::unique_ptr<RecordSet> m_set;
+    bool m_busy = false;
+    bool m_enterPressed = false;
+};

@@ -1,0 +1,70 @@
+#include "ui/master/payeelookup.h"
+
+#include "ui/master/institutionlookup.h"
+
+#include "ui/platform/appcontext.h"
+#include "core/store/fieldroutines.h"
+#include "core/store/recordset.h"
+#include "core/store/schema.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+LookupLayout payeeLayout()
+{
+    return {QStringLiteral("Form10"),
+            QStringLiteral("收款人資料--查詢"),
+            QStringLiteral("收款人資料--查詢"),
+            Schema::table(Table::R_CUST),
+            {QStringLiteral("收款人代碼："), QStringLiteral("收款人帳號："), QStringLiteral("解款人代號："),
+             QStringLiteral("收款人姓名：")},
+            {{RCust::R_ID, QStringLiteral("收款人代碼")},
+             {RCust::ACTNO, QStringLiteral("收款人帳號")},
+             {RCust::TRFBK, QStringLiteral("解款人代號")},
+             {RCust::R_NAME, QStringLiteral("收款人姓名")}}};
+}
+
+} // namespace
+
+PayeeLookup::PayeeLookup(AppContext &context, QWidget *parent) : LookupWindow(context, payeeLayout(), parent)
+{
+    // Beside the institution code: a "..." that cannot be used here, and the institution's name.
+    auto *more = new QPushButton(QStringLiteral("..."), this);
+    more->setObjectName(QStringLiteral("Command3"));
+    more->setEnabled(false);
+    more->setFixedWidth(32);
+    m_name = makeInstitutionNameLabel(m_context, field(2), this);
+    auto *row = new QHBoxLayout;
+    row->addWidget(more);
+    row->addWidget(m_name, 1);
+    m_fieldGrid->addLayout(row, 2, 2);
+    for (int i = 1; i < 4; ++i)
+        field(i)->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(m_cancel, field(1));
+    setTabOrder(field(1), field(2));
+    setTabOrder(field(2), field(3));
+    open(context.working());
+}
+
+QString PayeeLookup::institutionName() const
+{
+    return m_name->text();
+}
+
+Query PayeeLookup::queryFor(const QString &prefix) const
+{
+    return Query::table(Table::R_CUST).wherePrefix(QStringLiteral("R_ID"), prefix).orderBy(QStringLiteral("R_ID"));
+}
+
+void PayeeLookup::picked(const QString &code)
+{
+    m_picked.clear();
+    if (!code.isEmpty() && recordSet())
+        m_picked = QStringList{recordSet()->field(RCust::R_ID), recordSet()->field(RCust::ACTNO),
+                               recordSet()->field(RCust::TRFBK), recordSet()->field(RCust::R_NAME)};
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/store/store.h"
+
+#include <QString>
+
+#include <memory>
+
+class Clock;
+class Dialogs;
+class Printer;
+
+// The results windows hand back to whoever opened them.
+struct AppValues {
+    QString DataReturn;   // "0" nothing, "5" remitter profile stored, or a picked code
+    int LookupCaller = 0; // 5 when the remitter profile opened the institution lookup
+    int ListOrder = 0;    // 1 by payee code, 2 input order
+};
+
+// What every window needs from the program: its directory, the seams, the open stores
+// and the application-wide values. Owned by the shell.
+class AppContext {
+public:
+    AppContext(QString programDir, Dialogs &dialogs, Clock &clock, Printer &printer);
+    ~AppContext();
+
+    const QString &programDir() const { return m_programDir; }
+    Dialogs &dialogs() const { return m_dialogs; }
+    const Clock &clock() const { return m_clock; }
+    Printer &printer() const { return m_printer; }
+    AppValues &values() { return m_values; }
+
+    Store *working() const { return m_working.get(); }
+    void setWorking(std::unique_ptr<Store> store) { m_working = std::move(store); }
+    // Closes both stores, for copying the working file or reopening it.
+    void closeStores();
+
+    // The reference store, opened when first needed; nullptr while it is missing or
+    // unusable (referenceProblemText() then says why). A later call tries again.
+    Store *reference();
+    // What to tell the user when the reference store is not available.
+    QString referenceProblemText() const;
+
+private:
+    QString m_programDir;
+    Dialogs &m_dialogs;
+    Clock &m_clock;
+    Printer &m_printer;
+    AppValues m_values;
+    std::unique_ptr<Store> m_working;
+    std::unique_ptr<Store> m_reference;
+    StoreResult m_referenceProblem;
+};
