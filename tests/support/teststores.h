@@ -41,8 +41,8 @@ private:
 
 // A file's bytes; "<absent>" when it cannot be read, never taken for an empty file.
 QByteArray fileBytes(const QString &path);
-// A file of the suite's reference/ folder, whole.
-#define REFERENCE_BYTES(name) fileBytes(QFINDTESTDATA(QStringLiteral("reference/") + (name)))
+// A file of the suite's data/ folder, whole.
+#define REFERENCE_BYTES(name) fileBytes(QFINDTESTDATA(QStringLiteral("data/") + (name)))
 // A reference case list: a case a line, its fields split at tabs, "\n" and "\t" standing for
 // a line break and a tab, lines that begin with '#' left out. A list not found has no cases.
 QList<QStringList> caseList(const QByteArray &bytes);

@@ -163,7 +163,7 @@ void TstTalvekStore::importAndExportFromAShell()
 {
     TestDir dir;
     dir.makeStores({{"0091230", "甲", "甲銀行"}});
-    const QString payees = QFINDTESTDATA("reference/payees.csv");
+    const QString payees = QFINDTESTDATA("data/payees.csv");
     QString err;
     QCOMPARE(tool({"import", "payees", dir.working(), payees, "--encoding", "utf8"}, &err), 0);
     QCOMPARE(TestDir::rows(dir.working(), "R_CUST"), (QList<QStringList>{{"A01", "123           ", "0091230", "王"}}));

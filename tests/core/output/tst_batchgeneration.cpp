@@ -51,7 +51,7 @@ void TstBatchGeneration::writesAndLogs()
     Fixture f;
     const GenerationOutcome outcome = f.generate(f.file("batch.txt"));
     QVERIFY2(outcome.written, qPrintable(outcome.problem));
-    const QByteArray expected = fileBytes(QFINDTESTDATA("reference/lines-bypayee.txt"));
+    const QByteArray expected = fileBytes(QFINDTESTDATA("data/lines-bypayee.txt"));
     QCOMPARE(fileBytes(f.file("batch.txt")), expected);
     QCOMPARE(QDir(f.dir.path()).entryList({"batch.txt*"}, QDir::Files | QDir::Hidden), QStringList{"batch.txt"});
     // The log knows the file by its bytes; a second generation adds a second line.
@@ -114,7 +114,7 @@ void TstBatchGeneration::warnings()
                 {"D04", "789", "0091230", "丁", "30", "", "30"},
                 {"E05", "000123", "0091230", "戊", "01500", "", "0"}}; // the same account and amount to the bank
     GenerationEntry earlier{QDateTime(QDate(2026, 12, 5), QTime(16, 0)), "1512061201", "輸入順序", 4, 3030, QByteArray(64, 'a'), "x.txt"};
-    QCOMPARE(batchWarnings(in, {earlier}), QString::fromUtf8(fileBytes(QFINDTESTDATA("reference/warnings.txt"))).split('\n', Qt::SkipEmptyParts));
+    QCOMPARE(batchWarnings(in, {earlier}), QString::fromUtf8(fileBytes(QFINDTESTDATA("data/warnings.txt"))).split('\n', Qt::SkipEmptyParts));
     in.batchNo = "1512061202";
     in.lines = {in.lines[0], in.lines[3]};
     QCOMPARE(batchWarnings(in, {earlier}), (QStringList{"第 2 筆（D04）手續費 30 不小於金額 30"}));

@@ -76,7 +76,7 @@ struct Fixture : TestProgram {
 
 } // namespace
 
-class TstEntry : public QObject {
+class TstEntryWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void lineChecks_data();
@@ -92,7 +92,7 @@ private Q_SLOTS:
     void headerTab();
 };
 
-void TstEntry::lineChecks_data()
+void TstEntryWindow::lineChecks_data()
 {
     QTest::addColumn<QStringList>("line"); // code, account, bank, name, amount, fee, remark
     QTest::addColumn<QString>("message");
@@ -101,7 +101,7 @@ void TstEntry::lineChecks_data()
         QTest::newRow(qPrintable(c[0])) << QStringList{"A01"} + c.mid(1, 6) << c[7] << c[8].toInt();
 }
 
-void TstEntry::lineChecks()
+void TstEntryWindow::lineChecks()
 {
     QFETCH(QStringList, line);
     QFETCH(int, field);
@@ -111,7 +111,7 @@ void TstEntry::lineChecks()
     QCOMPARE(p.field, field);
 }
 
-void TstEntry::temporaryCodes_data()
+void TstEntryWindow::temporaryCodes_data()
 {
     QTest::addColumn<QString>("lines"); // how the lines are stored
     QTest::addColumn<QString>("next");
@@ -124,7 +124,7 @@ void TstEntry::temporaryCodes_data()
                                       + "SELECT printf('TMP%04d', i) FROM n" << "";
 }
 
-void TstEntry::temporaryCodes()
+void TstEntryWindow::temporaryCodes()
 {
     QFETCH(QString, lines);
     QFETCH(QString, next);
@@ -135,7 +135,7 @@ void TstEntry::temporaryCodes()
     QCOMPARE(NextTempPayeeCode(*p.context.working()), next);
 }
 
-void TstEntry::enterWalksTheLine_data()
+void TstEntryWindow::enterWalksTheLine_data()
 {
     QTest::addColumn<int>("row"); // the line modified, else a line is added over typed payee fields
     QTest::addColumn<QString>("code");
@@ -145,7 +145,7 @@ void TstEntry::enterWalksTheLine_data()
         QTest::newRow(qPrintable(c[0])) << c[1].toInt() << c[2] << c[3] << c[4].split(' ');
 }
 
-void TstEntry::enterWalksTheLine()
+void TstEntryWindow::enterWalksTheLine()
 {
     QFETCH(int, row);
     QFETCH(QString, code);
@@ -183,7 +183,7 @@ void TstEntry::enterWalksTheLine()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstEntry::keyedLinesAreStored()
+void TstEntryWindow::keyedLinesAreStored()
 {
     const QStringList first{"TMP0001", "1", "0091230", "甲", "1", "", "0"};
     Fixture f({first}, {"薪資"});
@@ -218,7 +218,7 @@ void TstEntry::keyedLinesAreStored()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstEntry::payeeLookupPickAndCancel()
+void TstEntryWindow::payeeLookupPickAndCancel()
 {
     Fixture f;
     f.key(Qt::Key_F2);
@@ -254,7 +254,7 @@ void TstEntry::payeeLookupPickAndCancel()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstEntry::upAndDownStepTheRemarksAndTheGrid()
+void TstEntryWindow::upAndDownStepTheRemarksAndTheGrid()
 {
     Fixture f({{"A01", "1", "0091230", "n", "1", "", "0"}, {"A02", "2", "0091230", "m", "2", "", "0"}}, {"薪資", "租金"});
     f.key(Qt::Key_F2);
@@ -279,7 +279,7 @@ void TstEntry::upAndDownStepTheRemarksAndTheGrid()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstEntry::presets()
+void TstEntryWindow::presets()
 {
     Fixture f;
     QCOMPARE(f.w().remarkBox()->count(), 0);
@@ -333,7 +333,7 @@ void TstEntry::presets()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-void TstEntry::headerTab()
+void TstEntryWindow::headerTab()
 {
     Fixture f;
     f.w().tabs()->setCurrentIndex(1);
@@ -364,5 +364,5 @@ void TstEntry::headerTab()
     VERIFY_DIALOGS(f.dialogs);
 }
 
-QTEST_MAIN(TstEntry)
-#include "tst_entry.moc"
+QTEST_MAIN(TstEntryWindow)
+#include "tst_entrywindow.moc"

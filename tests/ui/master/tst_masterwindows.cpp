@@ -53,7 +53,7 @@ void checksFrom(const QString &name)
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("focus");
-    for (const QStringList &c : caseList(fileBytes(QFINDTESTDATA("reference-masters/" + name))))
+    for (const QStringList &c : caseList(fileBytes(QFINDTESTDATA("data/" + name))))
         QTest::newRow(qPrintable(c[0])) << c[1].toInt() << c.mid(2, c.size() - 5) << c[c.size() - 3] << c[c.size() - 2]
                                         << c.last().toInt();
 }

@@ -20,7 +20,7 @@ ListInput input(int lines = 0)
 // A reference list, its printed lines one to a line.
 QString reference(const QString &name)
 {
-    QFile f(QFINDTESTDATA("reference/" + name));
+    QFile f(QFINDTESTDATA("data/" + name));
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 

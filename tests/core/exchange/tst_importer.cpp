@@ -80,7 +80,7 @@ QStringList outcome(TestDir &dir, ImportKind kind, const QByteArray &bytes, Impo
 
 QString testData(const QString &name)
 {
-    QFile file(QFINDTESTDATA(name));
+    QFile file(QFINDTESTDATA(QStringLiteral("data/") + name));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 

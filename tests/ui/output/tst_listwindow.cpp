@@ -22,7 +22,7 @@ const Message kDone{"列印完畢", "Talvek"};
 // A reference list or printout, one printed line to a line.
 QString reference(const QString &name)
 {
-    QFile f(QFINDTESTDATA("reference/" + name));
+    QFile f(QFINDTESTDATA("data/" + name));
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 

@@ -6,13 +6,13 @@
 #include <QTest>
 
 
-class TstPlatform : public QObject {
+class TstSingleInstance : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void oneCopyPerProgramDirectory();
 };
 
-void TstPlatform::oneCopyPerProgramDirectory()
+void TstSingleInstance::oneCopyPerProgramDirectory()
 {
     QTemporaryDir dir, otherDir;
     {
@@ -38,5 +38,5 @@ void TstPlatform::oneCopyPerProgramDirectory()
     QCOMPARE(copy.acquire(), SingleInstance::Outcome::Acquired);
 }
 
-QTEST_GUILESS_MAIN(TstPlatform)
-#include "tst_platform.moc"
+QTEST_GUILESS_MAIN(TstSingleInstance)
+#include "tst_singleinstance.moc"
