@@ -330,15 +330,9 @@ void EntryWindow::showEvent(QShowEvent *event)
 
 void EntryWindow::pickPayee()
 {
-    QStringList picked;
-    {
-        PayeeLookup lookup(m_context, this);
-        lookup.exec();
-        picked = lookup.pickedRow();
-    }
-    if (m_context.values().DataReturn != QLatin1String("0") && picked.size() == 4) {
+    if (const std::optional<QStringList> picked = pickPayeeRow(m_context, this)) {
         for (int i = 0; i < 4; ++i)
-            field(i)->setText(picked[i]);
+            field(i)->setText(picked->at(i));
         setPayeeFieldsEnabled(false);
         field(4)->setFocus();
         return;

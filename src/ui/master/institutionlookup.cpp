@@ -37,18 +37,6 @@ QLabel *makeInstitutionNameLabel(AppContext &context, QLineEdit *codeField, QWid
     return name;
 }
 
-std::optional<QString> pickInstitutionCode(AppContext &context, QWidget *parent)
-{
-    {
-        InstitutionLookup lookup(context, parent);
-        lookup.exec();
-    }
-    const QString &picked = context.values().DataReturn;
-    if (picked == QLatin1String("0"))
-        return std::nullopt;
-    return picked;
-}
-
 namespace {
 
 LookupLayout institutionLayout()
@@ -63,8 +51,8 @@ LookupLayout institutionLayout()
 
 } // namespace
 
-InstitutionLookup::InstitutionLookup(AppContext &context, QWidget *parent)
-    : LookupWindow(context, institutionLayout(), parent), m_korvanaOnly(context.values().LookupCaller == 5)
+InstitutionLookup::InstitutionLookup(AppContext &context, QWidget *parent, InstitutionOffer offer)
+    : LookupWindow(context, institutionLayout(), parent), m_offer(offer)
 {
     Store *reference = context.reference();
     if (!reference)
@@ -74,7 +62,21 @@ InstitutionLookup::InstitutionLookup(AppContext &context, QWidget *parent)
 
 Query InstitutionLookup::queryFor(const QString &prefix) const
 {
-    if (m_korvanaOnly)
+    if (m_offer == InstitutionOffer::KorvanaOnly)
         return Queries::korvanaBranches(prefix);
     return Query::table(Table::VXBANK).wherePrefix(QStringLiteral("BKBRNO"), prefix).orderBy(QStringLiteral("BKBRNO"));
+}
+
+std::optional<QString> InstitutionLookup::pickedCode() const
+{
+    if (!pick())
+        return std::nullopt;
+    return pick()->first();
+}
+
+std::optional<QString> pickInstitutionCode(AppContext &context, QWidget *parent, InstitutionOffer offer)
+{
+    InstitutionLookup lookup(context, parent, offer);
+    lookup.exec();
+    return lookup.pickedCode();
 }

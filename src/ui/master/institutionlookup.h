@@ -15,20 +15,27 @@ QString noInstitutionName();
 // The name label beside an institution code field: it follows the field once the code
 // has its seven characters, with the name as stored now.
 QLabel *makeInstitutionNameLabel(AppContext &context, QLineEdit *codeField, QWidget *parent);
-// The institution lookup over all institutions: the picked code, or nothing.
-std::optional<QString> pickInstitutionCode(AppContext &context, QWidget *parent);
+// Which institutions a lookup offers: all, or Korvana's own branches (for the remitter,
+// who remits from one of them).
+enum class InstitutionOffer { All, KorvanaOnly };
 
-// "解款行代號--查詢": pick an institution code. Opened with LookupCaller 5 (by the
-// remitter profile) it offers Korvana's branches only.
+// "解款行代號--查詢": pick an institution code.
 class InstitutionLookup : public LookupWindow {
     Q_OBJECT
 public:
-    explicit InstitutionLookup(AppContext &context, QWidget *parent = nullptr);
+    explicit InstitutionLookup(AppContext &context, QWidget *parent = nullptr,
+                               InstitutionOffer offer = InstitutionOffer::All);
+
+    // The seven-character code of the picked institution, or nothing.
+    std::optional<QString> pickedCode() const;
 
 protected:
     Query queryFor(const QString &prefix) const override;
-    void picked(const QString &) override {}
 
 private:
-    bool m_korvanaOnly;
+    InstitutionOffer m_offer;
 };
+
+// Opens the institution lookup modally: the picked code, or nothing.
+std::optional<QString> pickInstitutionCode(AppContext &context, QWidget *parent,
+                                           InstitutionOffer offer = InstitutionOffer::All);

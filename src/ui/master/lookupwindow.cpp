@@ -70,7 +70,7 @@ LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWid
 
 void LookupWindow::open(Store *store)
 {
-    m_context.values().DataReturn = QStringLiteral("0");
+    handBack(std::nullopt);
     if (store) {
         m_set = store->select(queryFor(QString()));
         connect(m_set.get(), &RecordSet::currentRowMoved, this, &LookupWindow::ShowCurrentRow);
@@ -103,13 +103,22 @@ void LookupWindow::searchChanged()
 
 void LookupWindow::confirm()
 {
+    // The current row, which is the first hit when the grid was not touched; no code, no pick.
     ShowCurrentRow();
-    QString &result = m_context.values().DataReturn;
-    result = m_fields[0]->text();
-    picked(result);
-    if (result.isEmpty())
-        result = QStringLiteral("0");
+    std::optional<QStringList> pick;
+    if (!m_fields[0]->text().isEmpty() && m_set) {
+        pick.emplace();
+        for (int i = 0; i < m_fields.size(); ++i)
+            pick->append(m_set->field(i));
+    }
+    handBack(std::move(pick));
     accept();
+}
+
+void LookupWindow::handBack(std::optional<QStringList> pick)
+{
+    m_context.values().DataReturn = pick ? pick->first() : QStringLiteral("0");
+    m_pick = std::move(pick);
 }
 
 bool LookupWindow::eventFilter(QObject *watched, QEvent *event)

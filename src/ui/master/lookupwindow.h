@@ -8,6 +8,7 @@
 #include <QList>
 
 #include <memory>
+#include <optional>
 
 class AppContext;
 class QGridLayout;
@@ -30,11 +31,14 @@ struct LookupLayout {
 
 // A small window to pick a row instead of typing its code: a grid of the table, a
 // search field for the code's beginning that re-runs the query on every keystroke, and
-// the fields of the current row. "確定" picks the current row (its code goes to
-// DataReturn), "取消" or Esc picks nothing ("0").
+// the fields of the current row. "確定" picks the current row, "取消" or Esc picks
+// nothing. DataReturn is left with the picked code, or "0", for whoever reads it.
 class LookupWindow : public QDialog {
     Q_OBJECT
 public:
+    // The columns of the picked row that the fields show, or nothing: cancelled, or
+    // confirmed on a search without hits.
+    const std::optional<QStringList> &pick() const { return m_pick; }
     QLineEdit *field(int index) const { return m_fields[index]; }
     RecordSetGrid *grid() const { return m_grid; }
     RecordSet *recordSet() const { return m_set.get(); }
@@ -49,8 +53,6 @@ protected:
     void open(Store *store);
     // The query for the search field's text.
     virtual Query queryFor(const QString &prefix) const = 0;
-    // Runs on "確定" once DataReturn holds the code; an empty code means no pick.
-    virtual void picked(const QString &code) = 0;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     AppContext &m_context;
@@ -62,9 +64,11 @@ protected:
 private:
     void searchChanged();
     void confirm();
+    void handBack(std::optional<QStringList> pick);
 
     RecordSetGrid *m_grid = nullptr;
     std::unique_ptr<RecordSet> m_set;
+    std::optional<QStringList> m_pick;
     bool m_busy = false;
     bool m_enterPressed = false;
 };

@@ -4,7 +4,6 @@
 
 #include "ui/platform/appcontext.h"
 #include "core/store/fieldroutines.h"
-#include "core/store/recordset.h"
 #include "core/store/schema.h"
 
 #include <QGridLayout>
@@ -61,10 +60,9 @@ Query PayeeLookup::queryFor(const QString &prefix) const
     return Query::table(Table::R_CUST).wherePrefix(QStringLiteral("R_ID"), prefix).orderBy(QStringLiteral("R_ID"));
 }
 
-void PayeeLookup::picked(const QString &code)
+std::optional<QStringList> pickPayeeRow(AppContext &context, QWidget *parent)
 {
-    m_picked.clear();
-    if (!code.isEmpty() && recordSet())
-        m_picked = QStringList{recordSet()->field(RCust::R_ID), recordSet()->field(RCust::ACTNO),
-                               recordSet()->field(RCust::TRFBK), recordSet()->field(RCust::R_NAME)};
+    PayeeLookup lookup(context, parent);
+    lookup.exec();
+    return lookup.pick();
 }

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 class QLabel;
 
 // "收款人資料--查詢": pick a payee. The picked row (code, account, institution code,
@@ -13,15 +15,15 @@ class PayeeLookup : public LookupWindow {
 public:
     explicit PayeeLookup(AppContext &context, QWidget *parent = nullptr);
 
-    // Columns 0 to 3 of the picked row; empty when nothing was picked.
-    const QStringList &pickedRow() const { return m_picked; }
     QString institutionName() const;
 
 protected:
     Query queryFor(const QString &prefix) const override;
-    void picked(const QString &code) override;
 
 private:
     QLabel *m_name = nullptr;
-    QStringList m_picked;
 };
+
+// Opens the payee lookup modally: code, account, institution code and name of the
+// picked payee, or nothing.
+std::optional<QStringList> pickPayeeRow(AppContext &context, QWidget *parent);

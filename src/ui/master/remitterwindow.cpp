@@ -148,7 +148,7 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
 
 void RemitterWindow::load()
 {
-    m_context.values().DataReturn = QStringLiteral("0");
+    setStored(false);
     if (!m_context.reference())
         m_context.dialogs().critical(this, m_context.referenceProblemText());
     m_loading = true;
@@ -160,6 +160,12 @@ void RemitterWindow::load()
     if (!base.isEmpty())
         showInstitution();
     m_loading = false;
+}
+
+void RemitterWindow::setStored(bool stored)
+{
+    m_stored = stored;
+    m_context.values().DataReturn = stored ? QStringLiteral("5") : QStringLiteral("0");
 }
 
 void RemitterWindow::showInstitution()
@@ -201,15 +207,14 @@ void RemitterWindow::left(int index, bool check)
 
 void RemitterWindow::pickBranch()
 {
-    AppValues &values = m_context.values();
-    values.LookupCaller = 5;
-    {
-        InstitutionLookup lookup(m_context, this);
-        lookup.exec();
-    }
-    values.LookupCaller = 0;
-    if (values.DataReturn != QLatin1String("0"))
-        m_fields[0]->setText(values.DataReturn.mid(3, 3));
+    // The remitter remits from a Korvana branch: only those are offered. LookupCaller
+    // tells the same while the lookup is open.
+    m_context.values().LookupCaller = 5;
+    const std::optional<QString> code = pickInstitutionCode(m_context, this, InstitutionOffer::KorvanaOnly);
+    m_context.values().LookupCaller = 0;
+    // The branch digits stand between the bank code and the check character.
+    if (code)
+        m_fields[0]->setText(code->mid(3, 3));
     m_fields[1]->setFocus();
 }
 
@@ -251,13 +256,13 @@ void RemitterWindow::confirm()
             m_fields[qBound(0, result.ordinal, 5)]->setFocus();
         return;
     }
-    m_context.values().DataReturn = QStringLiteral("5");
+    setStored(true);
     m_context.dialogs().inform(this, QStringLiteral("儲存成功"));
     QDialog::accept();
 }
 
 void RemitterWindow::reject()
 {
-    m_context.values().DataReturn = QStringLiteral("0");
+    setStored(false);
     QDialog::reject();
 }

@@ -11,8 +11,8 @@ class QLineEdit;
 class QPushButton;
 
 // "1. 匯款人資料建檔": the customer's own profile, the single row of R_BASE. "確定"
-// stores the six fields and leaves DataReturn "5", so the main menu shows the new
-// remitter; "取消" leaves "0".
+// stores the six fields, and the main menu then shows the new remitter; "取消" stores
+// nothing. DataReturn is left "5" or "0" accordingly, for whoever reads it.
 class RemitterWindow : public QDialog {
     Q_OBJECT
 public:
@@ -21,6 +21,8 @@ public:
     QLineEdit *field(int index) const { return m_fields[index]; }
     QString checkCharacter() const;
     QString institutionName() const;
+    // Whether "確定" stored the profile since the window opened.
+    bool stored() const { return m_stored; }
 
     void confirm();
     void pickBranch();
@@ -30,6 +32,7 @@ protected:
 
 private:
     void load();
+    void setStored(bool stored);
     void showInstitution();
     void left(int index, bool check);
     // Tells the user what is wrong with field `index` and puts the focus there.
@@ -47,4 +50,5 @@ private:
     // Its buttons start nothing while one of its commands or messages is still open.
     CommandGate m_gate{this};
     bool m_loading = false;
+    bool m_stored = false;
 };

@@ -10,11 +10,13 @@ class Clock;
 class Dialogs;
 class Printer;
 
-// The results windows hand back to whoever opened them.
+// The application-wide values, as the windows leave them. A window hands its result to
+// its opener typed (a lookup's pick, the remitter window's stored()); DataReturn and
+// LookupCaller only mirror it, and no window decides anything by reading them back.
 struct AppValues {
     QString DataReturn;   // "0" nothing, "5" remitter profile stored, or a picked code
-    int LookupCaller = 0; // 5 when the remitter profile opened the institution lookup
-    int ListOrder = 0;    // 1 by payee code, 2 input order
+    int LookupCaller = 0; // 5 while the remitter profile has the institution lookup open
+    int ListOrder = 0;    // the line order last chosen: 1 by payee code, 2 input order
 };
 
 // What every window needs from the program: its directory, the seams, the open stores

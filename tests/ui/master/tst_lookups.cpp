@@ -2,7 +2,6 @@
 
 #include "ui/master/institutionlookup.h"
 #include "ui/master/payeelookup.h"
-#include "ui/platform/appcontext.h"
 #include "core/store/recordset.h"
 #include "core/store/schema.h"
 #include "core/store/storeopening.h"
@@ -93,7 +92,7 @@ void TstLookups::gridSearchFieldAndShownRowFollowEachOther()
     QCOMPARE(QApplication::focusWidget(), f.w.findChild<QPushButton *>("Command2_0"));
     QVERIFY(f.w.isVisible());
     f.w.findChild<QPushButton *>("Command2_0")->click();
-    QCOMPARE(f.context.values().DataReturn, "0120003");
+    QCOMPARE(f.w.pickedCode().value_or("none"), "0120003");
 }
 
 void TstLookups::missingCodeTableIsToldAndTheLookupStillWorks()
@@ -105,7 +104,7 @@ void TstLookups::missingCodeTableIsToldAndTheLookupStillWorks()
     QVERIFY(showActive(&w));
     QTest::keyClicks(w.field(0), "9");
     w.findChild<QPushButton *>("Command2_0")->click();
-    QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
+    QVERIFY(!w.pick());
     // The payee lookup still lists payees; the institution name is simply unknown.
     PayeeLookup payees(f.context);
     QVERIFY(showActive(&payees));
@@ -127,14 +126,13 @@ void TstLookups::payeePickHandsBackTheRowAndEscPicksNothing()
     QCOMPARE(f.w.institutionName(), QStringLiteral("[Korvana銀行營業部]"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QVERIFY(!f.w.isVisible());
-    QCOMPARE(f.context.values().DataReturn, QStringLiteral("B02"));
-    QCOMPARE(f.w.pickedRow(), (QStringList{"B02", "987654321", "9520011", "陳大華"}));
+    QCOMPARE(f.w.pick().value_or(QStringList()), (QStringList{"B02", "987654321", "9520011", "陳大華"}));
     // Opened again, Esc picks nothing, though a row is current and one was picked before.
     PayeeLookup again(f.context);
     QVERIFY(showActive(&again));
     QTest::keyClick(&again, Qt::Key_Escape);
     QVERIFY(!again.isVisible());
-    QCOMPARE(f.context.values().DataReturn, QStringLiteral("0"));
+    QVERIFY(!again.pick());
 }
 
 QTEST_MAIN(TstLookups)
