@@ -46,6 +46,9 @@ struct EditingLayout {
 // institution codes and the remittance entry share. It keeps the modes, the six action
 // buttons with their function keys, the confirm pair, the grid over its own record set
 // and the window's lifetime; a window adds its checks and what it shows beside the fields.
+// Its work is kept in one file per job: the parts and layout (editingwindow.cpp), the
+// command bar and function keys (editingcommands.cpp), the modes (editingmodes.cpp) and
+// the writing of rows (editingrecords.cpp).
 //
 // Lifetime: "離開 [ F10 ]" only hides the window, which keeps its record set, filter and
 // current row for the next opening; the close box ends it (ended() turns true) and the
@@ -147,6 +150,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void makeActionButtons();
     void EnterMode();
     void InsertRecord();
     void modifyRecord();
