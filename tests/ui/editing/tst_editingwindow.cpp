@@ -249,13 +249,11 @@ void TstEditingWindow::refusedWriteKeepsTextsAndMode_data()
     QTest::addColumn<QString>("code"); // typed in add
     QTest::addColumn<QString>("refusal"); // a check's message, else the store locked
     QTest::addColumn<QString>("state");
-    const QString add = "0 --新增-- [5] grid- confirm+ {D04|4|丁}";
-    const QString modify = "1 --修改-- [5] grid- confirm+ {A01|1|丁}";
     QTest::newRow("add, blank code") << 0 << "" << "欄位不可為空白" << "0 --新增-- [5] grid- confirm+ {|4|丁}";
     QTest::newRow("add, eight bytes in a seven-byte code")
         << 0 << "中文字四" << "輸入欄位超出 7Byte     " << "0 --新增-- [5] grid- confirm+ {中文字四|4|丁}";
-    QTest::newRow("add, store locked") << 0 << "D04" << "locked" << add;
-    QTest::newRow("modify, store locked") << 1 << "" << "locked" << modify;
+    QTest::newRow("add, store locked") << 0 << "D04" << "locked" << "0 --新增-- [5] grid- confirm+ {D04|4|丁}";
+    QTest::newRow("modify, store locked") << 1 << "" << "locked" << "1 --修改-- [5] grid- confirm+ {A01|1|丁}";
     QTest::newRow("delete, store locked") << 2 << "" << "locked" << kIdleRows;
 }
 
