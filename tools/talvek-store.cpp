@@ -6,11 +6,11 @@
 #include "core/platform/atomicfile.h"
 #include "core/output/remittancelist.h"
 #include "core/platform/clock.h"
+#include "core/services/storecopyservice.h"
 #include "core/store/batchheader.h"
 #include "core/store/fieldroutines.h"
 #include "core/store/schema.h"
 #include "core/store/store.h"
-#include "core/store/storecopy.h"
 #include "core/store/storefailure.h"
 #include "core/store/storeopening.h"
 
@@ -106,33 +106,35 @@ int check(const QString &path, QTextStream &out, QTextStream &err)
 
 int backup(const QString &store, const QString &target, QTextStream &out, QTextStream &err)
 {
-    if (sameStoreFile(store, target)) {
+    const StoreCopyOutcome done = backupStore(store, target);
+    switch (done.result) {
+    case StoreCopyOutcome::Result::Done:
+        out << "backed up " << store << " to " << target << "\n";
+        return 0;
+    case StoreCopyOutcome::Result::SameAsStore:
         err << "talvek-store: " << target << " is the store itself\n";
         return 2;
-    }
-    QString reason;
-    if (!backupStoreFile(store, target, &reason)) {
-        err << "talvek-store: backup failed, " << target << " is as it was: " << reason << "\n";
+    case StoreCopyOutcome::Result::SameAsReference:
+        err << "talvek-store: " << target << " is the institution code file beside the store\n";
+        return 2;
+    default:
+        err << "talvek-store: backup failed, " << target << " is as it was: " << done.reason << "\n";
         return 1;
     }
-    out << "backed up " << store << " to " << target << "\n";
-    return 0;
 }
 
 int restore(const QString &store, const QString &source, QTextStream &out, QTextStream &err)
 {
-    if (sameStoreFile(store, source)) {
+    StoreRestore run(store, source);
+    if (run.checked().result == StoreCopyOutcome::Result::SameAsStore) {
         err << "talvek-store: " << source << " is the store itself\n";
         return 2;
     }
     const Store::Opened opened = Store::open(store, Schema::working());
     if (const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure; !writable.ok())
         return storeFailed(err, writable, store);
-    RestoreSource from(source);
-    QString reason = from.reason();
-    if (from.problem() != RestoreSource::Problem::None
-        || !from.copyInto(Store::engineHandle(opened.store->database()), &reason)) {
-        err << "talvek-store: restore failed, " << store << " is unchanged: " << reason << "\n";
+    if (const StoreCopyOutcome done = run.copyInto(opened.store.get()); !done.ok()) {
+        err << "talvek-store: restore failed, " << store << " is unchanged: " << done.reason << "\n";
         return 1;
     }
     out << "restored " << store << " from " << source << "\n";

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void secondCopyEndsSilently();
     void batchFileFromAShellAsTheWindowWritesIt();
     void importAndExportFromAShell();
+    void backupAndRestoreFromAShell();
     void storeFailuresInTheWindowsWords_data();
     void storeFailuresInTheWindowsWords();
 
@@ -181,6 +182,21 @@ void TstTalvekStore::importAndExportFromAShell()
     QFile out(exported);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), QByteArray("\xEF\xBB\xBF") + QString("收款人代碼,收款人帳號,解款行代號,收款人姓名\r\nA01,123           ,0091230,王\r\n").toUtf8());
+}
+
+void TstTalvekStore::backupAndRestoreFromAShell()
+{
+    // Run in their order: a command (DIR: the stores' folder), its exit code, and all it says.
+    TestDir dir;
+    dir.makeStores();
+    const QByteArray codes = fileBytes(dir.reference());
+    for (QStringList c : REFERENCE_CASES("backup-restore.txt")) {
+        c.replaceInStrings("DIR", dir.path());
+        QString err, out;
+        const int code = tool(c[0].split(' '), &err, TALVEK_STORE_TOOL, &out);
+        QCOMPARE((QStringList{c[0], QString::number(code), err + out}), c);
+    }
+    QCOMPARE(fileBytes(dir.reference()), codes);
 }
 
 void TstTalvekStore::storeFailuresInTheWindowsWords_data()

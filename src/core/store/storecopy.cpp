@@ -16,14 +16,9 @@
 #include <sqlite3.h>
 
 #include <cerrno>
-#include <cstring>
 #include <memory>
-#include <sys/stat.h>
 
 namespace {
-
-// The first bytes of every database file.
-const QByteArray kDatabaseMagic("SQLite format 3\0", 16);
 
 struct StatementDeleter {
     void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
@@ -148,29 +143,16 @@ QString checkCopy(const QString &copyPath)
     return {};
 }
 
+// The tables that a restore replaces, in the order it copies them, each with all its
+// columns: every table of the working store but the remark presets.
+QList<TableDef> restoredTables()
+{
+    QList<TableDef> tables = Schema::working();
+    tables.removeIf([](const TableDef &t) { return t.name == Table::NNOO; });
+    return tables;
+}
+
 } // namespace
-
-bool isDatabaseFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) && f.read(kDatabaseMagic.size()) == kDatabaseMagic;
-}
-
-bool sameStoreFile(const QString &a, const QString &b)
-{
-    struct stat sa {}, sb {};
-    if (::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    const auto canonical = [](const QString &path) {
-        const QFileInfo info(path);
-        const QString whole = info.canonicalFilePath();
-        if (!whole.isEmpty())
-            return whole;
-        const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-        return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
-    };
-    return canonical(a) == canonical(b);
-}
 
 bool backupStoreFile(const QString &workingPath, const QString &target, QString *reason)
 {
@@ -223,7 +205,7 @@ bool RestoreSource::inspect(const QString &path)
     const QByteArray head = file.read(100);
     const qint64 size = file.size();
     file.close();
-    if (head.size() < 100 || !head.startsWith(kDatabaseMagic))
+    if (head.size() < 100 || !head.startsWith(databaseFileMagic()))
         return fail(Problem::Unusable, QStringLiteral("%1 不是資料庫檔").arg(native(path)));
     // A store in write-ahead mode keeps recent changes beside the file, where a read-only
     // reader may not look.
@@ -273,13 +255,12 @@ bool RestoreSource::inspect(const QString &path)
         if (verdict != QLatin1String("ok"))
             return fail(Problem::Unusable, QStringLiteral("%1 已損壞：%2").arg(native(path), verdict));
     }
-    for (const RestoredTable &t : kRestoredTables) {
+    for (const TableDef &def : restoredTables()) {
         // The line table is looked for by its exact name and must have its seven columns;
         // the others are found in any letter case, as the engine finds tables, and need at
         // least the columns copied.
-        const bool lines = QLatin1String(t.name) == Table::R_DETL;
-        const Schema::TableCheck table = Schema::checkTable(db.get(), Schema::table(QString::fromLatin1(t.name)),
-                                                            lines ? Schema::Columns::Counted : Schema::Columns::Leading,
+        const bool lines = def.name == Table::R_DETL;
+        const Schema::TableCheck table = Schema::checkTable(db.get(), def, lines ? Schema::Columns::Counted : Schema::Columns::Leading,
                                                             lines ? Qt::CaseSensitive : Qt::CaseInsensitive);
         if (table.engineCode)
             return engineFailure(table.engineCode);
@@ -290,8 +271,9 @@ bool RestoreSource::inspect(const QString &path)
     return true;
 }
 
-bool RestoreSource::copyInto(sqlite3 *working, QString *reason)
+bool RestoreSource::copyInto(Store &store, QString *reason)
 {
+    sqlite3 *working = Store::engineHandle(store.database());
     const auto failWith = [&](const QString &why) {
         if (reason)
             *reason = why;
@@ -306,25 +288,25 @@ bool RestoreSource::copyInto(sqlite3 *working, QString *reason)
         sqlite3_exec(working, "ROLLBACK", nullptr, nullptr, nullptr);
         return failWith(why);
     };
-    for (const char *name : {"R_BASE", "R_CUST", "R_DAY", "R_DETL"}) {
-        rc = sqlite3_exec(working, QStringLiteral("DELETE FROM %1").arg(quoted(QString::fromLatin1(name))).toUtf8().constData(),
-                          nullptr, nullptr, nullptr);
+    const QList<TableDef> tables = restoredTables();
+    for (const TableDef &def : tables) {
+        rc = sqlite3_exec(working, QStringLiteral("DELETE FROM %1").arg(quoted(def.name)).toUtf8().constData(), nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
             return undo(engineReason(working, rc));
     }
-    for (const RestoredTable &t : kRestoredTables) {
-        const TableDef &def = Schema::table(QString::fromLatin1(t.name));
+    for (const TableDef &def : tables) {
+        const int columns = int(def.columns.size());
         QStringList sourceColumns, targetColumns, marks;
         {
             Statement info = prepare(m_db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(def.name)), &rc);
-            while (info && sqlite3_step(info.get()) == SQLITE_ROW && sourceColumns.size() < t.columns)
+            while (info && sqlite3_step(info.get()) == SQLITE_ROW && sourceColumns.size() < columns)
                 sourceColumns << quoted(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info.get(), 1))));
         }
-        for (int c = 0; c < t.columns; ++c) {
+        for (int c = 0; c < columns; ++c) {
             targetColumns << quoted(def.columns[c].name);
             marks << QStringLiteral("?");
         }
-        if (sourceColumns.size() != t.columns)
+        if (sourceColumns.size() != columns)
             return undo(QStringLiteral("無法讀取來源資料表 %1 的欄位").arg(def.name));
         Statement read = prepare(m_db, QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(sourceColumns.join(QLatin1Char(',')), quoted(def.name)), &rc);
         if (rc != SQLITE_OK)
@@ -336,7 +318,7 @@ bool RestoreSource::copyInto(sqlite3 *working, QString *reason)
         int row = 0;
         while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
             ++row;
-            for (int c = 0; c < t.columns; ++c) {
+            for (int c = 0; c < columns; ++c) {
                 QByteArray text;
                 switch (sqlite3_column_type(read.get(), c)) {
                 case SQLITE_NULL:

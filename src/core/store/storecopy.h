@@ -1,16 +1,12 @@
 #pragma once
 
+// Whether a file is the store by another name, or a database at all.
+#include "core/platform/filechecks.h"
+
 #include <QString>
 
+class Store;
 struct sqlite3;
-
-// Whether two paths name the same file: the same device and inode when both exist, else
-// the same canonical path (links and "." / ".." resolved). A file system that ignores
-// letter case shows the same inode for both spellings.
-bool sameStoreFile(const QString &a, const QString &b);
-
-// Whether the file is a database (its first bytes say so), such as a backup of the store.
-bool isDatabaseFile(const QString &path);
 
 // Copies the working store to `target` as one consistent snapshot. The copy is made
 // beside the target under another name, checked (integrity and the working store's
@@ -42,7 +38,7 @@ public:
     // Replaces every row of R_BASE, R_CUST, R_DETL and R_DAY of the working store
     // (through its open connection) with the source's rows, in the source's order and
     // with values as stored, in one transaction: all of it, or nothing and `reason`.
-    bool copyInto(sqlite3 *working, QString *reason);
+    bool copyInto(Store &working, QString *reason);
 
 private:
     bool fail(Problem problem, const QString &reason);
@@ -52,11 +48,3 @@ private:
     Problem m_problem = Problem::None;
     QString m_reason;
 };
-
-// The tables that a restore replaces, in the order it copies them, with the number of
-// leading columns it copies of each.
-struct RestoredTable {
-    const char *name;
-    int columns;
-};
-inline constexpr RestoredTable kRestoredTables[] = {{"R_BASE", 6}, {"R_CUST", 4}, {"R_DETL", 7}, {"R_DAY", 3}};

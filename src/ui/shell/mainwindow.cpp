@@ -1,7 +1,9 @@
 #include "ui/shell/mainwindow.h"
 
 #include "ui/shell/aboutbox.h"
+#include "ui/shell/backuprestore.h"
 #include "ui/shell/logo.h"
+#include "ui/shell/openstore.h"
 
 #include "ui/entry/entrywindow.h"
 #include "ui/exchange/importdialog.h"
@@ -14,15 +16,12 @@
 #include "ui/platform/appcontext.h"
 #include "core/store/fieldroutines.h"
 #include "core/store/recordset.h"
-#include "core/store/storecopy.h"
 #include "core/store/storefailure.h"
 #include "core/store/storeopening.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -31,17 +30,36 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace {
 
-const QString kButtonCaptions[8] = {
-    QStringLiteral("1. 匯款人資料建檔　　"),
-    QStringLiteral("2. 收款人資料建檔　　"),
-    QStringLiteral("3. 匯款資料輸入　　　"),
-    QStringLiteral("4. 列印整批匯款明細　"),
-    QStringLiteral("5. 產生整批匯款檔　　"),
-    QStringLiteral("6. 產生另一批新的匯款"),
-    QStringLiteral("7. 金融機購代碼檔維護"),
-    QStringLiteral("8. 結束"),
+template <class W>
+QDialog *make(AppContext &context, QWidget *parent)
+{
+    return new W(context, parent);
+}
+
+// The eight numbered buttons, in their order, and the windows they open. The editing
+// windows are kept between openings and carry the spreadsheet commands; 4 and 5 open
+// only over lines of a batch. The full-width blanks pad a caption to twelve characters.
+struct ShellButton {
+    QString caption;
+    QDialog *(*create)(AppContext &, QWidget *); // null: a command of the menu itself
+    bool kept;
+    std::optional<ImportKind> exchange;
+    QString noLines; // what is said instead of opening when there are no lines
+};
+
+const ShellButton kButtons[8] = {
+    {QStringLiteral("1. 匯款人資料建檔　　"), make<RemitterWindow>, false, {}, {}},
+    {QStringLiteral("2. 收款人資料建檔　　"), make<PayeeWindow>, true, ImportKind::Payees, {}},
+    {QStringLiteral("3. 匯款資料輸入　　　"), make<EntryWindow>, true, ImportKind::Lines, {}},
+    {QStringLiteral("4. 列印整批匯款明細　"), make<ListWindow>, false, {}, QStringLiteral("無匯款資料,請建置匯款 ")},
+    {QStringLiteral("5. 產生整批匯款檔　　"), make<BatchFileWindow>, false, {}, QStringLiteral("無匯款資料,請建置匯款 Data")},
+    {QStringLiteral("6. 產生另一批新的匯款"), nullptr, false, {}, {}},
+    {QStringLiteral("7. 金融機購代碼檔維護"), make<InstitutionWindow>, true, ImportKind::Institutions, {}},
+    {QStringLiteral("8. 結束"), nullptr, false, {}, {}},
 };
 
 } // namespace
@@ -70,8 +88,8 @@ void MainWindow::buildMenu()
     restore->setObjectName(QStringLiteral("mnuRestore"));
     QAction *backup = system->addAction(QStringLiteral("備份資料"));
     backup->setObjectName(QStringLiteral("mnuBackup"));
-    connect(restore, &QAction::triggered, this, [this] { m_gate.run([this] { restoreData(); }); });
-    connect(backup, &QAction::triggered, this, [this] { m_gate.run([this] { backupData(); }); });
+    connect(restore, &QAction::triggered, this, [this] { m_gate.run([this] { BackupRestore(*this, m_context).restore(); }); });
+    connect(backup, &QAction::triggered, this, [this] { m_gate.run([this] { BackupRestore(*this, m_context).backup(); }); });
     system->addSeparator();
     QAction *exit = system->addAction(QStringLiteral("離開"));
     exit->setObjectName(QStringLiteral("mnuExit"));
@@ -119,7 +137,7 @@ void MainWindow::buildContent()
     grid->setHorizontalSpacing(16);
     grid->setVerticalSpacing(10);
     for (int i = 0; i < 8; ++i) {
-        auto *b = new QPushButton(kButtonCaptions[i], central);
+        auto *b = new QPushButton(kButtons[i].caption, central);
         b->setObjectName(QStringLiteral("Command1_%1").arg(i));
         b->setFont(buttonFont);
         b->setMinimumHeight(44);
@@ -150,29 +168,9 @@ void MainWindow::buildContent()
 
 bool MainWindow::load()
 {
-    WorkingStoreOpening opening = openWorkingStore(m_context.programDir());
-    const QString path = displayPath(workingStorePath(m_context.programDir()));
-    Dialogs &dialogs = m_context.dialogs();
-    switch (opening.failure) {
-    case WorkingStoreOpening::Failure::None:
-        m_context.setWorking(std::move(opening.store));
-        return true;
-    case WorkingStoreOpening::Failure::Missing:
-        dialogs.critical(nullptr, QStringLiteral("找不到資料庫,資料遺失") + QLatin1Char('\n') + path, applicationTitle());
-        return false;
-    case WorkingStoreOpening::Failure::Attributes:
-        break;
-    case WorkingStoreOpening::Failure::ReadOnly:
-        dialogs.critical(nullptr, QStringLiteral("資料庫唯讀,資料遺失") + QLatin1Char('\n') + path, applicationTitle());
-        return false;
-    case WorkingStoreOpening::Failure::Other:
-        // The code first, as the bank's support staff ask for it; then what it means.
-        dialogs.inform(nullptr, QString::number(opening.result.code()) + QLatin1Char('\n') + opening.result.detail);
-        break;
-    }
-    dialogs.message(nullptr, QStringLiteral("資料庫開啟出錯"), QStringLiteral("程式即將關閉  !!"), MsgIcon::None,
-                    MsgButtons::Ok, MsgAnswer::Ok);
-    return false;
+    // A store opened afresh has not been read into the menu yet.
+    m_fresh = false;
+    return openWorkingStoreOrSay(m_context);
 }
 
 MsgAnswer MainWindow::say(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons,
@@ -236,36 +234,13 @@ QString MainWindow::bannerText() const
 
 void MainWindow::onButton(int number)
 {
-    switch (number) {
-    case 1: {
-        if (QDialog *w = windowFor(1))
-            openWindow(w);
-        bool isNumber = false;
-        const int returned = TrimBlanks(m_context.values().DataReturn).toInt(&isNumber);
-        if (isNumber && returned == 5)
-            RefreshMenu();
-        break;
-    }
-    case 2:
-    case 3:
-    case 7:
-        if (QDialog *w = windowFor(number))
-            openWindow(w);
-        break;
-    case 4:
-        openLinesWindow(4, QStringLiteral("無匯款資料,請建置匯款 "));
-        break;
-    case 5:
-        openLinesWindow(5, QStringLiteral("無匯款資料,請建置匯款 Data"));
-        break;
-    case 6:
+    if (number == 6) {
         newBatch();
-        break;
-    case 8:
+    } else if (number == 8) {
         exitProgram();
-        break;
-    default:
-        break;
+    } else if (kButtons[number - 1].noLines.isEmpty() || hasLines(kButtons[number - 1].noLines)) {
+        if (QDialog *window = windowFor(number))
+            openWindow(window);
     }
     // Back from another window: this window is active again, whether or not the window
     // system says so (without a window manager it may not).
@@ -288,186 +263,47 @@ void MainWindow::openWindow(QDialog *window)
     }
 }
 
-void MainWindow::openLinesWindow(int number, const QString &noLinesMessage)
+bool MainWindow::hasLines(const QString &noLinesMessage)
 {
     Store *store = m_context.working();
     StoreResult read = StoreResult::other(-1, QStringLiteral("資料庫未開啟"));
-    if (!store || !store->hasRows(Table::R_DETL, &read)) {
-        if (read.ok()) {
-            say(noLinesMessage, applicationTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok);
-        } else {
-            sayStoreFailure(read);
-        }
-        return;
-    }
-    if (QDialog *w = windowFor(number))
-        openWindow(w);
+    if (store && store->hasRows(Table::R_DETL, &read))
+        return true;
+    if (read.ok())
+        say(noLinesMessage, applicationTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok);
+    else
+        sayStoreFailure(read);
+    return false;
 }
 
 QDialog *MainWindow::windowFor(int number)
 {
-    // The editing windows (2, 3, 7) are kept between openings; the others are made anew.
+    const ShellButton &w = kButtons[number - 1];
     QPointer<QDialog> &slot = m_windows[number - 1];
     // A window still open is never replaced under its own feet.
-    if (slot && slot->isVisible())
+    if (!w.create || (slot && slot->isVisible()))
         return nullptr;
-    if (slot && (number == 2 || number == 3 || number == 7))
+    if (slot && w.kept)
         return slot;
     delete slot.data();
-    switch (number) {
-    case 1:
-        slot = new RemitterWindow(m_context, this);
-        break;
-    case 2:
-        slot = new PayeeWindow(m_context, this);
-        addExchangeCommands(static_cast<EditingWindow *>(slot.data()), m_context, ImportKind::Payees);
-        break;
-    case 3:
-        slot = new EntryWindow(m_context, this);
-        addExchangeCommands(static_cast<EditingWindow *>(slot.data()), m_context, ImportKind::Lines);
-        break;
-    case 4:
-        slot = new ListWindow(m_context, this);
-        break;
-    case 5:
-        slot = new BatchFileWindow(m_context, this);
-        break;
-    case 7:
-        slot = new InstitutionWindow(m_context, this);
-        addExchangeCommands(static_cast<EditingWindow *>(slot.data()), m_context, ImportKind::Institutions);
-        break;
-    default:
-        // Windows not built yet open nothing.
-        slot = nullptr;
-        break;
-    }
+    slot = w.create(m_context, this);
+    if (w.exchange)
+        addExchangeCommands(qobject_cast<EditingWindow *>(slot.data()), m_context, *w.exchange);
     return slot;
 }
 
 void MainWindow::unloadEditingWindows()
 {
-    for (int number : {2, 3, 7}) {
-        QPointer<QDialog> &slot = m_windows[number - 1];
+    for (int i = 0; i < 8; ++i) {
+        if (kButtons[i].kept)
+            delete m_windows[i].data();
+    }
+}
+
+void MainWindow::unloadWindows()
+{
+    for (QPointer<QDialog> &slot : m_windows)
         delete slot.data();
-        slot = nullptr;
-    }
-}
-
-void MainWindow::reloadWindows(const std::function<void()> &whileClosed)
-{
-    setReloading(true);
-    for (QPointer<QDialog> &slot : m_windows) {
-        delete slot.data();
-        slot = nullptr;
-    }
-    close();
-    setReloading(false);
-    m_context.closeStores();
-    if (whileClosed)
-        whileClosed();
-    m_fresh = false;
-    // Shown again as the program starts: the store is opened afresh, and a store that can
-    // no longer be opened ends the program as it would at start-up.
-    if (!load()) {
-        QApplication::quit();
-        return;
-    }
-    show();
-}
-
-QString MainWindow::chooseCopyFile(bool forBackup)
-{
-    const QString working = workingStorePath(m_context.programDir());
-    Dialogs &dialogs = m_context.dialogs();
-    for (;;) {
-        const QString folder = QDir::homePath();
-        QString path;
-        if (forBackup) {
-            path = dialogs.saveFile(this, QStringLiteral("選擇要備份的資料檔"), QStringLiteral("目的資料 (*.mdb)"),
-                                    QStringLiteral("目的資料 (*.mdb)"), folder, false);
-        } else {
-            if (say(QStringLiteral("警告!!\n      回存資料來源,不正確時會造成無法挽回的錯誤\n"
-                                   "      回存資料後,原本資料會被覆蓋,無法提供使用查詢\n請問是否還要執行"),
-                    QStringLiteral("警告!!回存資料"), MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No)
-                != MsgAnswer::Yes)
-                return {};
-            path = dialogs.openFile(this, QStringLiteral("選擇要回存的資料檔"), QStringLiteral("來源資料 (*.mdb)"), folder);
-        }
-        if (path.isEmpty())
-            return {};
-        // A name typed without its type gets the one the filter shows.
-        if (forBackup && QFileInfo(path).suffix().isEmpty())
-            path += QStringLiteral(".mdb");
-        // Copying the store onto itself, or emptying it to refill it from itself, would
-        // lose it: any other name of the same file is refused too.
-        if (sameStoreFile(path, working)) {
-            const QString what = forBackup ? QStringLiteral("備份") : QStringLiteral("回存");
-            say(what + QStringLiteral("檔案錯誤：目的檔案與來源檔案相同"), what + QStringLiteral("檔案錯誤 ") + displayPath(working),
-                MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok);
-            continue;
-        }
-        // Nor may a backup overwrite the institution codes kept beside the store.
-        const QString reference = referenceStorePath(m_context.programDir());
-        if (forBackup && sameStoreFile(path, reference)) {
-            say(QStringLiteral("備份檔案錯誤：目的檔案是金融機構代碼檔"), QStringLiteral("備份檔案錯誤 ") + displayPath(reference),
-                MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok);
-            continue;
-        }
-        if (forBackup && !QFileInfo::exists(path)
-            && say(displayPath(path) + QStringLiteral("\n此檔案不存在。\n要建立檔案嗎?"), QStringLiteral("選擇要備份的資料檔"),
-                   MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::Yes)
-                != MsgAnswer::Yes)
-            continue;
-        return path;
-    }
-}
-
-void MainWindow::backupData()
-{
-    const QString target = chooseCopyFile(true);
-    if (target.isEmpty())
-        return;
-    reloadWindows([&] {
-        QString reason;
-        if (!backupStoreFile(workingStorePath(m_context.programDir()), target, &reason))
-            m_context.dialogs().message(nullptr, QStringLiteral("備份檔案失敗!!") + QLatin1Char('\n') + reason, applicationTitle(),
-                                        MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok);
-    });
-}
-
-bool MainWindow::restoreFrom(const QString &path)
-{
-    RestoreSource source(path);
-    if (source.problem() == RestoreSource::Problem::Layout) {
-        say(QStringLiteral("選擇的來源資料庫錯誤!回存失敗,回存動作終止!"), QStringLiteral("資料庫格式不相符"), MsgIcon::Critical,
-            MsgButtons::Ok, MsgAnswer::Ok);
-        return false;
-    }
-    const auto failed = [this](const QString &reason) {
-        say(QStringLiteral("回存失敗，原資料未變更") + QLatin1Char('\n') + reason, QStringLiteral("回存資料"), MsgIcon::Critical,
-            MsgButtons::Ok, MsgAnswer::Ok);
-        return false;
-    };
-    if (source.problem() != RestoreSource::Problem::None)
-        return failed(source.reason());
-    if (say(QStringLiteral(" 確定開始匯入資料?\n"), QStringLiteral("匯入資料"), MsgIcon::Exclamation, MsgButtons::YesNo,
-            MsgAnswer::Yes)
-        != MsgAnswer::Yes)
-        return true;
-    Store *store = m_context.working();
-    QString reason = QStringLiteral("資料庫未開啟");
-    if (!store || !source.copyInto(Store::engineHandle(store->database()), &reason))
-        return failed(reason);
-    RefreshMenu();
-    say(QStringLiteral("資料回存完畢!!"), QStringLiteral("回存完成"), MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok);
-    return true;
-}
-
-void MainWindow::restoreData()
-{
-    const QString source = chooseCopyFile(false);
-    if (!source.isEmpty() && restoreFrom(source))
-        reloadWindows({});
 }
 
 void MainWindow::newBatch()

@@ -7,7 +7,6 @@
 #include <QPointer>
 
 #include <array>
-#include <functional>
 
 class AppContext;
 class QAction;
@@ -40,6 +39,12 @@ public:
 
     // Closes the editing windows kept between openings, so the next opening reads afresh.
     void unloadEditingWindows();
+    // Closes every window it opened, as before the store is closed.
+    void unloadWindows();
+
+    // A message box of this window; closing it is no return from another window.
+    MsgAnswer say(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons,
+                  MsgAnswer defaultButton);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -51,24 +56,16 @@ private:
     void buildMenu();
     void buildContent();
     void onButton(int number);
-    void openLinesWindow(int number, const QString &noLinesMessage);
+    // Whether the batch has lines; when not, says so with the message given.
+    bool hasLines(const QString &noLinesMessage);
     // Opens one of the program's windows modally; coming back counts as an activation.
     void openWindow(QDialog *window);
     void newBatch();
-    // The two commands that protect the working store, and what they share: the file
-    // dialog with its same-file refusal, and unloading every window to open the store afresh.
-    void backupData();
-    void restoreData();
-    bool restoreFrom(const QString &path);
-    QString chooseCopyFile(bool forBackup);
-    void reloadWindows(const std::function<void()> &whileClosed);
     void exitProgram();
     void showAbout();
-    // The window a button opens; kept when it is an editing window.
+    // The window a button opens, made anew unless it is kept; none while it is open.
     QDialog *windowFor(int number);
     void sayStoreFailure(const StoreResult &result);
-    MsgAnswer say(const QString &text, const QString &title, MsgIcon icon, MsgButtons buttons,
-                  MsgAnswer defaultButton);
 
     AppContext &m_context;
     QLabel *m_banner = nullptr;

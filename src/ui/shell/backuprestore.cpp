@@ -1,0 +1,107 @@
+#include "ui/shell/backuprestore.h"
+
+#include "ui/shell/mainwindow.h"
+
+#include "core/services/storecopyservice.h"
+#include "core/store/storeopening.h"
+#include "ui/platform/appcontext.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <memory>
+
+void BackupRestore::tell(const StoreCopyOutcome &outcome)
+{
+    m_menu.say(outcome.notice.text, outcome.title, outcome.notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
+}
+
+QString BackupRestore::chooseBackupTarget()
+{
+    const QString working = workingStorePath(m_context.programDir());
+    const QString title = QStringLiteral("選擇要備份的資料檔");
+    for (;;) {
+        QString path = m_context.dialogs().saveFile(&m_menu, title, QStringLiteral("目的資料 (*.mdb)"),
+                                                    QStringLiteral("目的資料 (*.mdb)"), QDir::homePath(), false);
+        if (path.isEmpty())
+            return {};
+        // A name typed without its type gets the one the filter shows.
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".mdb");
+        if (const StoreCopyOutcome refused = checkBackupTarget(working, path); !refused.ok()) {
+            tell(refused);
+            continue;
+        }
+        if (QFileInfo::exists(path)
+            || m_menu.say(displayPath(path) + QStringLiteral("\n此檔案不存在。\n要建立檔案嗎?"), title, MsgIcon::Exclamation,
+                          MsgButtons::YesNo, MsgAnswer::Yes)
+                   == MsgAnswer::Yes)
+            return path;
+    }
+}
+
+void BackupRestore::backup()
+{
+    const QString target = chooseBackupTarget();
+    if (target.isEmpty())
+        return;
+    reload([&] {
+        const StoreCopyOutcome done = backupStore(workingStorePath(m_context.programDir()), target);
+        // The menu is closed meanwhile: the message stands alone.
+        if (!done.ok())
+            m_context.dialogs().message(nullptr, done.notice.text, done.title, done.notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
+    });
+}
+
+void BackupRestore::restore()
+{
+    const QString working = workingStorePath(m_context.programDir());
+    std::unique_ptr<StoreRestore> run;
+    do {
+        if (m_menu.say(QStringLiteral("警告!!\n      回存資料來源,不正確時會造成無法挽回的錯誤\n"
+                                      "      回存資料後,原本資料會被覆蓋,無法提供使用查詢\n請問是否還要執行"),
+                       QStringLiteral("警告!!回存資料"), MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No)
+            != MsgAnswer::Yes)
+            return;
+        const QString source = m_context.dialogs().openFile(&m_menu, QStringLiteral("選擇要回存的資料檔"),
+                                                            QStringLiteral("來源資料 (*.mdb)"), QDir::homePath());
+        if (source.isEmpty())
+            return;
+        run = std::make_unique<StoreRestore>(working, source);
+        if (!run->checked().ok())
+            tell(run->checked());
+    } while (run->checked().result == StoreCopyOutcome::Result::SameAsStore);
+    if (!run->checked().ok())
+        return;
+    if (m_menu.say(QStringLiteral(" 確定開始匯入資料?\n"), QStringLiteral("匯入資料"), MsgIcon::Exclamation, MsgButtons::YesNo,
+                   MsgAnswer::Yes)
+        == MsgAnswer::Yes) {
+        const StoreCopyOutcome done = run->copyInto(m_context.working());
+        // A restore that failed leaves the store and the windows as they were.
+        if (!done.ok()) {
+            tell(done);
+            return;
+        }
+        m_menu.RefreshMenu();
+        tell(done);
+    }
+    reload({});
+}
+
+void BackupRestore::reload(const std::function<void()> &whileClosed)
+{
+    m_menu.setReloading(true);
+    m_menu.unloadWindows();
+    m_menu.close();
+    m_menu.setReloading(false);
+    m_context.closeStores();
+    if (whileClosed)
+        whileClosed();
+    // A store that can no longer be opened ends the program as it would at start-up.
+    if (!m_menu.load()) {
+        QApplication::quit();
+        return;
+    }
+    m_menu.show();
+}
