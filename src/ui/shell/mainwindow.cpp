@@ -82,28 +82,23 @@ MainWindow::~MainWindow()
 
 void MainWindow::buildMenu()
 {
+    const auto add = [](QMenu *menu, const QString &text, const char *name) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
     QMenu *system = menuBar()->addMenu(QStringLiteral("系統(&S)"));
     system->setObjectName(QStringLiteral("mnuSystem"));
-    QAction *restore = system->addAction(QStringLiteral("回存資料"));
-    restore->setObjectName(QStringLiteral("mnuRestore"));
-    QAction *backup = system->addAction(QStringLiteral("備份資料"));
-    backup->setObjectName(QStringLiteral("mnuBackup"));
-    connect(restore, &QAction::triggered, this, [this] { m_gate.run([this] { BackupRestore(*this, m_context).restore(); }); });
-    connect(backup, &QAction::triggered, this, [this] { m_gate.run([this] { BackupRestore(*this, m_context).backup(); }); });
+    runOnClick(add(system, QStringLiteral("回存資料"), "mnuRestore"), m_gate, [this] { BackupRestore(*this, m_context).restore(); });
+    runOnClick(add(system, QStringLiteral("備份資料"), "mnuBackup"), m_gate, [this] { BackupRestore(*this, m_context).backup(); });
     system->addSeparator();
-    QAction *exit = system->addAction(QStringLiteral("離開"));
-    exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(exit, &QAction::triggered, this, [this] { m_gate.run([this] { exitProgram(); }); });
+    runOnClick(add(system, QStringLiteral("離開"), "mnuExit"), m_gate, [] { QApplication::quit(); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("說明(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    QAction *doc = help->addAction(QStringLiteral("文件說明"));
-    doc->setObjectName(QStringLiteral("mnuDoc"));
-    doc->setEnabled(false);
+    add(help, QStringLiteral("文件說明"), "mnuDoc")->setEnabled(false);
     help->addSeparator();
-    QAction *about = help->addAction(QStringLiteral("關於    Talvek(&A)"));
-    about->setObjectName(QStringLiteral("mnuAbout"));
-    connect(about, &QAction::triggered, this, [this] { m_gate.run([this] { showAbout(); }); });
+    runOnClick(add(help, QStringLiteral("關於    Talvek(&A)"), "mnuAbout"), m_gate, [this] { AboutBox(this).exec(); });
 }
 
 void MainWindow::buildContent()
@@ -146,7 +141,7 @@ void MainWindow::buildContent()
         b->setShortcut(QKeySequence(Qt::Key_1 + i));
         b->installEventFilter(this);
         const int number = i + 1;
-        connect(b, &QPushButton::clicked, this, [this, number] { m_gate.run([this, number] { onButton(number); }); });
+        runOnClick(b, m_gate, [this, number] { onButton(number); });
         grid->addWidget(b, i % 4, i / 4);
         m_buttons[i] = b;
     }
@@ -237,7 +232,7 @@ void MainWindow::onButton(int number)
     if (number == 6) {
         newBatch();
     } else if (number == 8) {
-        exitProgram();
+        QApplication::quit();
     } else if (kButtons[number - 1].noLines.isEmpty() || hasLines(kButtons[number - 1].noLines)) {
         if (QDialog *window = windowFor(number))
             openWindow(window);
@@ -322,17 +317,6 @@ void MainWindow::newBatch()
     }
     unloadEditingWindows();
     RefreshMenu();
-}
-
-void MainWindow::exitProgram()
-{
-    QApplication::quit();
-}
-
-void MainWindow::showAbout()
-{
-    AboutBox box(this);
-    box.exec();
 }
 
 void MainWindow::changeEvent(QEvent *event)

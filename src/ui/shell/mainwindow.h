@@ -61,8 +61,6 @@ private:
     // Opens one of the program's windows modally; coming back counts as an activation.
     void openWindow(QDialog *window);
     void newBatch();
-    void exitProgram();
-    void showAbout();
     // The window a button opens, made anew unless it is kept; none while it is open.
     QDialog *windowFor(int number);
     void sayStoreFailure(const StoreResult &result);
