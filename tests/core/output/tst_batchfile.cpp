@@ -2,7 +2,6 @@
 
 #include "core/output/batchfile.h"
 
-#include <QFile>
 #include <QTest>
 
 #include <type_traits>

@@ -2,7 +2,6 @@
 
 #include "core/output/batchverify.h"
 
-#include <QFile>
 #include <QTest>
 
 // The read-back check reads a file as the bank would: the reference bank files are clean,

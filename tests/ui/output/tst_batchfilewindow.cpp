@@ -49,10 +49,18 @@ struct Fixture : TestProgram {
     QLineEdit *purpose() const { return window->headerFields()->purposeField(); }
     QPushButton *ok() const { return window->findChild<QPushButton *>("Command2_0"); }
     QString output() const { return QDir(dir.path()).filePath("batch.txt"); }
-    void settle() { QApplication::processEvents(); QApplication::processEvents(); }
-    void press(QWidget *w, Qt::Key key) { QTest::keyClick(w, key); settle(); }
-    void focus(QWidget *w, Qt::FocusReason reason = Qt::OtherFocusReason) { w->setFocus(reason); settle(); }
-    void confirm() { ok()->click(); settle(); }
+    // Where the focus is once the events have run, with the text of a field.
+    QString settled()
+    {
+        QApplication::processEvents();
+        QApplication::processEvents();
+        QWidget *w = QApplication::focusWidget();
+        auto *field = qobject_cast<QLineEdit *>(w);
+        return w ? w->objectName() + (field ? " " + field->text() : QString()) : QString();
+    }
+    QString press(QWidget *w, Qt::Key key) { QTest::keyClick(w, key); return settled(); }
+    QString focus(QWidget *w, Qt::FocusReason reason = Qt::OtherFocusReason) { w->setFocus(reason); return settled(); }
+    QString confirm() { ok()->click(); return settled().section(' ', 0, 0); } // the focus only
 };
 
 } // namespace
@@ -87,23 +95,18 @@ void TstBatchFileWindow::fieldsProposeAndKeysMove()
     Fixture f;
     // No header yet: today's date, selected; Up goes to the buttons above the header.
     QCOMPARE(f.date()->selectedText(), kToday);
-    f.press(f.date(), Qt::Key_Up);
-    QCOMPARE(QApplication::focusWidget(), f.window->findChild<QPushButton *>("Command2_1"));
-    // Entered, the batch number starts afresh from the date, for the user to key the rest.
+    QCOMPARE(f.press(f.date(), Qt::Key_Up), "Command2_1");
+    // Entered, the batch number starts afresh from the date, the caret at its end, for the
+    // user to key the rest.
     f.focus(f.purpose());
-    f.press(f.purpose(), Qt::Key_Up);
-    QCOMPARE(QApplication::focusWidget(), f.batch());
-    QCOMPARE(f.batch()->text(), kToday);
-    QCOMPARE(f.batch()->cursorPosition(), 6);
-    QVERIFY(!f.batch()->hasSelectedText());
+    QCOMPARE(f.press(f.purpose(), Qt::Key_Up), "Text1_1 " + kToday);
+    QVERIFY(f.batch()->cursorPosition() == 6 && !f.batch()->hasSelectedText());
     QTest::keyClicks(f.batch(), "1201");
     f.focus(f.purpose());
-    f.press(f.purpose(), Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), f.ok());
+    QCOMPARE(f.press(f.purpose(), Qt::Key_Return), "Command2_0");
     // A stored header is what the date field proposes next time it is entered.
     TestDir::insert(f.dir.working(), Table::R_DAY, {{"151208", "1512081201", ""}});
-    f.focus(f.date(), Qt::MouseFocusReason);
-    QCOMPARE(f.date()->text(), QStringLiteral("151208"));
+    QCOMPARE(f.focus(f.date(), Qt::MouseFocusReason), "Text1_0 151208");
     f.press(f.date(), Qt::Key_Escape); // a stray Esc closes nothing
     QVERIFY(f.window->isVisible());
     VERIFY_DIALOGS(f.dialogs);
@@ -115,30 +118,24 @@ void TstBatchFileWindow::headerChecks()
     // Leaving the date field checks it; back in it, today is proposed again.
     f.date()->setText("151306");
     f.dialogs.expectMessage(inputError("輸入日期錯誤!!"));
-    f.press(f.date(), Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), f.date());
-    QCOMPARE(f.date()->text(), kToday);
+    QCOMPARE(f.press(f.date(), Qt::Key_Return), "Text1_0 " + kToday);
     // The confirm button checks the whole header, even a field never left.
     f.date()->setText("151306");
     f.dialogs.expectMessage(inputError("輸入日期錯誤!!"));
-    f.confirm();
-    QCOMPARE(QApplication::focusWidget(), f.date());
+    QCOMPARE(f.confirm(), "Text1_0");
     f.date()->setText(kToday);
     f.batch()->setText(kToday + "1200");
     f.dialogs.expectMessage(inputError("批號需大於 00"));
-    f.confirm();
-    QCOMPARE(QApplication::focusWidget(), f.batch());
+    QCOMPARE(f.confirm(), "Text1_1");
     // After a message, leaving again checks nothing until a key is pressed.
     f.batch()->setText(kToday + "09");
     f.dialogs.expectMessage(inputError("輸入批號長度不足!!"));
-    f.press(f.batch(), Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), f.batch());
+    QCOMPARE(f.press(f.batch(), Qt::Key_Return), "Text1_1 " + kToday);
     f.focus(f.purpose(), Qt::MouseFocusReason);
     f.focus(f.batch(), Qt::MouseFocusReason);
-    QTest::keyClicks(f.batch(), "0901"); // entered again, the field starts afresh from the date
+    QTest::keyClicks(f.batch(), "0901");
     f.dialogs.expectMessage(inputError("客戶代號需大於等於 10"));
-    f.focus(f.purpose(), Qt::MouseFocusReason);
-    QCOMPARE(QApplication::focusWidget(), f.batch());
+    QCOMPARE(f.focus(f.purpose(), Qt::MouseFocusReason), "Text1_1 " + kToday);
     VERIFY_DIALOGS(f.dialogs);
 }
 
