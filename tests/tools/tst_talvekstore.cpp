@@ -189,14 +189,12 @@ void TstTalvekStore::backupAndRestoreFromAShell()
     // Run in their order: a command (DIR: the stores' folder), its exit code, and all it says.
     TestDir dir;
     dir.makeStores();
-    const QByteArray codes = fileBytes(dir.reference());
     for (QStringList c : REFERENCE_CASES("backup-restore.txt")) {
         c.replaceInStrings("DIR", dir.path());
         QString err, out;
         const int code = tool(c[0].split(' '), &err, TALVEK_STORE_TOOL, &out);
         QCOMPARE((QStringList{c[0], QString::number(code), err + out}), c);
     }
-    QCOMPARE(fileBytes(dir.reference()), codes);
 }
 
 void TstTalvekStore::storeFailuresInTheWindowsWords_data()
