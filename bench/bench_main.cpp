@@ -421,7 +421,7 @@ int main(int argc, char *argv[])
         sqlite3 *db = Store::engineHandle(opened.store->database());
         const double restore = medianMicros(11, [&] {
             RestoreSource source(copy);
-            source.copyInto(db, &reason);
+            source.copyInto(*opened.store, &reason);
         });
         const QByteArray bareSql = QStringLiteral("ATTACH '%1' AS src; BEGIN; DELETE FROM R_BASE; DELETE FROM R_CUST; "
                                                   "DELETE FROM R_DAY; DELETE FROM R_DETL; "

@@ -1,6 +1,6 @@
 #include "benchdata.h"
 
-#include "storefiles.h"
+#include "core/store/storefiles.h"
 
 #include "core/store/fieldroutines.h"
 

@@ -1,8 +1,10 @@
 // Prepares and checks Talvek's data files; the program itself never creates one.
-#include "storefiles.h"
+#include "core/store/storefiles.h"
 
 #include "core/exchange/importer.h"
 #include "core/output/batchgeneration.h"
+#include "core/services/batchrun.h"
+#include "core/services/exchangerun.h"
 #include "core/platform/atomicfile.h"
 #include "core/output/remittancelist.h"
 #include "core/platform/clock.h"
@@ -157,43 +159,31 @@ int batchfile(QStringList args, QTextStream &out, QTextStream &err)
         return -1;
     const QString storePath = args[0];
     const QString outPath = args[1];
-    const auto refuse = [&](const QString &why) {
-        err << "talvek-store: " << why << "\n";
-        return 1;
-    };
-    SystemClock clock;
-    if (const int code = CheckRemitDate(date, clock); code != 1)
-        return refuse(remitDateMessage(code));
-    if (const int code = CheckBatchNo(batch, date); code != 1)
-        return refuse(batchNoMessage(code));
     Store::Opened opened = Store::open(storePath, Schema::working());
     if (const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure; !writable.ok())
         return storeFailed(err, writable, storePath);
-    Store &store = *opened.store;
-    // Nothing is written to a damaged store, not even the header.
-    if (const StoreResult whole = store.checkIntegrity(); !whole.ok())
-        return storeFailed(err, whole, storePath);
-    LineTotals totals;
-    if (const StoreResult counted = countLines(store, totals); !counted.ok())
-        return storeFailed(err, counted, storePath);
-    // As in the window: a header that cannot be stored is told, and the file still made.
-    if (!IsBig5Text(purpose))
-        err << QStringLiteral("talvek-store: 用途含有無法轉成 Big5 的字元，批號資料未儲存\n");
-    else if (const StoreResult stored = writeHeader(store, {date, batch, purpose}); !stored.ok())
-        storeFailed(err, stored, storePath);
-    const LineOrder lineOrder = order == QLatin1String("code") ? LineOrder::ByPayee : LineOrder::Input;
-    const QString logPath = generationLogPath(QFileInfo(store.path()).absolutePath());
-    BatchFileInput in;
-    if (readBatchInput(store, lineOrder, batch, date, in).ok()) {
-        for (const QString &warning : batchWarnings(in, readGenerations(logPath)))
-            err << QStringLiteral("注意：") << warning << "\n";
+    SystemClock clock;
+    // The shell cannot be asked: the warnings are told and the file is made.
+    const BatchRunQuestions ask{[&](const QStringList &warnings) {
+                                    for (const QString &warning : warnings)
+                                        err << QStringLiteral("注意：") << warning << "\n";
+                                    return true;
+                                },
+                                [&] { return outPath; }};
+    const BatchRunOutcome outcome =
+        runBatch(*opened.store, {{date, batch, purpose}, order == QLatin1String("code") ? LineOrder::ByPayee : LineOrder::Input, {}, {},
+                                 generationLogPath(QFileInfo(opened.store->path()).absolutePath())},
+                 clock, ask);
+    const qsizetype told = outcome.written() ? outcome.notices.size() - 1 - (outcome.generation.logProblem.isEmpty() ? 0 : 1)
+                                             : outcome.notices.size();
+    for (qsizetype i = 0; i < outcome.notices.size(); ++i) {
+        // "產生完畢" goes to the standard output with what was written.
+        if (i != told)
+            err << "talvek-store: " << outcome.notices[i].text << "\n";
     }
-    const GenerationOutcome outcome = generateBatchFile(store, {outPath, batch, date, lineOrder, totals, logPath, clock.now()});
-    if (!outcome.written)
-        return refuse(QStringLiteral("資料不全,建檔錯誤：") + outcome.problem);
-    if (!outcome.logProblem.isEmpty())
-        err << "talvek-store: " << outcome.logProblem << "\n";
-    out << QStringLiteral("產生完畢：%1 筆，%2 元，%3\n").arg(outcome.entry.count).arg(amountField(outcome.entry.sum, 0), outPath);
+    if (!outcome.written())
+        return 1;
+    out << QStringLiteral("產生完畢：%1 筆，%2 元，%3\n").arg(outcome.generation.entry.count).arg(amountField(outcome.generation.entry.sum, 0), outPath);
     return 0;
 }
 
@@ -248,26 +238,18 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
         err << "talvek-store: " << args[2] << ": " << file.errorString() << "\n";
         return 1;
     }
-    QString problem;
-    const auto read = readImportFile(file.readAll(), *kind, encoding, &problem, header);
-    if (!read) {
-        err << "talvek-store: " << problem << "\n";
-        return 1;
-    }
+    const QByteArray bytes = file.readAll();
     Store::Opened opened = openFor(*kind, args[1]);
     if (const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure; !writable.ok())
         return storeFailed(err, writable, args[1]);
-    const ImportPlan plan = planImport(*opened.store, *kind, *read, guessMapping(*kind, *read), mode);
-    for (const RowError &e : plan.errors)
+    const ImportOutcome outcome = importFile(*opened.store, *kind, bytes, {mode, encoding, header});
+    for (const RowError &e : outcome.plan.errors)
         err << e.text() << "\n";
-    if (!plan.ok()) {
-        err << QStringLiteral("有 %1 項錯誤，未匯入任何資料\n").arg(plan.errors.size());
-        return 1;
-    }
-    if (const StoreResult r = applyImport(*opened.store, plan); !r.ok())
-        return storeFailed(err, r, args[1]);
-    out << QStringLiteral("已匯入：%1\n").arg(plan.summary());
-    return 0;
+    // Row errors and their count stand alone, as the preview lists them.
+    const QString prefix = outcome.written || !outcome.plan.ok() ? QString() : QStringLiteral("talvek-store: ");
+    for (const Notice &notice : outcome.notices)
+        (outcome.written ? out : err) << prefix << notice.text << "\n";
+    return outcome.written ? 0 : 1;
 }
 
 int exportRows(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -278,17 +260,9 @@ int exportRows(const QStringList &args, QTextStream &out, QTextStream &err)
     Store::Opened opened = openFor(*kind, args[1]);
     if (!opened.store)
         return storeFailed(err, opened.failure, args[1]);
-    StoreResult read;
-    const QByteArray bytes = exportTable(*opened.store, *kind, &read);
-    if (!read.ok())
-        return storeFailed(err, read, args[1]);
-    QString reason;
-    if (!writeFileAtomically(args[2], bytes, &reason)) {
-        err << "talvek-store: " << reason << "\n";
-        return 1;
-    }
-    out << "exported " << args[2] << "\n";
-    return 0;
+    const ExportOutcome outcome = exportFile(*opened.store, *kind, args[2]);
+    (outcome.written ? out : err) << (outcome.written ? QString() : QStringLiteral("talvek-store: ")) << outcome.notice.text << "\n";
+    return outcome.written ? 0 : 1;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "storefiles.h"
+#include "core/store/storefiles.h"
 
 #include "ui/platform/printer.h"
 

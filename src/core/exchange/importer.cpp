@@ -1,5 +1,6 @@
 #include "core/exchange/importer.h"
 
+#include "core/store/schema.h"
 #include "core/rules/linechecks.h"
 #include "core/rules/payeechecks.h"
 #include "core/output/batchfile.h"
@@ -334,10 +335,10 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
             }
             seen.insert(values[0].toLower());
         }
-        // Digits where the bank reads digits; "!000" marks a line that no payee-code
+        // Digits where the bank reads digits; the left-out marker marks a line that no payee-code
         // file carries.
         const QString account = TrimBlanks(values.value(1));
-        if (kind != ImportKind::Institutions && !IsDigits(account) && !(kind == ImportKind::Lines && account == QLatin1String("!000"))) {
+        if (kind != ImportKind::Institutions && !IsDigits(account) && !(kind == ImportKind::Lines && account == Bank::LeftOutMarker)) {
             error(1, digitsOnly(values[1]));
             continue;
         }
@@ -374,31 +375,20 @@ StoreResult applyImport(Store &store, const ImportPlan &plan)
         return StoreResult::other(-1, QStringLiteral("匯入資料有錯誤，未寫入任何資料"));
     const KindDef &def = kindDef(plan.kind);
     const TableDef &table = Schema::table(def.table);
-    QStringList columns, marks;
-    for (const ColumnDef &c : table.columns) {
-        columns << c.name;
-        marks << QStringLiteral("?");
-    }
-    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table.name, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     return store.transaction([&] {
         if (plan.mode == ImportMode::Replace) {
-            if (const StoreResult r = store.exec(QStringLiteral("DELETE FROM %1").arg(table.name)); !r.ok())
+            if (const StoreResult r = store.removeRows(table.name); !r.ok())
                 return r;
         }
         for (int i = 0; i < plan.records.size(); ++i) {
             const QStringList &record = plan.records[i];
             if (plan.mode == ImportMode::Merge && plan.known.value(i)) {
                 // A known code takes the file's names in its own row, keeping its place.
-                const StoreResult r = store.exec(QStringLiteral("UPDATE VXBANK SET BNAME = ?, FNAME = ? WHERE BKBRNO = ? COLLATE NOCASE"),
-                                                 {record[1], record[2], record[0]});
-                if (!r.ok())
+                if (const StoreResult r = store.rewriteRows(table.name, table.columns[0].name, record); !r.ok())
                     return r;
                 continue;
             }
-            QVariantList values;
-            for (const QString &v : record)
-                values << v;
-            if (const StoreResult r = store.exec(insert, values); !r.ok())
+            if (const StoreResult r = store.appendRow(table.name, record); !r.ok())
                 return r;
         }
         return StoreResult::success();

@@ -1,5 +1,6 @@
 #include "core/output/batchgeneration.h"
 
+#include "core/store/schema.h"
 #include "core/output/batchverify.h"
 #include "core/output/remittancelist.h"
 
@@ -15,42 +16,26 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <map>
 
 namespace {
 
-const QString kMarker = QStringLiteral("!000");
-
 bool isMarker(const QString &account)
 {
-    return account.compare(kMarker, Qt::CaseInsensitive) == 0;
+    return account.compare(Bank::LeftOutMarker, Qt::CaseInsensitive) == 0;
 }
 
 // A line as both reads see it: its row and every column the file or the checks use.
 using LineKey = std::pair<qint64, QStringList>;
 
-// The second read: the table itself, past every index, so that a damaged index can
-// neither repeat a line nor lose one unnoticed.
+// The second read: the table itself, past every index.
 StoreResult readLinesPastIndexes(Store &store, LineOrder order, std::vector<LineKey> &out)
 {
-    QSqlQuery q(store.database());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT rowid, R_ID, ACTNO, TRFBK, R_NAME, AMT, MARK, AMT2 FROM R_DETL NOT INDEXED")))
-        return Store::resultOf(q.lastError());
-    while (q.next()) {
-        QStringList values;
-        for (int c = 1; c <= 7; ++c)
-            values << q.value(c).toString();
-        if (order == LineOrder::ByPayee && isMarker(values[RDetl::ACTNO]))
-            continue;
-        out.emplace_back(q.value(0).toLongLong(), values);
-    }
-    if (q.lastError().isValid())
-        return Store::resultOf(q.lastError());
-    return StoreResult::success();
+    return store.readPastIndexes(Table::R_DETL, [&](qint64 rowid, const QStringList &values) {
+        if (order != LineOrder::ByPayee || !isMarker(values[RDetl::ACTNO]))
+            out.emplace_back(rowid, values);
+    });
 }
 
 QString money(qint64 value)

@@ -21,7 +21,7 @@ enum class LineOrder { ByPayee, Input };
 struct LineTotals {
     int count = 0;
     qint64 sum = 0;
-    int markedCount = 0;   // lines with the account "!000", left out of a file by payee code
+    int markedCount = 0;   // lines with the left-out marker as account, left out of a file by payee code
     qint64 markedSum = 0;
     bool overflow = false; // the sum left the range a 64-bit number holds
 

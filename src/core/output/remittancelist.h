@@ -17,7 +17,7 @@ struct ListInput {
     QString name, note1, note2, note3; // R_BASE, blanks removed at both ends
     QList<ListLineRow> lines;
     QString headerDate, headerBatch, headerPurpose;
-    QString homeBankCode;  // "952" + branch + check character
+    QString homeBankCode;  // the home bank code + branch + check character
     QString homeBankLabel; // " [name]"
     QString today;         // the tabulation date, yy/M/d
 };

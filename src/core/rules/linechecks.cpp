@@ -1,5 +1,6 @@
 #include "core/rules/linechecks.h"
 
+#include "core/store/schema.h"
 #include "core/store/fieldroutines.h"
 #include "core/store/recordset.h"
 #include "core/store/store.h"
@@ -21,7 +22,7 @@ const QStringList &LineFieldNames()
 
 LineProblem ValidateLine(const LineTexts &line)
 {
-    if (line.bank.left(3) == QLatin1String("952") && !CheckHomeAccount(TrimBlanks(line.account)))
+    if (line.bank.left(3) == Bank::HomeCode && !CheckHomeAccount(TrimBlanks(line.account)))
         return {1, QStringLiteral("Korvana 帳號檢核") + QLatin1Char('\n') + QStringLiteral("收款人帳號不正確"),
                 QStringLiteral("Korvana收款人帳號")};
     if (InstCheckDigit(line.bank) == QLatin1String("*"))

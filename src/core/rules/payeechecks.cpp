@@ -21,7 +21,7 @@ PayeeProblem ValidatePayee(const PayeeTexts &payee, const QString &title, const 
     }
     if (codeTaken(payee.code))
         return {0, QStringLiteral("收款人代碼已經重複 !!"), QStringLiteral("收款人代碼")};
-    if (payee.bank.startsWith(QLatin1String("952")) && !CheckHomeAccount(payee.account))
+    if (payee.bank.startsWith(Bank::HomeCode) && !CheckHomeAccount(payee.account))
         return {1, QStringLiteral("Korvana 帳號檢核") + QLatin1Char('\n') + QStringLiteral("收款人帳號不正確"),
                 QStringLiteral("Korvana收款人帳號")};
     if (InstCheckDigit(payee.bank) == QLatin1String("*"))

@@ -109,7 +109,7 @@ QString InstCheckDigit(const QString &code)
 
 QString HomeBankCode(const QString &branch)
 {
-    const QString bankAndBranch = QStringLiteral("952") + branch;
+    const QString bankAndBranch = Bank::HomeCode + branch;
     return bankAndBranch + InstCheckDigit(bankAndBranch);
 }
 

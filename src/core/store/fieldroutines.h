@@ -24,7 +24,7 @@ int CheckBatchNo(const QString &batch, const QString &date);
 // the code is shorter than six characters.
 QString InstCheckDigit(const QString &code);
 
-// The remitter's home branch as an institution code: "952", the branch as given, and
+// The remitter's home branch as an institution code: the home bank code, the branch as given, and
 // its check character.
 QString HomeBankCode(const QString &branch);
 

@@ -89,12 +89,12 @@ namespace Queries {
 
 Query linesWithoutMarker()
 {
-    return Query::table(Table::R_DETL).whereNotEquals(QStringLiteral("ACTNO"), QStringLiteral("!000")).orderBy(QStringLiteral("R_ID"));
+    return Query::table(Table::R_DETL).whereNotEquals(QStringLiteral("ACTNO"), Bank::LeftOutMarker).orderBy(QStringLiteral("R_ID"));
 }
 
 Query korvanaBranches(const QString &prefix)
 {
-    Query q = Query::table(Table::VXBANK).wherePrefix(QStringLiteral("BKBRNO"), QStringLiteral("952"));
+    Query q = Query::table(Table::VXBANK).wherePrefix(QStringLiteral("BKBRNO"), Bank::HomeCode);
     if (!prefix.isEmpty())
         q.wherePrefix(QStringLiteral("BKBRNO"), prefix);
     return q.orderBy(QStringLiteral("BKBRNO"));

@@ -34,8 +34,8 @@ private:
 
 // The access paths of the windows.
 namespace Queries {
-// Lines of the batch by payee code, without the lines marked "!000".
+// Lines of the batch by payee code, without the lines marked to be left out.
 Query linesWithoutMarker();
-// Korvana branches (codes beginning with 952) that begin with the typed text.
+// Korvana branches (codes beginning with the home bank code) that begin with the typed text.
 Query korvanaBranches(const QString &prefix);
 } // namespace Queries

@@ -29,6 +29,15 @@ inline const QString VXBANK = QStringLiteral("VXBANK");
 inline const QString ZQNBRH = QStringLiteral("ZQNBRH");
 } // namespace Table
 
+// The bank's own codes, known once.
+namespace Bank {
+// The home bank: its branches' institution codes begin with it, and its accounts have
+// their own check digits.
+inline const QString HomeCode = QStringLiteral("952");
+// The account that keeps a line in the batch but leaves it out of a file by payee code.
+inline const QString LeftOutMarker = QStringLiteral("!000");
+} // namespace Bank
+
 // Column ordinals, the way every window addresses a row.
 namespace RBase { enum { BRNO, RMTNAME, RMTKIND, NOTE1, NOTE2, NOTE3 }; }
 namespace RCust { enum { R_ID, ACTNO, TRFBK, R_NAME }; }

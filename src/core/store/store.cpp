@@ -1,6 +1,7 @@
 #include "core/store/store.h"
 
 #include "core/store/recordset.h"
+#include "core/platform/big5codec.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -269,12 +270,97 @@ StoreResult Store::clearTables(const QStringList &tables)
 {
     return transaction([&] {
         for (const QString &name : tables) {
-            const StoreResult r = exec(QStringLiteral("DELETE FROM \"%1\"").arg(table(name).name));
+            const StoreResult r = removeRows(name);
             if (!r.ok())
                 return r;
         }
         return StoreResult::success();
     });
+}
+
+namespace {
+
+QString quotedColumns(const TableDef &def)
+{
+    QStringList names;
+    for (const ColumnDef &c : def.columns)
+        names << QStringLiteral("\"%1\"").arg(c.name);
+    return names.join(QStringLiteral(", "));
+}
+
+StoreResult checkWidths(const TableDef &def, const QStringList &values)
+{
+    for (int i = 0; i < values.size() && i < def.columns.size(); ++i) {
+        if (Big5::byteLength(values[i]) > def.columns[i].width) {
+            StoreResult r = StoreResult::tooLong(QStringLiteral("%1 超過 %2 Byte").arg(def.columns[i].name).arg(def.columns[i].width));
+            r.ordinal = i;
+            return r;
+        }
+    }
+    return StoreResult::success();
+}
+
+QVariantList bindingsOf(const QStringList &values)
+{
+    QVariantList out;
+    for (const QString &v : values)
+        out << v;
+    return out;
+}
+
+} // namespace
+
+StoreResult Store::appendRow(const QString &tableName, const QStringList &values)
+{
+    const TableDef &def = table(tableName);
+    Q_ASSERT(values.size() == def.columns.size());
+    if (const StoreResult wide = checkWidths(def, values); !wide.ok())
+        return wide;
+    const QString marks = QStringList(values.size(), QStringLiteral("?")).join(QLatin1Char(','));
+    return exec(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)").arg(def.name, quotedColumns(def), marks), bindingsOf(values));
+}
+
+StoreResult Store::rewriteRows(const QString &tableName, const QString &keyColumn, const QStringList &values)
+{
+    const TableDef &def = table(tableName);
+    const int key = def.ordinalOf(keyColumn);
+    Q_ASSERT(key >= 0 && values.size() == def.columns.size());
+    if (const StoreResult wide = checkWidths(def, values); !wide.ok())
+        return wide;
+    QStringList sets;
+    QVariantList bindings;
+    for (int i = 0; i < def.columns.size(); ++i) {
+        if (i == key)
+            continue;
+        sets << QStringLiteral("\"%1\" = ?").arg(def.columns[i].name);
+        bindings << values[i];
+    }
+    bindings << values[key];
+    return exec(QStringLiteral("UPDATE \"%1\" SET %2 WHERE \"%3\" = ? COLLATE NOCASE").arg(def.name, sets.join(QStringLiteral(", ")), def.columns[key].name),
+                bindings);
+}
+
+StoreResult Store::removeRows(const QString &tableName)
+{
+    return exec(QStringLiteral("DELETE FROM \"%1\"").arg(table(tableName).name));
+}
+
+StoreResult Store::readPastIndexes(const QString &tableName, const std::function<void(qint64, const QStringList &)> &row)
+{
+    const TableDef &def = table(tableName);
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT rowid, %1 FROM \"%2\" NOT INDEXED").arg(quotedColumns(def), def.name)))
+        return resultOf(q.lastError());
+    while (q.next()) {
+        QStringList values;
+        for (int c = 1; c <= def.columns.size(); ++c)
+            values << q.value(c).toString();
+        row(q.value(0).toLongLong(), values);
+    }
+    if (q.lastError().isValid())
+        return resultOf(q.lastError());
+    return StoreResult::success();
 }
 
 StoreResult Store::exec(const QString &sql, const QVariantList &bindings)

@@ -67,7 +67,19 @@ public:
     // Deletes every row of the tables, all in one transaction.
     StoreResult clearTables(const QStringList &tables);
 
-    // Runs a statement that changes rows; checks nothing about widths.
+    // Adds a row at the end of the table, every column given; a value wider than its
+    // column is refused (TooLong, naming the column) and nothing is added.
+    StoreResult appendRow(const QString &table, const QStringList &values);
+    // Gives every row whose `keyColumn` equals key (in any letter case) the other columns of
+    // values, each row keeping its place; the same width rule as appendRow.
+    StoreResult rewriteRows(const QString &table, const QString &keyColumn, const QStringList &values);
+    // Deletes every row of the table, inside the caller's transaction.
+    StoreResult removeRows(const QString &table);
+    // Every row of the table in stored order, read from the table itself past every index,
+    // so that a damaged index can neither repeat a row nor lose one unnoticed.
+    StoreResult readPastIndexes(const QString &table, const std::function<void(qint64 rowid, const QStringList &values)> &row);
+
+    // Runs a statement of the store layer that changes rows; checks nothing about widths.
     StoreResult exec(const QString &sql, const QVariantList &bindings = {});
 
     QSqlDatabase database() const { return QSqlDatabase::database(m_connection, false); }

@@ -4,7 +4,9 @@
 
 #include "ui/platform/dialogs.h"
 #include "ui/platform/appcontext.h"
+#include "core/rules/headerrules.h"
 #include "core/store/batchheader.h"
+#include "core/store/schema.h"
 #include "core/store/fieldroutines.h"
 #include "core/store/storefailure.h"
 #include "core/store/storeopening.h"
@@ -16,8 +18,6 @@
 
 namespace {
 
-const QString kTitleInputError = QStringLiteral("輸入錯誤");
-
 struct FieldText {
     const char16_t *label;
     const char16_t *hint;
@@ -27,7 +27,6 @@ const FieldText kFieldTexts[3] = {
     {u"批　號：", u"(yymmddxxnn)      xx--客戶代號   nn--子批號"},
     {u"用　途：", u"(列印在匯款資料清單上)"},
 };
-const char16_t *const kFieldNames[3] = {u"匯款日", u"批號", u"用途"};
 
 } // namespace
 
@@ -99,24 +98,11 @@ void BatchHeaderFields::LoadHeader()
 
 bool BatchHeaderFields::StoreHeader()
 {
-    const BatchHeader header = values();
-    // The purpose is printed on the list: it must be writable in Big5 too.
-    for (int i = 0; i < 3; ++i) {
-        if (!IsBig5Text(m_fields[i]->text())) {
-            m_context.dialogs().critical(window(), QStringLiteral("%1含有無法轉成 Big5 的字元，請修改")
-                                                       .arg(QString::fromUtf16(kFieldNames[i])));
-            m_fields[i]->setFocus();
-            return false;
-        }
-    }
-    const StoreResult result = m_context.working() ? writeHeader(*m_context.working(), header)
-                                                   : StoreResult::other(-1, QString());
-    if (result.ok())
-        return true;
-    reportStoreFailure(result);
-    if (result.error == StoreResult::Error::TooLong && result.ordinal >= 0 && result.ordinal < 3)
-        m_fields[result.ordinal]->setFocus();
-    return false;
+    const auto problem = m_context.working() ? HeaderRules::store(*m_context.working(), values())
+                                             : storeFailureNotice(StoreResult::other(-1, QString()), workingStorePath(m_context.programDir()));
+    if (problem)
+        tell(*problem);
+    return !problem;
 }
 
 void BatchHeaderFields::reportStoreFailure(const StoreResult &result)
@@ -124,43 +110,40 @@ void BatchHeaderFields::reportStoreFailure(const StoreResult &result)
     tellStoreFailure(m_context.dialogs(), window(), result, workingStorePath(m_context.programDir()));
 }
 
-void BatchHeaderFields::refuse(int index, const Problem &problem)
+void BatchHeaderFields::tell(const Notice &notice)
 {
-    m_context.dialogs().critical(window(), problem.text, problem.title);
+    m_context.dialogs().message(window(), notice.text, notice.title, notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
+    const int field = Schema::table(Table::R_DAY).ordinalOf(notice.focus);
+    if (!notice.focus.isEmpty() && field >= 0 && field < 3)
+        m_fields[field]->setFocus();
+}
+
+void BatchHeaderFields::refuse(const Notice &problem)
+{
     MessageShown = true;
-    m_fields[index]->setFocus();
+    tell(problem);
 }
 
-BatchHeaderFields::Problem BatchHeaderFields::dateProblem() const
+std::optional<Notice> BatchHeaderFields::problemOf(int index) const
 {
-    const int code = CheckRemitDate(m_fields[0]->text(), m_context.clock());
-    if (code == 1)
-        return {};
-    return {remitDateMessage(code), code == 0 ? kTitleInputError : applicationTitle()};
-}
-
-BatchHeaderFields::Problem BatchHeaderFields::batchProblem() const
-{
-    const int code = CheckBatchNo(m_fields[1]->text(), m_fields[0]->text());
-    if (code == 1)
-        return {};
-    return {batchNoMessage(code), kTitleInputError};
+    return index == 0 ? HeaderRules::dateProblem(m_fields[0]->text(), m_context.clock())
+                      : HeaderRules::batchProblem(m_fields[1]->text(), m_fields[0]->text());
 }
 
 bool BatchHeaderFields::checkDate()
 {
-    const Problem problem = dateProblem();
-    if (!problem.text.isEmpty())
-        refuse(0, problem);
-    return problem.text.isEmpty();
+    const auto problem = problemOf(0);
+    if (problem)
+        refuse(*problem);
+    return !problem;
 }
 
 bool BatchHeaderFields::checkBatchNo()
 {
-    const Problem problem = batchProblem();
-    if (!problem.text.isEmpty())
-        refuse(1, problem);
-    return problem.text.isEmpty();
+    const auto problem = problemOf(1);
+    if (problem)
+        refuse(*problem);
+    return !problem;
 }
 
 void BatchHeaderFields::entered(int index)
@@ -195,9 +178,9 @@ void BatchHeaderFields::left(int index)
     if (m_host != Host::BatchFile || MessageShown || index == 2)
         return;
     // Checked as the fields stand now; told once the focus has settled.
-    const Problem problem = index == 0 ? dateProblem() : batchProblem();
-    if (problem.text.isEmpty())
+    const auto problem = problemOf(index);
+    if (!problem)
         return;
     MessageShown = true;
-    QMetaObject::invokeMethod(this, [this, index, problem] { refuse(index, problem); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, notice = *problem] { refuse(notice); }, Qt::QueuedConnection);
 }

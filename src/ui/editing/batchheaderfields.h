@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/platform/notice.h"
+
 #include <QPointer>
 #include <QWidget>
+
+#include <optional>
 
 class AppContext;
 class FieldMoves;
@@ -39,6 +43,8 @@ public:
     bool checkDate();
     // The batch number check against the date field.
     bool checkBatchNo();
+    // Shows a notice about the header and puts the focus on the field it names.
+    void tell(const Notice &notice);
 
     // Set when a check has just told the user and sent the focus back; while set, leaving
     // a field checks nothing. Cleared when a key goes down in a field.
@@ -47,13 +53,9 @@ public:
 private:
     void entered(int index);
     void left(int index);
-    struct Problem {
-        QString text;
-        QString title;
-    };
-    Problem dateProblem() const;
-    Problem batchProblem() const;
-    void refuse(int index, const Problem &problem);
+    std::optional<Notice> problemOf(int index) const;
+    // Tells a check's problem: while it shows, leaving a field checks nothing.
+    void refuse(const Notice &problem);
     void reportStoreFailure(const StoreResult &result);
 
     AppContext &m_context;

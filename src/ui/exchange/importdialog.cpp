@@ -1,5 +1,7 @@
 #include "ui/exchange/importdialog.h"
 
+#include "core/services/exchangerun.h"
+
 #include "ui/editing/editingwindow.h"
 #include "core/platform/atomicfile.h"
 #include "ui/platform/dialogs.h"
@@ -224,16 +226,16 @@ void ImportDialog::importRows()
 {
     if (!m_plan.ok() || m_plan.records.isEmpty())
         return;
-    const StoreResult written = applyImport(m_store, m_plan);
-    if (!written.ok()) {
-        tellStoreFailure(m_context.dialogs(), this, written, m_store.path());
+    const ImportOutcome written = writeImport(m_store, m_plan);
+    if (!written.written) {
+        tell(m_context.dialogs(), this, written.notices.value(0));
         return;
     }
     QList<int> mapping;
     for (QComboBox *box : std::as_const(m_fields))
         mapping << box->currentIndex() - 1;
     keptMappings().insert(int(m_kind), {m_file->header, m_file->columnCount, mapping});
-    m_context.dialogs().inform(this, QStringLiteral("已匯入：") + m_plan.summary());
+    m_context.dialogs().inform(this, written.notices.value(0).text);
     accept();
 }
 
@@ -275,15 +277,7 @@ void addExchangeCommands(EditingWindow *window, AppContext &context, ImportKind 
                                                         QStringLiteral("CSV 檔案 (*.csv)"), QDir::homePath(), true);
         if (path.isEmpty())
             return;
-        StoreResult read;
-        const QByteArray bytes = exportTable(*store, kind, &read);
-        QString reason;
-        if (!read.ok())
-            tellStoreFailure(context.dialogs(), window, read, store->path());
-        else if (!writeFileAtomically(path, bytes, &reason))
-            context.dialogs().critical(window, QStringLiteral("無法寫入 %1：%2").arg(QDir::toNativeSeparators(path), reason));
-        else
-            context.dialogs().inform(window, QStringLiteral("匯出完畢") + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+        tell(context.dialogs(), window, exportFile(*store, kind, path).notice);
     });
     exportButton->setShortcut(QKeySequence(QStringLiteral("Alt+E")));
     exportButton->setToolTip(QStringLiteral("匯出成試算表檔案 (Alt+E)"));

@@ -1,5 +1,6 @@
 #include "ui/master/remitterwindow.h"
 
+#include "core/store/schema.h"
 #include "ui/master/institutionlookup.h"
 
 #include "ui/editing/fieldmoves.h"
@@ -63,7 +64,7 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
         f->setFixedWidth(base.width(i) * byteWidth + 14);
         m_fields[i] = f;
     }
-    m_bankBox = new QLineEdit(QStringLiteral("952"), this);
+    m_bankBox = new QLineEdit(Bank::HomeCode, this);
     m_bankBox->setObjectName(QStringLiteral("Text2_0"));
     m_checkBox = new QLineEdit(this);
     m_checkBox->setObjectName(QStringLiteral("Text2_1"));

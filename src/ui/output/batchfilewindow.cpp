@@ -1,6 +1,7 @@
 #include "ui/output/batchfilewindow.h"
 
 #include "core/output/batchgeneration.h"
+#include "core/services/batchrun.h"
 #include "core/output/remittancelist.h"
 
 #include "ui/editing/batchheaderfields.h"
@@ -116,67 +117,35 @@ LineOrder BatchFileWindow::order() const
     return m_byPayee->isChecked() ? LineOrder::ByPayee : LineOrder::Input;
 }
 
-bool BatchFileWindow::goOnDespiteWarnings()
-{
-    Store *store = m_context.working();
-    BatchFileInput in;
-    if (!store || !readBatchInput(*store, order(), m_header->values().batchNo, m_header->values().date, in).ok())
-        return true; // the generation itself reads again and says what fails
-    const QStringList warnings = batchWarnings(in, readGenerations(generationLogPath(m_context.programDir())));
-    if (warnings.isEmpty())
-        return true;
-    constexpr int kShown = 15;
-    QString text = QStringLiteral("下列情形銀行會照常處理，但可能是輸入錯誤：\n");
-    for (int i = 0; i < qMin(kShown, int(warnings.size())); ++i)
-        text += QStringLiteral("・") + warnings[i] + QLatin1Char('\n');
-    if (warnings.size() > kShown)
-        text += QStringLiteral("…另有 %1 項\n").arg(warnings.size() - kShown);
-    text += QStringLiteral("\n是否仍要產生整批匯款檔？");
-    return m_context.dialogs().message(this, text, windowTitle(), MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No)
-        == MsgAnswer::Yes;
-}
-
 void BatchFileWindow::GenerateBatchFile()
 {
-    // The date is checked here too: a date never left by the keyboard would otherwise
-    // reach the bank unchecked.
-    if (!m_header->checkDate() || !m_header->checkBatchNo())
-        return;
-    if (!m_readProblem.isEmpty()) {
-        m_context.dialogs().inform(this, QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + m_readProblem);
-        return;
-    }
-    if (!goOnDespiteWarnings())
-        return;
-    const QString path = m_context.dialogs().saveFile(this, QString(), QStringLiteral("All Files (*.*);;Text Files(*.txt)"),
-                                                      QStringLiteral("Text Files(*.txt)"), QString(), true);
-    if (path.isEmpty()) {
-        reject();
-        return;
-    }
-    // The file carries the header as it stood when "確定" was pressed; a failed store
-    // that sends the focus back into a field must not change what is written.
-    const BatchHeader header = m_header->values();
-    m_header->StoreHeader();
-    WriteBatchFile(path, header);
-    m_context.values().ListOrder = order() == LineOrder::ByPayee ? 1 : 2;
-    accept();
-}
-
-void BatchFileWindow::WriteBatchFile(const QString &path, const BatchHeader &header)
-{
     Store *store = m_context.working();
-    GenerationOutcome outcome;
-    outcome.problem = QStringLiteral("資料庫未開啟");
-    if (store)
-        outcome = generateBatchFile(*store, {path, header.batchNo, header.date, order(), m_shown,
-                                             generationLogPath(m_context.programDir()), m_context.clock().now()});
     Dialogs &dialogs = m_context.dialogs();
-    if (!outcome.written) {
-        dialogs.inform(this, QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + outcome.problem);
+    if (!store) {
+        dialogs.inform(this, QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + QStringLiteral("資料庫未開啟"));
         return;
     }
-    dialogs.inform(this, QStringLiteral("產生完畢"));
-    if (!outcome.logProblem.isEmpty())
-        dialogs.message(this, outcome.logProblem, QString(), MsgIcon::Exclamation, MsgButtons::Ok, MsgAnswer::Ok);
+    const BatchRunQuestions ask{
+        [&](const QStringList &warnings) {
+            return dialogs.message(this, warningQuestion(warnings), windowTitle(), MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No)
+                == MsgAnswer::Yes;
+        },
+        [&] {
+            return dialogs.saveFile(this, QString(), QStringLiteral("All Files (*.*);;Text Files(*.txt)"), QStringLiteral("Text Files(*.txt)"),
+                                    QString(), true);
+        }};
+    const BatchRunOutcome outcome = runBatch(*store, {m_header->values(), order(), m_shown, m_readProblem, generationLogPath(m_context.programDir())},
+                                             m_context.clock(), ask);
+    // A refused field takes the focus back; while its message shows, leaving it checks nothing.
+    m_header->MessageShown = m_header->MessageShown || outcome.headerRefused;
+    for (const Notice &notice : outcome.notices)
+        m_header->tell(notice);
+    // Leaving the save dialog closes the window, and so does a run that reached its file,
+    // whether written or not; a refused field or declined warnings keep it open.
+    if (outcome.noTarget)
+        reject();
+    else if (!outcome.target.isEmpty()) {
+        m_context.values().ListOrder = order() == LineOrder::ByPayee ? 1 : 2;
+        accept();
+    }
 }

@@ -29,10 +29,6 @@ public:
 private:
     void showTotals();
     LineOrder order() const;
-    // Lists what is probably a mistake, if anything; true when the user goes on.
-    bool goOnDespiteWarnings();
-    // Writes the file and tells the user how it went.
-    void WriteBatchFile(const QString &path, const BatchHeader &header);
 
     AppContext &m_context;
     BatchHeaderFields *m_header = nullptr;

@@ -1,4 +1,4 @@
-#include "storefiles.h"
+#include "core/store/storefiles.h"
 
 #include "core/store/schema.h"
 

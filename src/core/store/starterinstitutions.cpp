@@ -1,17 +1,18 @@
-#include "storefiles.h"
+#include "core/store/storefiles.h"
 
+#include "core/store/schema.h"
 #include "core/store/fieldroutines.h"
 
 namespace {
 
-struct Bank {
+struct OtherBank {
     const char *code;
     const char16_t *shortName;
     const char16_t *fullName;
 };
 
 // Fictional institutions: a real list from the bank replaces this one.
-const Bank kBanks[] = {
+const OtherBank kBanks[] = {
     {"009", u"範例九銀", u"範例第九商業銀行"},
     {"031", u"示範銀行", u"示範商業銀行"},
     {"058", u"樣本銀行", u"樣本國際商業銀行"},
@@ -49,10 +50,10 @@ QList<Institution> starterInstitutions()
     QList<Institution> list;
     const int places = int(std::size(kPlaces));
     for (int p = 0; p < places; ++p)
-        list.append({codeOf(QStringLiteral("952"), p + 1), QStringLiteral("Korvana"),
+        list.append({codeOf(Bank::HomeCode, p + 1), QStringLiteral("Korvana"),
                      QStringLiteral("Korvana銀行") + branchName(p)});
     for (int b = 0; b < int(std::size(kBanks)); ++b) {
-        const Bank &bank = kBanks[b];
+        const OtherBank &bank = kBanks[b];
         for (int p = 0; p < 3; ++p) {
             const int place = (b * 3 + p) % places;
             list.append({codeOf(QString::fromLatin1(bank.code), (p + 1) * 10 + b),
