@@ -10,13 +10,7 @@ namespace {
 StoreCopyOutcome outcome(StoreCopyOutcome::Result result, const QString &reason, const QString &text, MsgIcon icon,
                          const QString &title)
 {
-    StoreCopyOutcome out;
-    out.result = result;
-    out.reason = reason;
-    out.notice.text = text;
-    out.notice.icon = icon;
-    out.title = title;
-    return out;
+    return {result, reason, Notice(text, icon, title)};
 }
 
 StoreCopyOutcome restoreFailed(const QString &reason)

@@ -21,8 +21,7 @@ struct StoreCopyOutcome {
     };
     Result result = Result::Done;
     QString reason; // why, for Layout and Failed
-    Notice notice;  // what the window tells; no text for nothing
-    QString title;  // the title of that message
+    Notice notice;  // what the window tells, with its title; no text for nothing
     bool ok() const { return result == Result::Done; }
 };
 

@@ -12,9 +12,9 @@
 
 #include <memory>
 
-void BackupRestore::tell(const StoreCopyOutcome &outcome)
+void BackupRestore::sayOutcome(const StoreCopyOutcome &outcome)
 {
-    m_menu.say(outcome.notice.text, outcome.title, outcome.notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
+    m_menu.say(outcome.notice.text, outcome.notice.title, outcome.notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
 }
 
 QString BackupRestore::chooseBackupTarget()
@@ -30,7 +30,7 @@ QString BackupRestore::chooseBackupTarget()
         if (QFileInfo(path).suffix().isEmpty())
             path += QStringLiteral(".mdb");
         if (const StoreCopyOutcome refused = checkBackupTarget(working, path); !refused.ok()) {
-            tell(refused);
+            sayOutcome(refused);
             continue;
         }
         if (QFileInfo::exists(path)
@@ -50,7 +50,7 @@ void BackupRestore::backup()
         const StoreCopyOutcome done = backupStore(workingStorePath(m_context.programDir()), target);
         // The menu is closed meanwhile: the message stands alone.
         if (!done.ok())
-            m_context.dialogs().message(nullptr, done.notice.text, done.title, done.notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
+            tell(m_context.dialogs(), nullptr, done.notice);
     });
 }
 
@@ -70,7 +70,7 @@ void BackupRestore::restore()
             return;
         run = std::make_unique<StoreRestore>(working, source);
         if (!run->checked().ok())
-            tell(run->checked());
+            sayOutcome(run->checked());
     } while (run->checked().result == StoreCopyOutcome::Result::SameAsStore);
     if (!run->checked().ok())
         return;
@@ -80,11 +80,11 @@ void BackupRestore::restore()
         const StoreCopyOutcome done = run->copyInto(m_context.working());
         // A restore that failed leaves the store and the windows as they were.
         if (!done.ok()) {
-            tell(done);
+            sayOutcome(done);
             return;
         }
         m_menu.RefreshMenu();
-        tell(done);
+        sayOutcome(done);
     }
     reload({});
 }

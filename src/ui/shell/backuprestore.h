@@ -19,7 +19,7 @@ public:
 
 private:
     QString chooseBackupTarget();
-    void tell(const StoreCopyOutcome &outcome);
+    void sayOutcome(const StoreCopyOutcome &outcome);
     // Closes every window and the stores, does `whileClosed`, and shows the menu again
     // as the program starts.
     void reload(const std::function<void()> &whileClosed);

@@ -210,10 +210,10 @@ void MainWindow::RefreshMenu()
         button(n)->setEnabled(true);
     const QString branch = remitter->field(RBase::BRNO);
     const QString code = HomeBankCode(branch);
-    const QString check = code.mid(3 + branch.size());
+    const QString check = code.mid(Bank::HomeCode.size() + branch.size());
     const QString label = InstNameLabel(m_context.reference(), code);
-    m_banner->setText(QStringLiteral("匯款行： 952-") + branch + QLatin1Char('-') + check + label + QStringLiteral("      ")
-                      + QLatin1Char('\n') + QStringLiteral("匯款人： ") + remitter->field(RBase::RMTNAME));
+    m_banner->setText(QStringLiteral("匯款行： ") + Bank::HomeCode + QLatin1Char('-') + branch + QLatin1Char('-') + check + label
+                      + QStringLiteral("      \n匯款人： ") + remitter->field(RBase::RMTNAME));
 
     const bool hasLines = store->hasRows(Table::R_DETL, &read);
     for (int n : {4, 5, 6})
