@@ -20,34 +20,21 @@ struct KindDef {
     QList<QStringList> headerNames; // what a header may call each field, compared loosely
 };
 
+KindDef kindOf(const QString &table, const QList<int> &ordinals)
+{
+    const TableDef &def = Schema::table(table);
+    KindDef kind{table, def.labels(ordinals), ordinals, {}};
+    for (int ordinal : ordinals)
+        kind.headerNames << QStringList{def.label(ordinal)} + def.columns[ordinal].importNames;
+    return kind;
+}
+
 const KindDef &kindDef(ImportKind kind)
 {
-    static const QStringList code{QStringLiteral("收款人代碼"), QStringLiteral("代碼"), QStringLiteral("編號"), QStringLiteral("code"),
-                                  QStringLiteral("payeecode"), QStringLiteral("id")};
-    static const QStringList account{QStringLiteral("收款人帳號"), QStringLiteral("帳號"), QStringLiteral("account"),
-                                     QStringLiteral("accountno"), QStringLiteral("acct")};
-    static const QStringList bank{QStringLiteral("解款行代號"), QStringLiteral("解款行"), QStringLiteral("銀行代號"), QStringLiteral("金融機構代碼"),
-                                  QStringLiteral("bank"), QStringLiteral("bankcode"), QStringLiteral("institution")};
-    static const QStringList name{QStringLiteral("收款人姓名"), QStringLiteral("收款人名稱"), QStringLiteral("姓名"), QStringLiteral("名稱"),
-                                  QStringLiteral("戶名"), QStringLiteral("name"), QStringLiteral("payee")};
-    static const KindDef payees{Table::R_CUST,
-                                PayeeFieldNames(),
-                                {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME},
-                                {code, account, bank, name}};
-    static const KindDef lines{Table::R_DETL,
-                               LineFieldNames(),
-                               {RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT, RDetl::AMT2, RDetl::MARK},
-                               {code, account, bank, name,
-                                {QStringLiteral("匯款金額"), QStringLiteral("金額"), QStringLiteral("amount"), QStringLiteral("amt")},
-                                {QStringLiteral("代扣手續費"), QStringLiteral("手續費"), QStringLiteral("fee"), QStringLiteral("charge")},
-                                {QStringLiteral("備註"), QStringLiteral("附言"), QStringLiteral("remark"), QStringLiteral("memo"), QStringLiteral("note")}}};
-    static const KindDef institutions{Table::VXBANK,
-                                      {QStringLiteral("金融機構代碼"), QStringLiteral("簡稱"), QStringLiteral("全名")},
-                                      {Vxbank::BKBRNO, Vxbank::BNAME, Vxbank::FNAME},
-                                      {{QStringLiteral("金融機構代碼"), QStringLiteral("代碼"), QStringLiteral("代號"), QStringLiteral("解款行代號"),
-                                        QStringLiteral("code"), QStringLiteral("bankcode")},
-                                       {QStringLiteral("簡稱"), QStringLiteral("名稱"), QStringLiteral("shortname"), QStringLiteral("short")},
-                                       {QStringLiteral("全名"), QStringLiteral("全稱"), QStringLiteral("fullname"), QStringLiteral("full")}}};
+    static const KindDef payees = kindOf(Table::R_CUST, {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME});
+    static const KindDef lines =
+        kindOf(Table::R_DETL, {RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT, RDetl::AMT2, RDetl::MARK});
+    static const KindDef institutions = kindOf(Table::VXBANK, {Vxbank::BKBRNO, Vxbank::BNAME, Vxbank::FNAME});
     switch (kind) {
     case ImportKind::Payees: return payees;
     case ImportKind::Lines: return lines;
@@ -314,8 +301,7 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
                 error(4, digitsOnly(values[4]));
                 continue;
             }
-            if (values[5].isEmpty())
-                values[5] = QStringLiteral("0");
+            values[5] = table.columns[RDetl::AMT2].normalised(values[5]);
         } else {
             if (InstCheckDigit(values[0]) == QLatin1String("*")) {
                 error(0, QStringLiteral("代碼欄位不足"));
@@ -347,9 +333,9 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
             error(bankField, digitsOnly(values[bankField]));
             continue;
         }
-        // Accounts are stored as the windows store a keyed one: filled to 14 with blanks.
-        if (kind != ImportKind::Institutions && values[1].size() < 14)
-            values[1] = SpacePadRight(14, values[1]);
+        // Accounts are stored as the windows store a keyed one.
+        if (kind != ImportKind::Institutions)
+            values[1] = table.columns[def.ordinals[1]].normalised(values[1]);
         if (kind == ImportKind::Institutions) {
             const auto old = stored.take(values[0].toLower());
             plan.known.append(!old.isEmpty());

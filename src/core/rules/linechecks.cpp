@@ -1,5 +1,6 @@
 #include "core/rules/linechecks.h"
 
+#include "core/rules/payeechecks.h"
 #include "core/store/schema.h"
 #include "core/store/fieldroutines.h"
 #include "core/store/recordset.h"
@@ -14,17 +15,15 @@ const QString kWindowTitle = QStringLiteral("匯款資料輸入");
 
 const QStringList &LineFieldNames()
 {
-    static const QStringList names{QStringLiteral("收款人代碼"), QStringLiteral("收款人帳號"), QStringLiteral("解款行代號"),
-                                   QStringLiteral("收款人姓名"), QStringLiteral("匯款金額"), QStringLiteral("代扣手續費"),
-                                   QStringLiteral("備註")};
+    static const QStringList names =
+        Schema::table(Table::R_DETL).labels({RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT, RDetl::AMT2, RDetl::MARK});
     return names;
 }
 
 LineProblem ValidateLine(const LineTexts &line)
 {
-    if (line.bank.left(3) == Bank::HomeCode && !CheckHomeAccount(TrimBlanks(line.account)))
-        return {1, QStringLiteral("Korvana 帳號檢核") + QLatin1Char('\n') + QStringLiteral("收款人帳號不正確"),
-                QStringLiteral("Korvana收款人帳號")};
+    if (const auto problem = homeAccountProblem(line.account, line.bank))
+        return {1, problem->first, problem->second};
     if (InstCheckDigit(line.bank) == QLatin1String("*"))
         return {2, QStringLiteral("代碼欄位不足"), QStringLiteral("解款行代號")};
     const QString *texts[7] = {&line.code, &line.account, &line.bank, &line.name, &line.amount, &line.fee, &line.remark};

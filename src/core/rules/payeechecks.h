@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
+#include <utility>
 
 // The checks of one payee, apart from any window: the payee window and the importer
 // make the same ones, in the same order.
@@ -27,4 +29,7 @@ struct PayeeProblem {
 // The names of the payee's fields as the window labels them, in PayeeTexts order.
 const QStringList &PayeeFieldNames();
 
+// An account at a Korvana branch must carry its check digit: the message and its title
+// when it does not.
+std::optional<std::pair<QString, QString>> homeAccountProblem(const QString &account, const QString &bank);
 PayeeProblem ValidatePayee(const PayeeTexts &payee, const QString &title, const std::function<bool(const QString &)> &codeTaken);

@@ -1,5 +1,7 @@
 #include "core/store/schema.h"
 
+#include "core/store/fieldroutines.h"
+
 #include <QStringList>
 
 #include <sqlite3.h>
@@ -13,6 +15,14 @@ int TableDef::ordinalOf(const QString &column) const
             return i;
     }
     return -1;
+}
+
+QStringList TableDef::labels(const QList<int> &ordinals) const
+{
+    QStringList out;
+    for (int ordinal : ordinals)
+        out << columns[ordinal].label;
+    return out;
 }
 
 namespace {
@@ -47,19 +57,40 @@ bool keepsText(const QString &declared, bool strict)
 
 namespace Schema {
 
+// The bank reads the account in 14 positions: a shorter one is stored filled with blanks.
+static QString accountAsStored(const QString &account)
+{
+    return account.size() < 14 ? SpacePadRight(14, account) : account;
+}
+
+// No fee keyed is a fee of 0.
+static QString feeAsStored(const QString &fee)
+{
+    return fee.isEmpty() ? QStringLiteral("0") : fee;
+}
+
 const QList<TableDef> &working()
 {
     static const QList<TableDef> tables = [] {
+        // The payee's four columns, the same in the payee master and in a line.
+        const ColumnDef code{"R_ID", 7, "收款人代碼", {"代碼", "編號", "code", "payeecode", "id"}};
+        const ColumnDef account{"ACTNO", 14, "收款人帳號", {"帳號", "account", "accountno", "acct"}, true, accountAsStored};
+        const ColumnDef bank{"TRFBK", 7, "解款行代號", {"解款行", "銀行代號", "金融機構代碼", "bank", "bankcode", "institution"}, true};
+        const ColumnDef name{"R_NAME", 68, "收款人姓名", {"收款人名稱", "姓名", "名稱", "戶名", "name", "payee"}};
         QList<ColumnDef> presets;
         for (int k = 1; k <= 10; ++k)
             presets.append({QStringLiteral("MARK%1").arg(k), PresetWidth});
         return QList<TableDef>{
             {Table::R_BASE,
-             {{"BRNO", 3}, {"RMTNAME", 68}, {"RMTKIND", 2}, {"NOTE1", 50}, {"NOTE2", 50}, {"NOTE3", 50}}},
-            {Table::R_CUST, {{"R_ID", 7}, {"ACTNO", 14}, {"TRFBK", 7}, {"R_NAME", 68}}},
+             {{"BRNO", 3, "匯款行代號"}, {"RMTNAME", 68, "匯款人姓名"}, {"RMTKIND", 2, "匯款種類"}, {"NOTE1", 50, "加註 1"},
+              {"NOTE2", 50, "加註 2"}, {"NOTE3", 50, "加註 3"}}},
+            {Table::R_CUST, {code, account, bank, name}},
             {Table::R_DETL,
-             {{"R_ID", 7}, {"ACTNO", 14}, {"TRFBK", 7}, {"R_NAME", 68}, {"AMT", 10}, {"MARK", 50}, {"AMT2", 10}}},
-            {Table::R_DAY, {{"RMTDATE", 6}, {"BATCHNO", 10}, {"PURPOSE", PurposeWidth}}},
+             {code, account, bank, name,
+              {"AMT", 10, "匯款金額", {"金額", "amount", "amt"}, true, nullptr, "匯 款 金 額 ："},
+              {"MARK", 50, "備註", {"附言", "remark", "memo", "note"}},
+              {"AMT2", 10, "代扣手續費", {"手續費", "fee", "charge"}, false, feeAsStored}}},
+            {Table::R_DAY, {{"RMTDATE", 6, "匯款日"}, {"BATCHNO", 10, "批號"}, {"PURPOSE", PurposeWidth, "用途"}}},
             {Table::NNOO, presets},
         };
     }();
@@ -69,7 +100,10 @@ const QList<TableDef> &working()
 const QList<TableDef> &reference()
 {
     static const QList<TableDef> tables = {
-        {Table::VXBANK, {{"BKBRNO", 7}, {"BNAME", 10}, {"FNAME", 60}}},
+        {Table::VXBANK,
+         {{"BKBRNO", 7, "金融機構代碼", {"代碼", "代號", "解款行代號", "code", "bankcode"}, true, nullptr, "金融機構代碼 ：", "金融機構代碼 "},
+          {"BNAME", 10, "簡稱", {"名稱", "shortname", "short"}, false, nullptr, "金融機構簡稱 ：", "金融機構簡稱 "},
+          {"FNAME", 60, "全名", {"全稱", "fullname", "full"}, false, nullptr, "金融機構名稱 ：", "金融機構名稱 "}}},
     };
     return tables;
 }

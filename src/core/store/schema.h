@@ -5,9 +5,25 @@
 
 struct sqlite3;
 
+#include <QStringList>
+
+// One column, known once: the store's name and width, the name the user knows it by,
+// what a spreadsheet's header may call it, whether the bank reads digits only, and how a
+// keyed value is stored. Windows, grids, checks, the importer and the store's statements
+// are all built from it.
 struct ColumnDef {
     QString name;
     int width; // in Big5 bytes
+    QString label = {};           // "收款人帳號": grid headings, messages, import headers
+    QStringList importNames = {}; // further names a header may give it, compared loosely
+    bool digitsOnly = false;      // keyed and imported as digits only
+    QString (*normalise)(const QString &) = nullptr; // the keyed value as stored
+    QString caption = {};         // the window's label when it is not the label and a colon
+    QString heading = {};         // the grid's heading when it is not the label
+
+    QString fieldCaption() const { return caption.isEmpty() ? label + QStringLiteral("：") : caption; }
+    QString gridHeading() const { return heading.isEmpty() ? label : heading; }
+    QString normalised(const QString &value) const { return normalise ? normalise(value) : value; }
 };
 
 struct TableDef {
@@ -16,6 +32,9 @@ struct TableDef {
 
     int ordinalOf(const QString &column) const; // -1 when the table has no such column
     int width(int ordinal) const { return columns[ordinal].width; }
+    const QString &label(int ordinal) const { return columns[ordinal].label; }
+    // The labels of the columns, in the order given.
+    QStringList labels(const QList<int> &ordinals) const;
 };
 
 // Table names of the two data files.

@@ -168,3 +168,11 @@ void EditingWindow::closeEvent(QCloseEvent *event)
         cancel();
     QDialog::closeEvent(event);
 }
+
+QList<EditField> catalogueFields(const TableDef &table, const QList<int> &ordinals)
+{
+    QList<EditField> out;
+    for (int ordinal : ordinals)
+        out.append({table.columns[ordinal].fieldCaption(), ordinal, table.columns[ordinal].digitsOnly});
+    return out;
+}

@@ -30,6 +30,9 @@ struct EditField {
     bool digitsOnly = false; // only "0" to "9" can be typed (and nothing else pasted)
 };
 
+// The fields of a table's columns, named and ruled as the catalogue of columns says.
+QList<EditField> catalogueFields(const TableDef &table, const QList<int> &ordinals);
+
 // What a window hands the editing component: its names, its table, its fields and grid.
 // The rows are read in the order of the table's first column (the key), and the query
 // mode filters by the beginning of that column.

@@ -113,3 +113,11 @@ void RecordSetGrid::currentChanged(const QModelIndex &current, const QModelIndex
         return;
     set->moveTo(current.row());
 }
+
+QList<GridColumn> catalogueColumns(const TableDef &table, const QList<int> &ordinals)
+{
+    QList<GridColumn> out;
+    for (int ordinal : ordinals)
+        out.append({ordinal, table.columns[ordinal].gridHeading()});
+    return out;
+}

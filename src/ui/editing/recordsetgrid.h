@@ -14,6 +14,9 @@ struct GridColumn {
     QString heading;
 };
 
+// The grid columns of a table's columns, headed as the catalogue of columns says.
+QList<GridColumn> catalogueColumns(const TableDef &table, const QList<int> &ordinals);
+
 // The rows of a record set as a table, kept in step with its refreshes and changes.
 class RecordSetModel : public QAbstractTableModel {
     Q_OBJECT

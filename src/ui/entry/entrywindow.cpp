@@ -34,20 +34,10 @@ EditingLayout entryLayout()
             QStringLiteral("3. 匯款資料輸入"),
             kTitle,
             Schema::table(Table::R_DETL),
-            {{QStringLiteral("收款人代碼："), RDetl::R_ID},
-             {QStringLiteral("收款人帳號："), RDetl::ACTNO, true},
-             {QStringLiteral("解款行代號："), RDetl::TRFBK, true},
-             {QStringLiteral("收款人姓名："), RDetl::R_NAME},
-             {QStringLiteral("匯 款 金 額 ："), RDetl::AMT, true},
-             {QStringLiteral("代扣手續費："), RDetl::AMT2}},
-            {{RDetl::R_ID, QStringLiteral("收款人代碼")},
-             {RDetl::ACTNO, QStringLiteral("收款人帳號")},
-             {RDetl::TRFBK, QStringLiteral("解款行代號")},
-             {RDetl::R_NAME, QStringLiteral("收款人姓名")},
-             {RDetl::AMT2, QStringLiteral("代扣手續費")},
-             {RDetl::AMT, QStringLiteral("匯款金額")},
-             {RDetl::R_NAME, QStringLiteral("收款人姓名")},
-             {RDetl::MARK, QStringLiteral("備註")}}};
+            catalogueFields(Schema::table(Table::R_DETL), {RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT, RDetl::AMT2}),
+            // The name is shown twice, beside the code and again beside the amounts.
+            catalogueColumns(Schema::table(Table::R_DETL), {RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT2,
+                                                            RDetl::AMT, RDetl::R_NAME, RDetl::MARK})};
 }
 
 QPushButton *smallButton(const QString &caption, const QString &name, QWidget *parent)
@@ -273,11 +263,10 @@ bool EntryWindow::validate()
                problem.text, problem.title);
         return false;
     }
-    // The bank reads the account in 14 positions; the filled text is shown and stored.
-    if (field(1)->text().size() < 14)
-        field(1)->setText(SpacePadRight(14, field(1)->text()));
-    if (field(5)->text().isEmpty())
-        field(5)->setText(QStringLiteral("0"));
+    // The account filled and the fee given as stored, shown as stored.
+    const TableDef &lines = Schema::table(Table::R_DETL);
+    field(1)->setText(lines.columns[RDetl::ACTNO].normalised(field(1)->text()));
+    field(5)->setText(lines.columns[RDetl::AMT2].normalised(field(5)->text()));
     return true;
 }
 

@@ -10,14 +10,15 @@
 
 QStringList institutionLabels()
 {
-    return {QStringLiteral("金融機構代碼 ："), QStringLiteral("金融機構簡稱 ："), QStringLiteral("金融機構名稱 ：")};
+    QStringList labels;
+    for (int ordinal : {Vxbank::BKBRNO, Vxbank::BNAME, Vxbank::FNAME})
+        labels << Schema::table(Table::VXBANK).columns[ordinal].fieldCaption();
+    return labels;
 }
 
 QList<GridColumn> institutionColumns()
 {
-    return {{Vxbank::BKBRNO, QStringLiteral("金融機構代碼 ")},
-            {Vxbank::BNAME, QStringLiteral("金融機構簡稱 ")},
-            {Vxbank::FNAME, QStringLiteral("金融機構名稱 ")}};
+    return catalogueColumns(Schema::table(Table::VXBANK), {Vxbank::BKBRNO, Vxbank::BNAME, Vxbank::FNAME});
 }
 
 QString noInstitutionName()

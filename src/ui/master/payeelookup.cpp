@@ -14,18 +14,33 @@
 
 namespace {
 
+const QList<int> kShown{RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME};
+// The lookup names the institution code its own way.
+const QString kLookupBankName = QStringLiteral("解款人代號");
+
+QStringList lookupLabels()
+{
+    QStringList labels;
+    for (int ordinal : kShown)
+        labels << Schema::table(Table::R_CUST).columns[ordinal].fieldCaption();
+    labels[2] = kLookupBankName + QStringLiteral("：");
+    return labels;
+}
+
+QList<GridColumn> lookupColumns()
+{
+    QList<GridColumn> columns = catalogueColumns(Schema::table(Table::R_CUST), kShown);
+    columns[2].heading = kLookupBankName;
+    return columns;
+}
+
 LookupLayout payeeLayout()
 {
     return {QStringLiteral("Form10"),
             QStringLiteral("收款人資料--查詢"),
             QStringLiteral("收款人資料--查詢"),
             Schema::table(Table::R_CUST),
-            {QStringLiteral("收款人代碼："), QStringLiteral("收款人帳號："), QStringLiteral("解款人代號："),
-             QStringLiteral("收款人姓名：")},
-            {{RCust::R_ID, QStringLiteral("收款人代碼")},
-             {RCust::ACTNO, QStringLiteral("收款人帳號")},
-             {RCust::TRFBK, QStringLiteral("解款人代號")},
-             {RCust::R_NAME, QStringLiteral("收款人姓名")}}};
+            lookupLabels(), lookupColumns()};
 }
 
 } // namespace

@@ -22,14 +22,8 @@ EditingLayout payeeLayout()
             QStringLiteral("2. 收款人資料建檔"),
             kTitle,
             Schema::table(Table::R_CUST),
-            {{QStringLiteral("收款人代碼："), RCust::R_ID},
-             {QStringLiteral("收款人帳號："), RCust::ACTNO, true},
-             {QStringLiteral("解款行代號："), RCust::TRFBK, true},
-             {QStringLiteral("收款人姓名："), RCust::R_NAME}},
-            {{RCust::R_ID, QStringLiteral("收款人代碼")},
-             {RCust::ACTNO, QStringLiteral("收款人帳號")},
-             {RCust::TRFBK, QStringLiteral("解款行代號")},
-             {RCust::R_NAME, QStringLiteral("收款人姓名")}}};
+            catalogueFields(Schema::table(Table::R_CUST), {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME}),
+            catalogueColumns(Schema::table(Table::R_CUST), {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME})};
 }
 
 } // namespace
@@ -66,9 +60,8 @@ bool PayeeWindow::validate()
     // The field checks come first so that the account is padded only when they pass.
     if (!checkFields({0, 1, 2, 3}, kTitle))
         return false;
-    // The bank reads the account in 14 positions; the blanks are shown and stored.
-    if (field(1)->text().size() < 14)
-        field(1)->setText(SpacePadRight(14, field(1)->text()));
+    // The account as stored (filled to the bank's width) is what is shown and checked.
+    field(1)->setText(Schema::table(Table::R_CUST).columns[RCust::ACTNO].normalised(field(1)->text()));
     const PayeeProblem problem = ValidatePayee({field(0)->text(), field(1)->text(), field(2)->text(), field(3)->text()}, kTitle,
                                                [this](const QString &code) { return !check_RID(code); });
     if (!problem.ok()) {
