@@ -6,7 +6,7 @@
 #include "core/services/batchrun.h"
 #include "core/services/exchangerun.h"
 #include "core/platform/atomicfile.h"
-#include "core/output/remittancelist.h"
+#include "core/output/money.h"
 #include "core/platform/clock.h"
 #include "core/services/storecopyservice.h"
 #include "core/store/batchheader.h"

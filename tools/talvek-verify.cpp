@@ -2,7 +2,7 @@
 // the generation log, also when and from what the file was generated.
 #include "core/output/batchverify.h"
 #include "core/output/generationlog.h"
-#include "core/output/remittancelist.h"
+#include "core/output/money.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

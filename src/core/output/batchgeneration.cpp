@@ -2,7 +2,7 @@
 
 #include "core/store/schema.h"
 #include "core/output/batchverify.h"
-#include "core/output/remittancelist.h"
+#include "core/output/money.h"
 
 #include "core/platform/atomicfile.h"
 #include "core/store/fieldroutines.h"

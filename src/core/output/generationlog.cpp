@@ -1,6 +1,6 @@
 #include "core/output/generationlog.h"
 
-#include "core/output/remittancelist.h"
+#include "core/output/money.h"
 
 #include "core/platform/atomicfile.h"
 

@@ -71,14 +71,6 @@ QString fittedField(qint64 value, int width, bool fits)
 
 } // namespace
 
-QString amountField(qint64 value, int width)
-{
-    QString digits = QString::number(value);
-    for (int i = int(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(i, QLatin1Char(','));
-    return blanks(width - int(digits.size())) + digits;
-}
-
 ListResult BuildList(const ListInput &in)
 {
     ListResult out;

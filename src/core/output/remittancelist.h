@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/output/money.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -37,6 +39,3 @@ struct ListResult {
 
 // The remittance list; with no remitter it holds nothing (the window says why).
 ListResult BuildList(const ListInput &in);
-
-// "1,234,567" right-aligned in width columns.
-QString amountField(qint64 value, int width);

@@ -79,9 +79,6 @@ public:
     // so that a damaged index can neither repeat a row nor lose one unnoticed.
     StoreResult readPastIndexes(const QString &table, const std::function<void(qint64 rowid, const QStringList &values)> &row);
 
-    // Runs a statement of the store layer that changes rows; checks nothing about widths.
-    StoreResult exec(const QString &sql, const QVariantList &bindings = {});
-
     QSqlDatabase database() const { return QSqlDatabase::database(m_connection, false); }
 
     // The failure a Qt Sql error, or the engine's last error, stands for.
@@ -93,6 +90,10 @@ public:
 
 private:
     Store(QString path, QString connection, QList<TableDef> schema);
+    // Runs a statement that changes rows; checks nothing about widths, so only the store's
+    // own operations, which know their values, use it.
+    StoreResult exec(const QString &sql, const QVariantList &bindings = {});
+    friend StoreResult fillEmptyLineValues(Store &store);
 
     QString m_path;
     QString m_connection;

@@ -2,7 +2,7 @@
 
 #include "core/output/batchgeneration.h"
 #include "core/services/batchrun.h"
-#include "core/output/remittancelist.h"
+#include "core/output/money.h"
 
 #include "ui/editing/batchheaderfields.h"
 #include "ui/editing/windowparts.h"

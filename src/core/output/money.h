@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Money as the customer reads it on the list, the screens and the log: "1,234,567",
+// right-aligned in width columns (no padding with width 0).
+QString amountField(qint64 value, int width);
