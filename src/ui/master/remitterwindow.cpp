@@ -1,5 +1,6 @@
 #include "ui/master/remitterwindow.h"
 
+#include "core/rules/remitterchecks.h"
 #include "core/store/schema.h"
 #include "ui/master/institutionlookup.h"
 
@@ -22,8 +23,6 @@
 namespace {
 
 const QString kWindowTitle = QStringLiteral("匯款人資料建檔");
-const QString kKindMessage = QStringLiteral("匯款種類只能輸入") + QLatin1Char('\n') + QStringLiteral("(10：一般匯款，11：公庫匯款)");
-const char16_t *const kFieldNames[6] = {u"匯款行代號", u"匯款人姓名", u"匯款種類", u"加註 1", u"加註 2", u"加註 3"};
 
 // What a new profile starts with: an ordinary remittance and the usual signature lines.
 QString defaultText(int index)
@@ -34,11 +33,6 @@ QString defaultText(int index)
     case 5: return QStringLiteral("連  絡  人");
     default: return {};
     }
-}
-
-bool isKnownKind(const QString &kind)
-{
-    return kind == QLatin1String("10") || kind == QLatin1String("11");
 }
 
 } // namespace
@@ -58,7 +52,7 @@ RemitterWindow::RemitterWindow(AppContext &context, QWidget *parent) : QDialog(p
     for (int i = 0; i < 6; ++i) {
         auto *f = new QLineEdit(this);
         f->setObjectName(QStringLiteral("Text1_%1").arg(i));
-        f->setAccessibleName(QString::fromUtf16(kFieldNames[i]));
+        f->setAccessibleName(Schema::table(Table::R_BASE).label(i));
         f->setMaxLength(base.width(i));
         f->setFont(fixed);
         f->setFixedWidth(base.width(i) * byteWidth + 14);
@@ -201,9 +195,9 @@ void RemitterWindow::left(int index, bool check)
     const QString padded = ZeroPadLeft(3, TrimBlanks(m_fields[0]->text()));
     if (padded != m_fields[0]->text())
         m_fields[0]->setText(padded);
-    if (!check || index != 2 || isKnownKind(m_fields[2]->text()))
+    if (!check || index != 2 || isKnownRemitKind(m_fields[2]->text()))
         return;
-    QMetaObject::invokeMethod(this, [this] { refuse(2, kKindMessage, applicationTitle(), false); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { refuse(2, remitKindProblem().text, applicationTitle(), false); }, Qt::QueuedConnection);
 }
 
 void RemitterWindow::pickBranch()
@@ -221,34 +215,13 @@ void RemitterWindow::pickBranch()
 
 void RemitterWindow::confirm()
 {
-    for (int i = 0; i < 3; ++i) {
-        if (TrimBlanks(m_fields[i]->text()).isEmpty()) {
-            refuse(i, QStringLiteral("欄位必須有值"), applicationTitle(), false);
-            return;
-        }
-    }
-    for (int i = 0; i < 6; ++i) {
-        const int width = Schema::table(Table::R_BASE).width(i);
-        if (!FitsBig5(m_fields[i]->text(), width)) {
-            refuse(i, QStringLiteral("輸入欄位超出 %1Byte     ").arg(width), kWindowTitle, true);
-            return;
-        }
-    }
-    // The bank file and the list carry these texts: they must be writable in Big5.
-    for (int i = 0; i < 6; ++i) {
-        if (!IsBig5Text(m_fields[i]->text())) {
-            refuse(i, QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(QString::fromUtf16(kFieldNames[i])), kWindowTitle, true);
-            return;
-        }
-    }
-    // A type that was never left (a click on "確定") is held to the same rule.
-    if (!isKnownKind(m_fields[2]->text())) {
-        refuse(2, kKindMessage, applicationTitle(), false);
-        return;
-    }
     QStringList values;
     for (QLineEdit *f : m_fields)
         values << f->text();
+    if (const RemitterProblem problem = ValidateRemitter(values); !problem.ok()) {
+        refuse(problem.field, problem.text, problem.title.isEmpty() ? applicationTitle() : problem.title, problem.select);
+        return;
+    }
     Store *store = m_context.working();
     const StoreResult result = store ? store->writeOnlyRow(Table::R_BASE, values) : StoreResult::other(-1, QString());
     if (!result.ok()) {
