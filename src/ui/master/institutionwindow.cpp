@@ -4,7 +4,7 @@
 
 #include "ui/platform/dialogs.h"
 #include "ui/platform/appcontext.h"
-#include "core/store/fieldroutines.h"
+#include "core/rules/institutionchecks.h"
 
 #include <QLineEdit>
 
@@ -37,10 +37,12 @@ InstitutionWindow::InstitutionWindow(AppContext &context, QWidget *parent)
 
 bool InstitutionWindow::validate()
 {
-    // The check character itself is not compared: the bank's list is taken as it comes.
-    if (InstCheckDigit(field(0)->text()) == QLatin1String("*")) {
-        refuse(field(0), QStringLiteral("代碼欄位不足"), QStringLiteral("金融機構代碼"));
-        return false;
-    }
-    return checkFields({0, 1, 2}, kTitle);
+    // The messages name each field as its label does.
+    QStringList names = institutionLabels();
+    for (QString &name : names)
+        name.remove(QChar(0xFF1A)).remove(QLatin1Char(' '));
+    const InstitutionProblem problem = ValidateInstitution({field(0)->text(), field(1)->text(), field(2)->text()}, names, kTitle);
+    if (!problem.ok())
+        refuse(field(problem.field), problem.text, problem.title);
+    return problem.ok();
 }
