@@ -26,8 +26,6 @@ class TstImporter : public QObject {
 private Q_SLOTS:
     void fileToTable_data();
     void fileToTable();
-    void textWithoutBig5Form_data();
-    void textWithoutBig5Form();
     void exportImportsBack();
     void previewBeforeImport();
 };
@@ -136,38 +134,6 @@ void TstImporter::fileToTable()
     fillStores(dir);
     const QByteArray bytes = encoded(testData(file + ".csv"), encoding);
     QCOMPARE(outcome(dir, ImportKind(kind), bytes, ImportMode(mode)).join('\n') + '\n', testData(expected + ".txt").remove(QLatin1Char('\r')));
-}
-
-void TstImporter::textWithoutBig5Form_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("row"); // the text goes where @ stands
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("field");
-    const QString emoji = QStringLiteral("\U0001F600"), zeroWidth = QStringLiteral("\u200B");
-    QTest::newRow("payee code, U+0001") << Payees << "P01@,1,0091230,王" << "\x01" << "收款人代碼";
-    QTest::newRow("payee account, zero width") << Payees << "P01,1@,0091230,王" << zeroWidth << "收款人帳號";
-    QTest::newRow("payee name, emoji") << Payees << "P01,1,0091230,王@" << emoji << "收款人姓名";
-    QTest::newRow("line name, U+FEFF") << Lines << "P01,1,0091230,王@,10,0," << QString(QChar(0xFEFF)) << "收款人姓名";
-    QTest::newRow("line amount, DEL") << Lines << "P01,1,0091230,王,1@,0," << "\x7F" << "匯款金額";
-    QTest::newRow("line remark, zero width") << Lines << "P01,1,0091230,王,10,0,貨@款" << zeroWidth << "備註";
-    QTest::newRow("line remark, emoji") << Lines << "P01,1,0091230,王,10,0,@" << emoji << "備註";
-    QTest::newRow("institution code, zero width") << Institutions << "009125@0,丙,丙銀行" << zeroWidth << "金融機構代碼";
-    QTest::newRow("institution short name, U+0085") << Institutions << "0091250,丙@,丙銀行" << "\u0085" << "簡稱";
-    QTest::newRow("institution full name, soft hyphen") << Institutions << "0091250,丙,丙@銀行" << "\u00AD" << "全名";
-}
-
-void TstImporter::textWithoutBig5Form()
-{
-    QFETCH(int, kind);
-    QFETCH(QString, row);
-    QFETCH(QString, text);
-    QFETCH(QString, field);
-    TestDir dir;
-    fillStores(dir);
-    const QStringList before = tableRows(ImportKind(kind), dir);
-    QCOMPARE(outcome(dir, ImportKind(kind), row.replace('@', text).toUtf8()),
-             QStringList{QStringLiteral("第 1 行（資料第 1 筆）%1：%1含有無法轉成 Big5 的字元，請修改").arg(field)} + before);
 }
 
 void TstImporter::exportImportsBack()
