@@ -20,9 +20,9 @@ struct Planning {
     const ImportKindDef &def;
     const ImportFile &file;
     ImportPlan &plan;
-    int row = 0;                        // the data row being checked, from 0
-    QSet<QString> seen = {};            // codes of earlier rows, compared as everywhere, ignoring case
-    QStringList temporary = {};         // lines: the free temporary codes, in order
+    int row = 0;                             // the data row being checked, from 0
+    QSet<QString> seen = {};                 // codes of earlier rows, compared as everywhere, ignoring case
+    QStringList temporary = {};              // lines: the free temporary codes, in order
     int nextTemporary = 0;
     QHash<QString, QStringList> stored = {}; // institutions: the stored rows by code
 
