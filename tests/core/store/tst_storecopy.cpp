@@ -12,15 +12,12 @@
 
 #include <csignal>
 #include <sys/resource.h>
-#include <unistd.h>
 
-// Backup and restore of the working store: the same file by any name is recognised, a
-// backup is whole or absent, and a restore replaces all four tables or none.
+// Backup and restore of the working store: a backup is whole or absent, and a restore
+// replaces all four tables or none.
 class TstStoreCopy : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void sameFileByAnyName_data();
-    void sameFileByAnyName();
     void backupIsWholeOrNothing_data();
     void backupIsWholeOrNothing();
     void restoreIsAllOrNothing_data();
@@ -91,44 +88,6 @@ bool restore(const QString &working, const QString &source, QString *reason, Res
 }
 
 } // namespace
-
-void TstStoreCopy::sameFileByAnyName_data()
-{
-    QTest::addColumn<QString>("other"); // relative to the program directory
-    QTest::addColumn<QString>("make");  // what is made under that name first
-    QTest::addColumn<bool>("same");
-    QTest::newRow("the same text") << "VXBANK.mdb" << "" << true;
-    QTest::newRow("through a folder and ..") << "sub/../VXBANK.mdb" << "folder" << true;
-    QTest::newRow("a link to the file") << "link.mdb" << "symlink" << true;
-    QTest::newRow("through a link to the folder") << "here/VXBANK.mdb" << "folderlink" << true;
-    QTest::newRow("a second name of the file") << "hard.mdb" << "hardlink" << true;
-    QTest::newRow("a copy") << "copy.mdb" << "copy" << false;
-    QTest::newRow("a new name beside it") << "new.mdb" << "" << false;
-    QTest::newRow("the same name in another folder") << "sub/VXBANK.mdb" << "folder" << false;
-}
-
-void TstStoreCopy::sameFileByAnyName()
-{
-    QFETCH(QString, other);
-    QFETCH(QString, make);
-    QFETCH(bool, same);
-    TestDir dir;
-    dir.makeStores();
-    const QDir root(dir.path());
-    const QString path = root.filePath(other);
-    if (make == "folder")
-        QVERIFY(root.mkdir("sub"));
-    else if (make == "symlink")
-        QVERIFY(QFile::link(dir.working(), path));
-    else if (make == "folderlink")
-        QVERIFY(QFile::link(dir.path(), root.filePath("here")));
-    else if (make == "hardlink")
-        QCOMPARE(::link(QFile::encodeName(dir.working()).constData(), QFile::encodeName(path).constData()), 0);
-    else if (make == "copy")
-        QVERIFY(QFile::copy(dir.working(), path));
-    QCOMPARE(sameStoreFile(path, dir.working()), same);
-    QCOMPARE(sameStoreFile(dir.working(), path), same);
-}
 
 void TstStoreCopy::backupIsWholeOrNothing_data()
 {

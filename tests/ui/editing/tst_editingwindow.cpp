@@ -1,7 +1,6 @@
 #include "support/testprogram.h"
 
 #include "ui/editing/editingwindow.h"
-#include "ui/editing/fieldmoves.h"
 #include "core/store/recordset.h"
 #include "core/store/storeopening.h"
 
@@ -97,7 +96,6 @@ private Q_SLOTS:
     void queryFollowsEveryKeystroke();
     void refusedWriteKeepsTextsAndMode_data();
     void refusedWriteKeepsTextsAndMode();
-    void fieldMovesFollowKeysAndFocus();
 };
 
 void TstEditingWindow::functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled_data()
@@ -289,40 +287,6 @@ void TstEditingWindow::refusedWriteKeepsTextsAndMode()
     if (code.isEmpty() && mode == 0)
         QCOMPARE(QApplication::focusWidget(), f.w().field(0));
     VERIFY_DIALOGS(f.dialogs);
-}
-
-void TstEditingWindow::fieldMovesFollowKeysAndFocus()
-{
-    QWidget window;
-    QLineEdit a(&window), b(&window), c(&window);
-    FieldMoves moves({&a, &b, &c}, &window);
-    showActive(&window);
-    // A modifier went down in a; the Enter released in b after the focus moved there
-    // (a lookup closed by that Enter's press, say) must not move on.
-    a.setFocus();
-    QTest::keyPress(&a, Qt::Key_Shift);
-    b.setFocus();
-    QTest::keyRelease(&b, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), &b);
-    QTest::keyRelease(&b, Qt::Key_Shift);
-    // Nor does the same key pressed in another field.
-    a.setFocus();
-    QTest::keyPress(&a, Qt::Key_Return);
-    b.setFocus();
-    QTest::keyRelease(&b, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), &b);
-    // Enter down and up in the same field moves.
-    QTest::keyClick(&b, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), &c);
-    // A focus that goes nowhere (a closed window destroyed with a field focused) is no
-    // leave: the window, whose parts are already gone, must not hear of that field again.
-    int told = 0;
-    QObject::connect(&moves, &FieldMoves::left, [&told] { ++told; });
-    c.clearFocus();
-    QCOMPARE(told, 0);
-    b.setFocus();
-    c.setFocus();
-    QCOMPARE(told, 1);
 }
 
 QTEST_MAIN(TstEditingWindow)

@@ -1,0 +1,52 @@
+#include "support/teststores.h"
+
+#include "core/store/query.h"
+#include "core/store/recordset.h"
+#include "core/store/store.h"
+
+#include <QTest>
+
+// The rows each query of the windows really returns from a small store.
+class TstQuery : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void rowsReturned_data();
+    void rowsReturned();
+};
+
+void TstQuery::rowsReturned_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("rows"); // each row's first two columns, "|" between, a row a blank
+    for (const QStringList &c : REFERENCE_CASES("query-rows.txt"))
+        QTest::newRow(qPrintable(c[0])) << c[1] << c[2] << c.value(3);
+}
+
+void TstQuery::rowsReturned()
+{
+    QFETCH(QString, query);
+    QFETCH(QString, text);
+    QFETCH(QString, rows);
+    TestDir dir;
+    // Out of order, letter cases mixed, a null account and the marker in either case of code.
+    dir.makeStores({{"9521236", "b", ""}, {"0091230", "x", ""}, {"9520011", "a", ""}, {"9530011", "y", ""}, {"9521001", "c", ""}, {"95200", "d", ""}});
+    TestDir::exec(dir.working(), "INSERT INTO R_DETL (R_ID, ACTNO) VALUES ('b02', '1'), ('A01', '!000'), ('B02', NULL), "
+                                 "('a01', '2'), ('A01', '3'), ('C03', '!000')");
+    const Query q = query == "lines"      ? Queries::linesWithoutMarker()
+                    : query == "branches" ? Queries::korvanaBranches(text)
+                                          : Query::table(Table::R_DETL).whereEquals("R_ID", text);
+    const Store::Opened opened = Store::open(query == "branches" ? dir.reference() : dir.working(),
+                                             query == "branches" ? Schema::reference() : Schema::working());
+    QVERIFY(opened.store);
+    StoreResult result;
+    const auto set = opened.store->select(q, &result);
+    QVERIFY(result.ok());
+    QStringList got;
+    for (int r = 0; r < set->rowCount(); ++r)
+        got << set->value(r, 0) + '|' + set->value(r, 1);
+    QCOMPARE(got.join(' '), rows);
+}
+
+QTEST_GUILESS_MAIN(TstQuery)
+#include "tst_query.moc"
