@@ -365,12 +365,19 @@ StoreResult Store::readPastIndexes(const QString &tableName, const std::function
 
 StoreResult Store::exec(const QString &sql, const QVariantList &bindings)
 {
-    QSqlQuery q(database());
-    if (!q.prepare(sql))
-        return resultOf(q.lastError());
+    // A statement run for every row of an import is prepared once.
+    auto it = m_prepared.find(sql);
+    if (it == m_prepared.end()) {
+        QSqlQuery q(database());
+        if (!q.prepare(sql))
+            return resultOf(q.lastError());
+        it = m_prepared.insert(sql, q);
+    }
+    QSqlQuery &q = it.value();
     for (int i = 0; i < bindings.size(); ++i)
         q.bindValue(i, bindings[i]);
-    if (!q.exec())
-        return resultOf(q.lastError());
-    return StoreResult::success();
+    const bool done = q.exec();
+    const StoreResult result = done ? StoreResult::success() : resultOf(q.lastError());
+    q.finish();
+    return result;
 }
