@@ -17,6 +17,7 @@
 #include "core/store/storeopening.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +36,17 @@ int storeFailed(QTextStream &err, const StoreResult &result, const QString &stor
         err << "\n" << result.detail;
     err << "\n";
     return 1;
+}
+
+// The value after an option, taken out of the arguments with it; nothing when absent.
+std::optional<QString> takeOption(QStringList &args, const char *option)
+{
+    const qsizetype at = args.indexOf(QLatin1String(option));
+    if (at < 0 || at + 1 >= args.size())
+        return std::nullopt;
+    const QString value = args[at + 1];
+    args.remove(at, 2);
+    return value;
 }
 
 int usage(QTextStream &err)
@@ -145,16 +157,11 @@ int restore(const QString &store, const QString &source, QTextStream &out, QText
 
 int batchfile(QStringList args, QTextStream &out, QTextStream &err)
 {
+    const QString date = takeOption(args, "--date").value_or(QString());
+    const QString batch = takeOption(args, "--batch").value_or(QString());
     // An empty purpose is stored as empty text, as the window stores it.
-    QString date, batch, purpose = QStringLiteral(""), order = QStringLiteral("code");
-    for (const auto &[option, value] : {std::pair{QStringLiteral("--date"), &date}, std::pair{QStringLiteral("--batch"), &batch},
-                                        std::pair{QStringLiteral("--purpose"), &purpose}, std::pair{QStringLiteral("--order"), &order}}) {
-        const qsizetype at = args.indexOf(option);
-        if (at >= 0 && at + 1 < args.size()) {
-            *value = args[at + 1];
-            args.remove(at, 2);
-        }
-    }
+    const QString purpose = takeOption(args, "--purpose").value_or(QStringLiteral(""));
+    const QString order = takeOption(args, "--order").value_or(QStringLiteral("code"));
     if (args.size() != 2 || date.isEmpty() || batch.isEmpty() || (order != QLatin1String("code") && order != QLatin1String("input")))
         return -1;
     const QString storePath = args[0];
@@ -206,28 +213,16 @@ Store::Opened openFor(ImportKind kind, const QString &path)
 
 int importRows(QStringList args, QTextStream &out, QTextStream &err)
 {
-    std::optional<CsvText::Encoding> encoding;
-    if (const qsizetype at = args.indexOf(QStringLiteral("--encoding")); at >= 0 && at + 1 < args.size()) {
-        const QString name = args[at + 1].toLower();
-        if (name == QLatin1String("utf8"))
-            encoding = CsvText::Encoding::Utf8;
-        else if (name == QLatin1String("utf16"))
-            encoding = CsvText::Encoding::Utf16;
-        else if (name == QLatin1String("big5"))
-            encoding = CsvText::Encoding::Big5;
-        else
-            return -1;
-        args.remove(at, 2);
-    }
+    static const QHash<QString, CsvText::Encoding> encodings{
+        {QStringLiteral("utf8"), CsvText::Encoding::Utf8}, {QStringLiteral("utf16"), CsvText::Encoding::Utf16}, {QStringLiteral("big5"), CsvText::Encoding::Big5}};
     // As the preview's box: the first row is or is not the header, whatever it looks like.
-    std::optional<bool> header;
-    if (const qsizetype at = args.indexOf(QStringLiteral("--header")); at >= 0 && at + 1 < args.size()) {
-        const QString answer = args[at + 1].toLower();
-        if (answer != QLatin1String("yes") && answer != QLatin1String("no"))
-            return -1;
-        header = answer == QLatin1String("yes");
-        args.remove(at, 2);
-    }
+    static const QHash<QString, bool> answers{{QStringLiteral("yes"), true}, {QStringLiteral("no"), false}};
+    const auto encodingName = takeOption(args, "--encoding");
+    const auto headerAnswer = takeOption(args, "--header");
+    if ((encodingName && !encodings.contains(encodingName->toLower())) || (headerAnswer && !answers.contains(headerAnswer->toLower())))
+        return -1;
+    const auto encoding = encodingName ? std::optional(encodings.value(encodingName->toLower())) : std::nullopt;
+    const auto header = headerAnswer ? std::optional(answers.value(headerAnswer->toLower())) : std::nullopt;
     const ImportMode mode = args.removeAll(QStringLiteral("--replace")) > 0 ? ImportMode::Replace : ImportMode::Merge;
     const auto kind = args.size() == 3 ? kindNamed(args[0]) : std::nullopt;
     // Only the institution list is replaced; payees and lines are always added.
