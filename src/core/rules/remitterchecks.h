@@ -6,8 +6,8 @@
 // The checks of the remitter profile (R_BASE's six fields), apart from its window.
 struct RemitterProblem {
     int field = -1;      // 0 branch, 1 name, 2 kind, 3 to 5 the notes
-    QString text;
-    QString title;       // empty: the application title
+    QString text = {};
+    QString title = {};  // empty: the application title
     bool select = false; // the field's text is selected for retyping
     bool ok() const { return text.isEmpty(); }
 };
