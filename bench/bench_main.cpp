@@ -269,7 +269,7 @@ int main(int argc, char *argv[])
     const auto lines = opened.store->select(Query::table(Table::R_DETL));
     for (int r = 0; r < lines->rowCount(); ++r)
         in.lines.append({lines->value(r, RDetl::R_ID), lines->value(r, RDetl::ACTNO), lines->value(r, RDetl::TRFBK),
-                         lines->value(r, RDetl::R_NAME), lines->value(r, RDetl::AMT), lines->value(r, RDetl::MARK)});
+                         lines->value(r, RDetl::R_NAME), lines->value(r, RDetl::AMT), lines->value(r, RDetl::MARK), QString()});
     qsizetype bytes = 0;
     const double build = medianMicros(51, [&] { bytes = buildBatchFile(in).bytes.size(); });
     const double encode = medianMicros(51, [&] {
