@@ -112,7 +112,7 @@ void BatchHeaderFields::reportStoreFailure(const StoreResult &result)
 
 void BatchHeaderFields::tell(const Notice &notice)
 {
-    m_context.dialogs().message(window(), notice.text, notice.title, notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
+    ::tell(m_context.dialogs(), window(), notice);
     const int field = Schema::table(Table::R_DAY).ordinalOf(notice.focus);
     if (!notice.focus.isEmpty() && field >= 0 && field < 3)
         m_fields[field]->setFocus();

@@ -111,7 +111,8 @@ bool QtDialogs::printSetup(QWidget *parent, PrintSetup &setup)
 
 void tell(Dialogs &dialogs, QWidget *parent, const Notice &notice)
 {
-    dialogs.message(parent, notice.text, applicationTitle(), notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
+    dialogs.message(parent, notice.text, notice.title.isEmpty() ? applicationTitle() : notice.title, notice.icon, MsgButtons::Ok,
+                    MsgAnswer::Ok);
 }
 
 void tellStoreFailure(Dialogs &dialogs, QWidget *parent, const StoreResult &result, const QString &storePath)

@@ -70,7 +70,7 @@ public:
     bool printSetup(QWidget *parent, PrintSetup &setup) override;
 };
 
-// Shows a notice in a box with the application title and OK only.
+// Shows a notice in a box with its title (the application title when it has none) and OK only.
 void tell(Dialogs &dialogs, QWidget *parent, const Notice &notice);
 // Tells the user the one message for a data file's failure.
 void tellStoreFailure(Dialogs &dialogs, QWidget *parent, const StoreResult &result, const QString &storePath);
