@@ -2,15 +2,12 @@
 #include "core/store/storefiles.h"
 
 #include "core/exchange/importer.h"
-#include "core/output/batchgeneration.h"
 #include "core/services/batchrun.h"
 #include "core/services/exchangerun.h"
 #include "core/platform/atomicfile.h"
 #include "core/output/money.h"
 #include "core/platform/clock.h"
 #include "core/services/storecopyservice.h"
-#include "core/store/batchheader.h"
-#include "core/store/fieldroutines.h"
 #include "core/store/schema.h"
 #include "core/store/store.h"
 #include "core/store/storefailure.h"
@@ -181,11 +178,9 @@ int batchfile(QStringList args, QTextStream &out, QTextStream &err)
         runBatch(*opened.store, {{date, batch, purpose}, order == QLatin1String("code") ? LineOrder::ByPayee : LineOrder::Input, {}, {},
                                  generationLogPath(QFileInfo(opened.store->path()).absolutePath())},
                  clock, ask);
-    const qsizetype told = outcome.written() ? outcome.notices.size() - 1 - (outcome.generation.logProblem.isEmpty() ? 0 : 1)
-                                             : outcome.notices.size();
     for (qsizetype i = 0; i < outcome.notices.size(); ++i) {
         // "產生完畢" goes to the standard output with what was written.
-        if (i != told)
+        if (i != outcome.doneAt)
             err << "talvek-store: " << outcome.notices[i].text << "\n";
     }
     if (!outcome.written())

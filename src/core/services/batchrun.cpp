@@ -5,14 +5,10 @@
 #include "core/store/store.h"
 #include "core/store/storefailure.h"
 
-namespace {
-
 Notice incomplete(const QString &problem)
 {
     return {QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + problem};
 }
-
-} // namespace
 
 BatchRunOutcome runBatch(Store &store, const BatchRun &run, const Clock &clock, const BatchRunQuestions &ask)
 {
@@ -68,6 +64,7 @@ BatchRunOutcome runBatch(Store &store, const BatchRun &run, const Clock &clock, 
         outcome.notices << incomplete(outcome.generation.problem);
         return outcome;
     }
+    outcome.doneAt = outcome.notices.size();
     outcome.notices << Notice{QStringLiteral("產生完畢")};
     if (!outcome.generation.logProblem.isEmpty())
         outcome.notices << Notice{outcome.generation.logProblem, MsgIcon::Exclamation};

@@ -34,11 +34,15 @@ struct BatchRunOutcome {
     bool declined = false;       // the user chose not to go on despite the warnings
     bool noTarget = false;       // the user chose no file
     QString target;              // the file chosen: the run went as far as it could
+    qsizetype doneAt = -1;       // the notice "產生完畢", once the file is written
     GenerationOutcome generation;
     bool written() const { return generation.written; }
 };
 
 BatchRunOutcome runBatch(Store &store, const BatchRun &run, const Clock &clock, const BatchRunQuestions &ask);
+
+// Why no file was made: "資料不全,建檔錯誤" and the problem on its own line.
+Notice incomplete(const QString &problem);
 
 // The warnings in one question: at most 15 shown, then how many more.
 QString warningQuestion(const QStringList &warnings);

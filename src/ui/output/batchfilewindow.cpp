@@ -9,8 +9,6 @@
 #include "core/platform/clock.h"
 #include "ui/platform/dialogs.h"
 #include "ui/platform/appcontext.h"
-#include "core/store/batchheader.h"
-#include "core/store/fieldroutines.h"
 #include "core/store/storefailure.h"
 #include "core/store/store.h"
 
@@ -122,7 +120,7 @@ void BatchFileWindow::GenerateBatchFile()
     Store *store = m_context.working();
     Dialogs &dialogs = m_context.dialogs();
     if (!store) {
-        dialogs.inform(this, QStringLiteral("資料不全,建檔錯誤") + QLatin1Char('\n') + QStringLiteral("資料庫未開啟"));
+        tell(dialogs, this, incomplete(QStringLiteral("資料庫未開啟")));
         return;
     }
     const BatchRunQuestions ask{
