@@ -8,6 +8,8 @@
 #include "core/rules/linechecks.h"
 #include "ui/master/institutionlookup.h"
 #include "ui/master/institutionwindow.h"
+#include "ui/editing/rowfinder.h"
+#include "ui/master/payeelookup.h"
 #include "ui/master/payeewindow.h"
 #include "core/output/batchfile.h"
 #include "core/output/batchgeneration.h"
@@ -28,6 +30,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -259,6 +262,56 @@ int main(int argc, char *argv[])
         queryKeystroke(institutionWindow, "institution window query keystroke (6,000 rows)",
                        "SELECT rowid, * FROM VXBANK WHERE BKBRNO LIKE ? ESCAPE '\\' ORDER BY BKBRNO COLLATE NOCASE, rowid",
                        reference, {"", "0", "01", "012", "0120", "01200", "012003", "0120039"});
+    }
+
+    // Finding a payee by name or account: each keystroke goes to the first row (in code
+    // order) whose name or account holds the text, and the grid follows; beside the statement
+    // that finds the same row.
+    {
+        PayeeWindow payeeWindow(context);
+        payeeWindow.show();
+        QApplication::processEvents();
+        QLineEdit *find = payeeWindow.finder()->field();
+        const char *sql = "SELECT rowid FROM R_CUST WHERE R_NAME LIKE ?1 OR ACTNO LIKE ?1 ORDER BY R_ID COLLATE NOCASE, rowid LIMIT 1";
+        sqlite3 *db = openBare(working);
+        auto keystrokes = [&](const char *what, const QStringList &typed) {
+            int i = 0;
+            const double key = medianMicros(71, [&] {
+                find->selectAll();
+                find->insert(typed[i++ % typed.size()]); // as typed: the find runs on the edit
+                payeeWindow.grid()->viewport()->repaint();
+            });
+            i = 0;
+            const double keyBare = medianMicros(71, [&] { stepAll(db, sql, "%" + typed[i++ % typed.size()].toUtf8() + "%"); });
+            report(out, qPrintable(QStringLiteral("%1, %2 payees").arg(QString::fromLatin1(what)).arg(payeeWindow.recordSet()->rowCount())),
+                   key, keyBare);
+        };
+        keystrokes("name search keystroke", {QStringLiteral("陳"), QStringLiteral("陳範"), QStringLiteral("公司12"),
+                                             QStringLiteral("公司987"), QStringLiteral("公司9999"), QStringLiteral("1234")});
+        keystrokes("  ... a text no payee holds (every row read)", {QStringLiteral("找不到"), QStringLiteral("xyz")});
+        sqlite3_close(db);
+    }
+    // A click on the name heading of the payee lookup: all rows read again in name order,
+    // the other way round at every second click.
+    {
+        PayeeLookup lookup(context);
+        lookup.show();
+        QApplication::processEvents();
+        QHeaderView *header = lookup.grid()->horizontalHeader();
+        const double click = medianMicros(21, [&] {
+            Q_EMIT header->sectionClicked(3);
+            lookup.grid()->viewport()->repaint();
+        });
+        sqlite3 *db = openBare(working);
+        bool descending = false;
+        const double clickBare = medianMicros(21, [&] {
+            stepAll(db, descending ? "SELECT rowid, * FROM R_CUST ORDER BY R_NAME COLLATE NOCASE DESC, rowid DESC"
+                                   : "SELECT rowid, * FROM R_CUST ORDER BY R_NAME COLLATE NOCASE, rowid");
+            descending = !descending;
+        });
+        sqlite3_close(db);
+        report(out, qPrintable(QStringLiteral("payee lookup sort by name, %1 payees").arg(lookup.recordSet()->rowCount())), click,
+               clickBare);
     }
 
     // The bank file for the whole batch, beside merely encoding its texts and joining them.

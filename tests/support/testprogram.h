@@ -45,6 +45,10 @@ void inModal(Work work, Open open)
 // open above it (each is closed at once): presses behind a running window open nothing.
 QStringList windowsOpenedBy(QWidget *running, const std::function<void()> &presses);
 
+// Keys as a user presses them in the window, each where the focus is then: "F2" to "F10",
+// "Enter", "Esc", "Down", "^F" (Ctrl+F), or ">text" typed there.
+void pressKeys(QWidget *window, const QStringList &keys);
+
 // Fails the test on any dialog that was shown unexpectedly, differed from what was
 // expected, or was expected and never shown.
 #define VERIFY_DIALOGS(scripted)                                                                   \

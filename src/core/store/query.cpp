@@ -30,9 +30,10 @@ Query Query::table(const QString &name)
     return q;
 }
 
-Query &Query::orderBy(const QString &column)
+Query &Query::orderBy(const QString &column, Qt::SortOrder order)
 {
     m_orderBy = column;
+    m_order = order;
     return *this;
 }
 
@@ -76,12 +77,13 @@ QString Query::sql(const TableDef &def) const
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     // Codes compare without regard to case everywhere: equal, prefix and order. Equal
     // keys keep the order in which their rows were added.
+    const QString direction = m_order == Qt::DescendingOrder ? QStringLiteral(" DESC") : QString();
     sql += QStringLiteral(" ORDER BY ");
     if (!m_orderBy.isEmpty()) {
         Q_ASSERT(def.ordinalOf(m_orderBy) >= 0);
-        sql += quoted(m_orderBy) + QStringLiteral(" COLLATE NOCASE,");
+        sql += quoted(m_orderBy) + QStringLiteral(" COLLATE NOCASE") + direction + QLatin1Char(',');
     }
-    sql += QStringLiteral("rowid");
+    sql += QStringLiteral("rowid") + direction;
     return sql;
 }
 

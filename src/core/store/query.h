@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <qnamespace.h>
 #include <QString>
 #include <QVariant>
 
@@ -13,7 +14,9 @@ public:
     // The table in the order its rows were added.
     static Query table(const QString &name);
 
-    Query &orderBy(const QString &column);
+    // Rows by the column, then (for equal values) in the order they were added; descending
+    // reverses both, so that the list read backwards is the ascending one.
+    Query &orderBy(const QString &column, Qt::SortOrder order = Qt::AscendingOrder);
     Query &whereEquals(const QString &column, const QString &value);
     Query &whereNotEquals(const QString &column, const QString &value);
     // Rows whose column begins with the text. Codes compare ignoring (ASCII) case.
@@ -30,6 +33,7 @@ private:
     QStringList m_conditionColumns;
     QVariantList m_bindings;
     QString m_orderBy;
+    Qt::SortOrder m_order = Qt::AscendingOrder;
 };
 
 // The access paths of the windows.

@@ -10,6 +10,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 RecordSet::RecordSet(QString connection, TableDef table, Query query)
     : m_connection(std::move(connection)), m_table(std::move(table)), m_query(std::move(query))
 {
@@ -114,6 +116,28 @@ QStringList RecordSet::currentValues() const
     for (int c = 0; c < fieldCount(); ++c)
         out << field(c);
     return out;
+}
+
+int RecordSet::findContaining(const QString &text, const QList<int> &ordinals, int from) const
+{
+    // Searched in the stored UTF-8 itself: a byte of a multi-byte character is never an
+    // ASCII letter, and a whole character's bytes match only that character.
+    const QByteArray needle = text.toUtf8().toLower();
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    const auto same = [&lower](char a, char b) { return lower(a) == b; };
+    if (needle.isEmpty())
+        return from < rowCount() ? qMax(from, 0) : -1;
+    for (int row = qMax(from, 0); row < rowCount(); ++row) {
+        for (int ordinal : ordinals) {
+            const Cell &c = cell(row, ordinal);
+            if (c.length < needle.size())
+                continue;
+            const char *begin = m_arena.constData() + c.offset;
+            if (std::search(begin, begin + c.length, needle.cbegin(), needle.cend(), same) != begin + c.length)
+                return row;
+        }
+    }
+    return -1;
 }
 
 StoreResult RecordSet::checkWidths(const QList<int> &ordinals, const QStringList &values) const

@@ -43,6 +43,9 @@ public:
     bool isNull(int ordinal) const;
     QString value(int row, int ordinal) const;
     QStringList currentValues() const;
+    // The first row from `from` on whose value in one of the columns contains the text
+    // (ASCII letters in either case), or -1. An empty text is in every row.
+    int findContaining(const QString &text, const QList<int> &ordinals, int from = 0) const;
 
     // Stores a new row (missing trailing fields stay null) and makes it current.
     StoreResult addRow(const QStringList &values);

@@ -2,6 +2,7 @@
 
 #include "ui/editing/digitsonly.h"
 #include "ui/editing/fieldmoves.h"
+#include "ui/editing/rowfinder.h"
 #include "ui/editing/windowparts.h"
 
 #include "core/store/recordset.h"
@@ -60,6 +61,22 @@ EditingWindow::EditingWindow(AppContext &context, const EditingLayout &layout, Q
     m_grid = new RecordSetGrid(layout.table, layout.columns, this);
     m_grid->setObjectName(QStringLiteral("DataGrid1"));
     m_grid->setMinimumSize(720, 240);
+
+    // A find moves the current row as a click would; Esc there shows again what the fields
+    // held before (a query's typed prefix too), without running the query again.
+    m_finder = new RowFinder(m_grid, layout.found, this);
+    connect(m_finder, &RowFinder::starting, this, [this] { functionKeyComing(); });
+    connect(m_finder, &RowFinder::begun, this, [this] {
+        m_shownBeforeFind.clear();
+        for (QWidget *e : std::as_const(m_editors))
+            m_shownBeforeFind << editorText(e);
+    });
+    connect(m_finder, &RowFinder::returned, this, [this] {
+        Busy = true;
+        for (int i = 0; i < m_editors.size() && i < m_shownBeforeFind.size(); ++i)
+            setEditorText(m_editors[i], m_shownBeforeFind[i]);
+        Busy = false;
+    });
 }
 
 void EditingWindow::addEditor(QWidget *editor, int ordinal)
@@ -99,6 +116,7 @@ void EditingWindow::layOutStandard(const QList<QLayout *> &besideFields)
     main->addWidget(m_heading);
     main->addLayout(fields);
     main->addLayout(confirmRow);
+    main->addWidget(m_finder);
     main->addWidget(m_grid, 1);
 }
 

@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class RecordSet;
+class RowFinder;
 class Store;
 struct StoreResult;
 
@@ -43,6 +44,8 @@ struct EditingLayout {
     const TableDef &table;
     QList<EditField> fields;
     QList<GridColumn> columns;
+    // The columns "搜尋：" finds a row by (any part of them): a name, an account.
+    QList<int> found = {};
 };
 
 // The add / modify / delete / query / reset window that the payee master, the
@@ -76,6 +79,7 @@ public:
     QLabel *fieldLabel(int index) const { return m_labels[index]; }
     int fieldCount() const { return int(m_fields.size()); }
     RecordSetGrid *grid() const { return m_grid; }
+    RowFinder *finder() const { return m_finder; }
     RecordSet *recordSet() const { return m_set.get(); }
     bool ended() const { return m_ended; }
     Store *store() const { return m_store; }
@@ -103,7 +107,7 @@ protected:
     void open(Store *store);
 
     // Places heading, action buttons, the fields (each with what the window puts beside
-    // it), the confirm pair and the grid, one under the other.
+    // it), the confirm pair, "搜尋：" and the grid, one under the other.
     void layOutStandard(const QList<QLayout *> &besideFields = {});
 
     // An editor the window makes itself (a drop-down box) for column `ordinal`; it is
@@ -175,6 +179,8 @@ private:
     QList<QWidget *> m_editors;
     QList<int> m_ordinals; // column of each editor
     RecordSetGrid *m_grid = nullptr;
+    RowFinder *m_finder = nullptr;
+    QStringList m_shownBeforeFind; // what the editors showed when a find began
     FieldMoves *m_moves = nullptr;
     Store *m_store = nullptr;
     std::unique_ptr<RecordSet> m_set;

@@ -5,6 +5,7 @@
 
 #include "ui/editing/batchheaderfields.h"
 #include "ui/editing/fieldmoves.h"
+#include "ui/editing/rowfinder.h"
 #include "ui/master/institutionlookup.h"
 #include "ui/master/payeelookup.h"
 #include "ui/platform/dialogs.h"
@@ -37,7 +38,8 @@ EditingLayout entryLayout()
             catalogueFields(Schema::table(Table::R_DETL), {RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT, RDetl::AMT2}),
             // The name is shown twice, beside the code and again beside the amounts.
             catalogueColumns(Schema::table(Table::R_DETL), {RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT2,
-                                                            RDetl::AMT, RDetl::R_NAME, RDetl::MARK})};
+                                                            RDetl::AMT, RDetl::R_NAME, RDetl::MARK}),
+            {RDetl::R_NAME, RDetl::ACTNO}};
 }
 
 QPushButton *smallButton(const QString &caption, const QString &name, QWidget *parent)
@@ -182,6 +184,7 @@ void EntryWindow::buildLayout()
     lines->addLayout(buttons);
     lines->addWidget(heading());
     lines->addLayout(fields);
+    lines->addWidget(finder());
     lines->addWidget(grid(), 1);
 
     auto *headerPage = new QWidget;

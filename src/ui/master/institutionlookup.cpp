@@ -47,7 +47,8 @@ LookupLayout institutionLayout()
             QStringLiteral("金融機構代碼--查詢"),
             Schema::table(Table::VXBANK),
             institutionLabels(),
-            institutionColumns()};
+            institutionColumns(),
+            {Vxbank::BKBRNO, Vxbank::BNAME, Vxbank::FNAME}};
 }
 
 } // namespace

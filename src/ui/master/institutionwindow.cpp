@@ -20,7 +20,8 @@ EditingLayout institutionLayout()
             kTitle,
             Schema::table(Table::VXBANK),
             {{labels[0], Vxbank::BKBRNO, true}, {labels[1], Vxbank::BNAME}, {labels[2], Vxbank::FNAME}},
-            institutionColumns()};
+            institutionColumns(),
+            {Vxbank::BKBRNO, Vxbank::BNAME, Vxbank::FNAME}};
 }
 
 } // namespace

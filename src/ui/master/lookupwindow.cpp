@@ -1,6 +1,7 @@
 #include "ui/master/lookupwindow.h"
 
 #include "ui/editing/fieldmoves.h"
+#include "ui/editing/rowfinder.h"
 #include "ui/editing/windowparts.h"
 #include "ui/platform/appcontext.h"
 #include "core/store/recordset.h"
@@ -8,6 +9,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +17,7 @@
 #include <QVBoxLayout>
 
 LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWidget *parent)
-    : QDialog(parent), m_context(context)
+    : QDialog(parent), m_context(context), m_table(layout.table)
 {
     setObjectName(layout.objectName);
     setWindowTitle(layout.caption);
@@ -56,11 +58,33 @@ LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWid
     m_grid->setObjectName(QStringLiteral("DataGrid1"));
     m_grid->setFocusPolicy(Qt::ClickFocus);
     m_grid->setMinimumSize(640, 260);
+    // The rows come in the order of the first column until a heading is clicked.
+    QHeaderView *header = m_grid->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(0, Qt::AscendingOrder);
+    connect(header, &QHeaderView::sectionClicked, this, &LookupWindow::sortBy);
+
+    // A find moves the current row as a click would; Esc there shows again what the fields
+    // held before (the typed prefix too), without running the query again.
+    m_finder = new RowFinder(m_grid, layout.found, this);
+    connect(m_finder, &RowFinder::begun, this, [this] {
+        m_shownBeforeFind.clear();
+        for (QLineEdit *f : std::as_const(m_fields))
+            m_shownBeforeFind << f->text();
+    });
+    connect(m_finder, &RowFinder::returned, this, [this] {
+        m_busy = true;
+        for (int i = 0; i < m_fields.size() && i < m_shownBeforeFind.size(); ++i)
+            m_fields[i]->setText(m_shownBeforeFind[i]);
+        m_busy = false;
+    });
 
     auto *main = new QVBoxLayout(this);
     main->addWidget(heading);
     main->addLayout(grid);
     main->addLayout(buttons.row);
+    main->addWidget(m_finder);
     main->addWidget(m_grid, 1);
 
     setTabOrder(m_fields[0], m_ok);
@@ -72,7 +96,7 @@ void LookupWindow::open(Store *store)
 {
     handBack(std::nullopt);
     if (store) {
-        m_set = store->select(queryFor(QString()));
+        m_set = store->select(ordered(QString()));
         connect(m_set.get(), &RecordSet::currentRowMoved, this, &LookupWindow::ShowCurrentRow);
         m_grid->setRecordSet(m_set.get());
         ShowCurrentRow();
@@ -96,8 +120,48 @@ void LookupWindow::searchChanged()
     if (m_busy || !m_set)
         return;
     m_busy = true;
-    m_set->setQuery(queryFor(m_fields[0]->text()));
+    m_set->setQuery(ordered(m_fields[0]->text()));
     m_set->refresh();
+    m_busy = false;
+}
+
+Query LookupWindow::ordered(const QString &prefix) const
+{
+    Query q = queryFor(prefix);
+    if (m_sortChosen)
+        q.orderBy(columnUnder(m_sortSection), m_sortOrder);
+    return q;
+}
+
+QString LookupWindow::columnUnder(int section) const
+{
+    return m_table.columns[m_grid->recordSetModel()->columns()[section].ordinal].name;
+}
+
+void LookupWindow::sortBy(int section)
+{
+    // Set here whatever the heading did on its own: a new column ascending, the same one
+    // the other way round.
+    m_sortOrder = section == m_sortSection && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_sortSection = section;
+    m_sortChosen = true;
+    m_grid->horizontalHeader()->setSortIndicator(section, m_sortOrder);
+    if (!m_set)
+        return;
+    // The same rows (the query's filter kept) in the new order; the row under the cursor
+    // stays the current one, wherever it now stands. The fields are not touched, as in
+    // any re-run of the query.
+    m_busy = true;
+    const qint64 current = m_set->atEnd() || m_set->atStart() ? -1 : m_set->rowid(m_set->currentRow());
+    Query q = m_set->query();
+    m_set->setQuery(q.orderBy(columnUnder(section), m_sortOrder));
+    m_set->refresh();
+    for (int r = 0; current >= 0 && r < m_set->rowCount(); ++r) {
+        if (m_set->rowid(r) == current) {
+            m_set->moveTo(r);
+            break;
+        }
+    }
     m_busy = false;
 }
 

@@ -40,7 +40,7 @@ LookupLayout payeeLayout()
             QStringLiteral("收款人資料--查詢"),
             QStringLiteral("收款人資料--查詢"),
             Schema::table(Table::R_CUST),
-            lookupLabels(), lookupColumns()};
+            lookupLabels(), lookupColumns(), {RCust::R_NAME, RCust::ACTNO}};
 }
 
 } // namespace

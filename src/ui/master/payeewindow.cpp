@@ -23,7 +23,8 @@ EditingLayout payeeLayout()
             kTitle,
             Schema::table(Table::R_CUST),
             catalogueFields(Schema::table(Table::R_CUST), {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME}),
-            catalogueColumns(Schema::table(Table::R_CUST), {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME})};
+            catalogueColumns(Schema::table(Table::R_CUST), {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME}),
+            {RCust::R_NAME, RCust::ACTNO}};
 }
 
 } // namespace

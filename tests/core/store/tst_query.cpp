@@ -35,6 +35,7 @@ void TstQuery::rowsReturned()
                                  "('a01', '2'), ('A01', '3'), ('C03', '!000')");
     const Query q = query == "lines"      ? Queries::linesWithoutMarker()
                     : query == "branches" ? Queries::korvanaBranches(text)
+                    : query == "descending" ? Query::table(Table::R_DETL).orderBy("R_ID", Qt::DescendingOrder)
                                           : Query::table(Table::R_DETL).whereEquals("R_ID", text);
     const Store::Opened opened = Store::open(query == "branches" ? dir.reference() : dir.working(),
                                              query == "branches" ? Schema::reference() : Schema::working());

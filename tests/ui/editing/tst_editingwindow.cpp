@@ -1,6 +1,7 @@
 #include "support/testprogram.h"
 
 #include "ui/editing/editingwindow.h"
+#include "ui/editing/rowfinder.h"
 #include "core/store/recordset.h"
 #include "core/store/storeopening.h"
 
@@ -26,7 +27,8 @@ public:
     {
         return {"FormT", "T. 測試", "測試資料", Schema::table(Table::R_CUST),
                 {{"代碼：", RCust::R_ID}, {"帳號：", RCust::ACTNO, true}, {"名稱：", RCust::R_NAME}},
-                {{RCust::R_ID, "代碼"}, {RCust::R_NAME, "名稱"}}};
+                {{RCust::R_ID, "代碼"}, {RCust::R_NAME, "名稱"}},
+                {RCust::R_NAME, RCust::ACTNO}};
     }
 
 protected:
@@ -96,6 +98,8 @@ private Q_SLOTS:
     void queryFollowsEveryKeystroke();
     void refusedWriteKeepsTextsAndMode_data();
     void refusedWriteKeepsTextsAndMode();
+    void findMovesTheCurrentRowAsAClickWould_data();
+    void findMovesTheCurrentRowAsAClickWould();
 };
 
 void TstEditingWindow::functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled_data()
@@ -286,6 +290,51 @@ void TstEditingWindow::refusedWriteKeepsTextsAndMode()
     QCOMPARE(f.listed(), (QStringList{"A01", "B02", "C03"}));
     if (code.isEmpty() && mode == 0)
         QCOMPARE(QApplication::focusWidget(), f.w().field(0));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::findMovesTheCurrentRowAsAClickWould_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("seen"); // the window's state, the focus, the find field, the rows listed
+    const QString idle = "5 測試資料 [0,1,2,3,4,5] grid+ confirm- ";
+    QTest::newRow("the first row holding the text, any case; the fields follow")
+        << QStringList{"^F", ">GAM"} << idle + "{-C03|-1234|-Gamma 甲乙} @TextFind find+ rows A01,A02,B02,C03";
+    QTest::newRow("an account: the first in the grid's order")
+        << QStringList{"^F", ">99"} << idle + "{-A02|-9999|-ALPHA 丙} @TextFind find+ rows A01,A02,B02,C03";
+    QTest::newRow("Enter: the next, then from the top again")
+        << QStringList{"^F", ">al", "Enter", "Enter"} << idle + "{-A01|-5678|-alpha 甲} @TextFind find+已從頭找起 rows A01,A02,B02,C03";
+    QTest::newRow("no row holds it: the row stays, the field says so")
+        << QStringList{"^F", ">be", ">x"} << idle + "{-B02|-1299|-Beta 乙} @TextFind find+找不到 rows A01,A02,B02,C03";
+    QTest::newRow("Esc: back to the row and the control it began from")
+        << QStringList{"^F", ">gam", "Enter", "Esc"} << idle + "{-A01|-5678|-alpha 甲} @DataGrid1 find+ rows A01,A02,B02,C03";
+    QTest::newRow("the function keys still act from the find field")
+        << QStringList{"^F", ">be", "F3"} << "1 --修改-- [5] grid- confirm+ {B02|1299|Beta 乙} @Text1_0 find- rows A01,A02,B02,C03";
+    QTest::newRow("add: no find") << QStringList{"F2", "^F"} << "0 --新增-- [5] grid- confirm+ {||} @Text1_0 find- rows A01,A02,B02,C03";
+    QTest::newRow("modify: no find")
+        << QStringList{"F3", "^F"} << "1 --修改-- [5] grid- confirm+ {A01|5678|alpha 甲} @Text1_0 find- rows A01,A02,B02,C03";
+    QTest::newRow("delete: Enter in the find field deletes nothing")
+        << QStringList{"F4", "^F", ">gam", "Enter"} << "2 --刪除-- [5] grid+ confirm+ {-C03|-1234|-Gamma 甲乙} @TextFind find+已從頭找起 rows A01,A02,B02,C03";
+    QTest::newRow("a query's rows only; Esc shows the prefix again; confirmed, the rows stay")
+        << QStringList{"F6", ">A", "^F", ">ph", "Enter", "Esc", "Enter", "Enter"}
+        << idle + "{-A01|-5678|-alpha 甲} @DataGrid1 find+ rows A01,A02";
+    QTest::newRow("a confirmed query: not found outside it")
+        << QStringList{"F6", ">B", "Enter", "Enter", "^F", ">alpha"} << idle + "{-B02|-1299|-Beta 乙} @TextFind find+找不到 rows B02";
+}
+
+void TstEditingWindow::findMovesTheCurrentRowAsAClickWould()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, seen);
+    Fixture f({{"C03", "1234", "", "Gamma 甲乙"}, {"A01", "5678", "", "alpha 甲"}, {"B02", "1299", "", "Beta 乙"}, {"A02", "9999", "", "ALPHA 丙"}});
+    pressKeys(f.window.get(), keys);
+    const RowFinder *finder = f.w().finder();
+    QCOMPARE(QStringLiteral("%1 @%2 find%3%4 rows %5")
+                 .arg(f.state(), QApplication::focusWidget()->objectName(), finder->field()->isEnabled() ? "+" : "-",
+                      finder->status()->text(), f.listed().join(',')),
+             seen);
+    // The grid shows the current row as current.
+    QCOMPARE(f.w().grid()->currentIndex().row(), f.w().recordSet()->currentRow());
     VERIFY_DIALOGS(f.dialogs);
 }
 

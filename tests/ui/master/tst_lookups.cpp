@@ -1,5 +1,6 @@
 #include "support/testprogram.h"
 
+#include "ui/editing/rowfinder.h"
 #include "ui/master/institutionlookup.h"
 #include "ui/master/payeelookup.h"
 #include "core/store/recordset.h"
@@ -7,6 +8,7 @@
 #include "core/store/storeopening.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,6 +64,10 @@ private Q_SLOTS:
     void gridSearchFieldAndShownRowFollowEachOther();
     void missingCodeTableIsToldAndTheLookupStillWorks();
     void payeePickHandsBackTheRowAndEscPicksNothing();
+    void findMovesTheCursorAndKeepsThePrefix_data();
+    void findMovesTheCursorAndKeepsThePrefix();
+    void sortedThePickIsTheRowUnderTheCursor_data();
+    void sortedThePickIsTheRowUnderTheCursor();
 };
 
 void TstLookups::gridSearchFieldAndShownRowFollowEachOther()
@@ -133,6 +139,86 @@ void TstLookups::payeePickHandsBackTheRowAndEscPicksNothing()
     QTest::keyClick(&again, Qt::Key_Escape);
     QVERIFY(!again.isVisible());
     QVERIFY(!again.pick());
+}
+
+void TstLookups::findMovesTheCursorAndKeepsThePrefix_data()
+{
+    QTest::addColumn<QStringList>("keys"); // in the institution lookup, from the search field
+    QTest::addColumn<QString>("seen");     // fields, focus, find status, rows listed
+    const QString ninetyFive = " rows 9520011,9520021,9530010";
+    QTest::newRow("a name in the prefix's rows; Enter there confirms nothing")
+        << QStringList{">95", "^F", ">台北", "Enter"} << "9520021|Korvana|Korvana銀行台北分行 @TextFind 已從頭找起" + ninetyFive;
+    QTest::newRow("a code's middle, any case of a name")
+        << QStringList{">95", "^F", ">KORVANA", "Enter"} << "9520021|Korvana|Korvana銀行台北分行 @TextFind " + ninetyFive;
+    QTest::newRow("outside the prefix's rows: not found")
+        << QStringList{">95", "^F", ">示範"} << "95|範例九銀|範例第九商業銀行 @TextFind 找不到" + ninetyFive;
+    QTest::newRow("Esc goes back to the search field as it was and closes nothing")
+        << QStringList{">95", "^F", ">其他", "Esc"} << "95|範例九銀|範例第九商業銀行 @Text1_0 " + ninetyFive;
+    QTest::newRow("then the search field works as before")
+        << QStringList{">95", "^F", ">其他", "Esc", ">952"} << "952|範例九銀|範例第九商業銀行 @Text1_0  rows 9520011,9520021";
+}
+
+void TstLookups::findMovesTheCursorAndKeepsThePrefix()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, seen);
+    Shown<InstitutionLookup> f;
+    pressKeys(&f.w, keys);
+    QVERIFY(f.w.isVisible());
+    QCOMPARE(QStringLiteral("%1 @%2 %3 rows %4")
+                 .arg(shown(f.w), QApplication::focusWidget()->objectName(), f.w.finder()->status()->text(), listed(f.w).join(',')),
+             seen);
+    // What "確定" picks is the row the cursor is on.
+    f.w.findChild<QPushButton *>("Command2_0")->click();
+    QCOMPARE(f.w.pickedCode().value_or("none"), f.w.recordSet()->field(0));
+}
+
+void TstLookups::sortedThePickIsTheRowUnderTheCursor_data()
+{
+    QTest::addColumn<bool>("payees");        // else institutions
+    QTest::addColumn<QList<int>>("clicks");  // on the headings, in turn
+    QTest::addColumn<QString>("typed");      // into the search field after them
+    QTest::addColumn<int>("cursor");         // the row the cursor is put on
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<QString>("picked");
+    QTest::newRow("by name") << true << QList<int>{3} << "" << 0 << "O'K A01 B02" << "O'K";
+    QTest::newRow("by name, reversed") << true << QList<int>{3, 3} << "" << 0 << "B02 A01 O'K" << "B02";
+    QTest::newRow("by account, as text") << true << QList<int>{1} << "" << 1 << "A01 O'K B02" << "O'K";
+    QTest::newRow("the code's heading reverses the order at once") << true << QList<int>{0} << "" << 0 << "O'K B02 A01" << "O'K";
+    QTest::newRow("a new heading starts ascending") << true << QList<int>{3, 3, 1} << "" << 2 << "A01 O'K B02" << "B02";
+    QTest::newRow("a prefix typed while sorted keeps the order")
+        << false << QList<int>{2, 2} << "95" << 0 << "9530010 9520011 9520021" << "9530010";
+}
+
+void TstLookups::sortedThePickIsTheRowUnderTheCursor()
+{
+    QFETCH(bool, payees);
+    QFETCH(QList<int>, clicks);
+    QFETCH(QString, typed);
+    QFETCH(int, cursor);
+    QFETCH(QString, listed);
+    QFETCH(QString, picked);
+    Fixture f;
+    std::unique_ptr<LookupWindow> w;
+    if (payees)
+        w = std::make_unique<PayeeLookup>(f.context);
+    else
+        w = std::make_unique<InstitutionLookup>(f.context);
+    QVERIFY(showActive(w.get()));
+    QHeaderView *header = w->grid()->horizontalHeader();
+    for (int section : clicks) {
+        const QPoint middle(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, middle);
+    }
+    w->field(0)->selectAll(); // as when the field takes the focus
+    QTest::keyClicks(w->field(0), typed);
+    QCOMPARE(::listed(*w).join(' '), listed);
+    QCOMPARE(header->sortIndicatorSection(), clicks.last());
+    // The grid shows the rows in the record set's order: the cursor's row is the row shown.
+    w->grid()->setCurrentIndex(w->grid()->model()->index(cursor, 0));
+    QCOMPARE(w->grid()->model()->index(cursor, 0).data().toString(), picked);
+    w->findChild<QPushButton *>("Command2_0")->click();
+    QCOMPARE(w->pick().value_or(QStringList{"none"}).first(), picked);
 }
 
 QTEST_MAIN(TstLookups)
