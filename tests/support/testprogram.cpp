@@ -45,26 +45,18 @@ bool showActive(QWidget *window)
 void pressKeys(QWidget *window, const QStringList &keys)
 {
     for (const QString &k : keys) {
-        QWidget *at = QApplication::focusWidget();
-        if (!at || at->window() != window)
-            at = window;
-        if (k.startsWith(QLatin1Char('>'))) {
-            // A Chinese character comes as the text of a key the keyboard has no name for.
-            for (QChar c : k.mid(1)) {
-                if (c.unicode() < 0x80)
-                    QTest::keyClick(at, c.toLatin1());
-                else
-                    QTest::sendKeyEvent(QTest::Click, at, Qt::Key_unknown, QString(c), Qt::NoModifier);
-            }
-        } else if (k == QLatin1String("^F")) {
-            QTest::keyClick(at, Qt::Key_F, Qt::ControlModifier);
-        } else {
-            const int key = k == QLatin1String("Enter") ? Qt::Key_Return
-                            : k == QLatin1String("Esc") ? Qt::Key_Escape
-                            : k == QLatin1String("Down") ? Qt::Key_Down
-                                                         : Qt::Key_F1 + k.mid(1).toInt() - 1;
-            QTest::keyClick(at, Qt::Key(key));
+        QWidget *at = QApplication::focusWidget() && QApplication::focusWidget()->window() == window ? QApplication::focusWidget() : window;
+        // A Chinese character comes as the text of a key the keyboard has no name for.
+        for (QChar c : k.startsWith('>') ? k.mid(1) : QString()) {
+            if (c.unicode() < 0x80)
+                QTest::keyClick(at, c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, at, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
+        if (k == "^F")
+            QTest::keyClick(at, Qt::Key_F, Qt::ControlModifier);
+        else if (!k.startsWith('>'))
+            QTest::keyClick(at, k == "Enter" ? Qt::Key_Return : k == "Esc" ? Qt::Key_Escape : Qt::Key(Qt::Key_F1 + k.mid(1).toInt() - 1));
         QApplication::processEvents();
     }
 }

@@ -46,7 +46,7 @@ void inModal(Work work, Open open)
 QStringList windowsOpenedBy(QWidget *running, const std::function<void()> &presses);
 
 // Keys as a user presses them in the window, each where the focus is then: "F2" to "F10",
-// "Enter", "Esc", "Down", "^F" (Ctrl+F), or ">text" typed there.
+// "Enter", "Esc", "^F" (Ctrl+F), or ">text" typed there.
 void pressKeys(QWidget *window, const QStringList &keys);
 
 // Fails the test on any dialog that was shown unexpectedly, differed from what was

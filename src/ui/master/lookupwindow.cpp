@@ -64,6 +64,10 @@ LookupWindow::LookupWindow(AppContext &context, const LookupLayout &layout, QWid
     header->setSortIndicatorShown(true);
     header->setSortIndicator(0, Qt::AscendingOrder);
     connect(header, &QHeaderView::sectionClicked, this, &LookupWindow::sortBy);
+    // A click on a heading leaves the keys with the search field (not with the grid, where
+    // a typed digit would jump to a row), so that a prefix can be typed in the new order.
+    header->setFocusPolicy(Qt::ClickFocus);
+    header->setFocusProxy(m_fields[0]);
 
     // A find moves the current row as a click would; Esc there shows again what the fields
     // held before (the typed prefix too), without running the query again.

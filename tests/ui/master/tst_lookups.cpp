@@ -154,8 +154,6 @@ void TstLookups::findMovesTheCursorAndKeepsThePrefix_data()
         << QStringList{">95", "^F", ">示範"} << "95|範例九銀|範例第九商業銀行 @TextFind 找不到" + ninetyFive;
     QTest::newRow("Esc goes back to the search field as it was and closes nothing")
         << QStringList{">95", "^F", ">其他", "Esc"} << "95|範例九銀|範例第九商業銀行 @Text1_0 " + ninetyFive;
-    QTest::newRow("then the search field works as before")
-        << QStringList{">95", "^F", ">其他", "Esc", ">952"} << "952|範例九銀|範例第九商業銀行 @Text1_0  rows 9520011,9520021";
 }
 
 void TstLookups::findMovesTheCursorAndKeepsThePrefix()
@@ -210,6 +208,8 @@ void TstLookups::sortedThePickIsTheRowUnderTheCursor()
         const QPoint middle(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, middle);
     }
+    // The keys stay with the search field, where the prefix is typed.
+    QCOMPARE(QApplication::focusWidget(), w->field(0));
     w->field(0)->selectAll(); // as when the field takes the focus
     QTest::keyClicks(w->field(0), typed);
     QCOMPARE(::listed(*w).join(' '), listed);
