@@ -1,5 +1,6 @@
 #include "ui/editing/recordsetgrid.h"
 
+#include "core/output/money.h"
 #include "core/store/recordset.h"
 
 #include <QHeaderView>
@@ -48,9 +49,16 @@ int RecordSetModel::columnCount(const QModelIndex &parent) const
 
 QVariant RecordSetModel::data(const QModelIndex &index, int role) const
 {
-    if (!m_set || !index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+    if (!m_set || !index.isValid())
         return {};
-    return m_set->value(index.row(), m_columns[index.column()].ordinal);
+    const GridColumn &column = m_columns[index.column()];
+    if (role == Qt::TextAlignmentRole)
+        return column.amount ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+        return {};
+    // The stored text is never changed; a screen reader reads the figure as it is shown.
+    const QString value = m_set->value(index.row(), column.ordinal);
+    return column.amount ? shownAmount(value) : value;
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -70,6 +78,8 @@ RecordSetGrid::RecordSetGrid(const TableDef &table, QList<GridColumn> columns, Q
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(false);
+    // Scrolled a row at a time, whatever the style prefers, so the top row is always whole.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setFixedWidth(18);
     // Widths from the columns' byte widths: a grid of thousands of rows is never measured.
@@ -118,6 +128,6 @@ QList<GridColumn> catalogueColumns(const TableDef &table, const QList<int> &ordi
 {
     QList<GridColumn> out;
     for (int ordinal : ordinals)
-        out.append({ordinal, table.columns[ordinal].gridHeading()});
+        out.append({ordinal, table.columns[ordinal].gridHeading(), table.columns[ordinal].amount});
     return out;
 }

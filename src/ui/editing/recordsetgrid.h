@@ -8,10 +8,11 @@
 #include "core/store/recordset.h"
 
 // One grid column: which field of the record set it shows, under which heading. It is
-// drawn as wide as its column holds Big5 bytes.
+// drawn as wide as its column holds Big5 bytes; money is right-aligned with thousands commas.
 struct GridColumn {
     int ordinal;
     QString heading;
+    bool amount = false;
 };
 
 // The grid columns of a table's columns, headed as the catalogue of columns says.

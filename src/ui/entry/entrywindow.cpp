@@ -1,5 +1,7 @@
 #include "ui/entry/entrywindow.h"
 
+#include "core/output/batchgeneration.h"
+#include "core/output/money.h"
 #include "core/rules/linechecks.h"
 #include "ui/entry/presetwindow.h"
 
@@ -11,6 +13,8 @@
 #include "ui/platform/appcontext.h"
 #include "core/store/fieldroutines.h"
 #include "core/store/recordset.h"
+#include "core/store/storefailure.h"
+#include "core/store/store.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -74,6 +78,9 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     m_headerOk = smallButton(QStringLiteral("確定"), QStringLiteral("Command4_0"), this);
     m_headerCancel = smallButton(QStringLiteral("取消"), QStringLiteral("Command4_1"), this);
     m_header->setMoveTargets(nullptr, m_headerOk);
+    m_totals = new QLabel(this);
+    m_totals->setObjectName(QStringLiteral("LabelTotals"));
+    m_totals->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     buildLayout();
 
@@ -89,6 +96,14 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
 
     LoadRemarkPresets();
     open(context.working());
+    // Whatever changes the lines (a line confirmed or deleted, an import read in) passes
+    // through the record set; a filter typed in query mode changes no figure but costs
+    // one count.
+    if (RecordSet *set = recordSet()) {
+        for (auto changed : {&RecordSet::rowAdded, &RecordSet::rowChanged, &RecordSet::rowRemoved})
+            connect(set, changed, this, &EntryWindow::refreshTotals);
+        connect(set, &RecordSet::refreshed, this, &EntryWindow::refreshTotals);
+    }
 
     // Enter walks 0, 1, 2, 3, 4 and the remark, skipping what leaving the code locked;
     // the fee is reached by Tab or the mouse, and Enter there goes to "確定".
@@ -183,6 +198,7 @@ void EntryWindow::buildLayout()
     lines->addWidget(heading());
     lines->addLayout(fields);
     lines->addWidget(grid(), 1);
+    lines->addWidget(m_totals);
 
     auto *headerPage = new QWidget;
     auto *frame = new QGroupBox(QStringLiteral("＜請輸入相關整批匯款檔資料＞"), headerPage);
@@ -207,6 +223,23 @@ void EntryWindow::buildLayout()
     m_tabs->addTab(headerPage, QStringLiteral("匯款批號"));
     auto *main = new QVBoxLayout(this);
     main->addWidget(m_tabs);
+}
+
+void EntryWindow::refreshTotals()
+{
+    LineTotals counted;
+    Store *store = m_context.working();
+    const StoreResult read = store ? tallyLines(*store, counted) : StoreResult::other(-1, QStringLiteral("資料庫未開啟"));
+    // Figures that could not be read are never shown as zero.
+    const auto figure = [&](qint64 value, bool overflow) {
+        return !read.ok() ? QStringLiteral("?") : overflow ? QStringLiteral("超出可顯示範圍") : amountField(value, 0);
+    };
+    const QString text = QStringLiteral("筆數 %1　匯款金額 %2　手續費 %3")
+                             .arg(read.ok() ? QString::number(counted.count) : QStringLiteral("?"),
+                                  figure(counted.sum, counted.overflow), figure(counted.fees, counted.feesOverflow));
+    m_totals->setText(text);
+    m_totals->setAccessibleName(text);
+    m_totals->setToolTip(read.ok() ? QString() : storeFailureNotice(read, store ? store->path() : QString()).text);
 }
 
 void EntryWindow::setPayeeFieldsEnabled(bool enabled)
@@ -312,9 +345,12 @@ void EntryWindow::showEvent(QShowEvent *event)
 {
     EditingWindow::showEvent(event);
     // Each opening from the menu shows the stored header; a window restored from the
-    // task bar keeps what was typed.
-    if (!event->spontaneous())
+    // task bar keeps what was typed. The lines may have been emptied by a new batch
+    // while the window was hidden.
+    if (!event->spontaneous()) {
         m_header->LoadHeader();
+        refreshTotals();
+    }
 }
 
 void EntryWindow::pickPayee()
