@@ -4,6 +4,7 @@
 #include "core/store/recordset.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 RecordSetModel::RecordSetModel(QList<GridColumn> columns, QObject *parent)
     : QAbstractTableModel(parent), m_columns(std::move(columns))
@@ -88,6 +89,14 @@ RecordSetGrid::RecordSetGrid(const TableDef &table, QList<GridColumn> columns, Q
     for (int c = 0; c < columns.size(); ++c)
         setColumnWidth(c, qMax(qMin(table.width(columns[c].ordinal), 40), int(columns[c].heading.size()) * 2) * byteWidth + 12);
     horizontalHeader()->setStretchLastSection(true);
+}
+
+int RecordSetGrid::widthForAllColumns() const
+{
+    int width = verticalHeader()->width() + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        width += columnWidth(c);
+    return width;
 }
 
 void RecordSetGrid::setRecordSet(RecordSet *set)

@@ -45,6 +45,8 @@ public:
     RecordSetGrid(const TableDef &table, QList<GridColumn> columns, QWidget *parent = nullptr);
     void setRecordSet(RecordSet *set);
     RecordSetModel *recordSetModel() const { return m_model; }
+    // The width that shows every column whole beside the row heads and the scroll bar.
+    int widthForAllColumns() const;
 
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;

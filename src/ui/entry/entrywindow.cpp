@@ -23,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -83,6 +84,7 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     m_totals->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     buildLayout();
+    fitColumnsToScreen();
 
     runOnClick(m_payeeLookup, m_gate, [this] { pickPayee(); });
     runOnClick(m_institutionLookup, m_gate, [this] { pickInstitution(); });
@@ -223,6 +225,47 @@ void EntryWindow::buildLayout()
     m_tabs->addTab(headerPage, QStringLiteral("匯款批號"));
     auto *main = new QVBoxLayout(this);
     main->addWidget(m_tabs);
+}
+
+void EntryWindow::fitColumnsToScreen()
+{
+    // The window opens wide enough for all eight columns; where the screen is narrower,
+    // the names and the remark give up width (to no less than 12 bytes) before any column
+    // is pushed off the right edge.
+    RecordSetGrid *g = grid();
+    const int gridMinimum = g->minimumWidth();
+    const auto setGridMinimum = [&](int width) {
+        g->setMinimumWidth(width);
+        // Before the window is shown no layout above the grid hears of the change.
+        for (QWidget *w = g; w; w = w == this ? nullptr : w->parentWidget()) {
+            w->updateGeometry();
+            if (w->layout())
+                w->layout()->invalidate();
+        }
+    };
+    const auto wanted = [&] {
+        setGridMinimum(g->widthForAllColumns());
+        const int width = sizeHint().width();
+        setGridMinimum(gridMinimum);
+        return width;
+    };
+    QList<int> text; // the columns that may give up width
+    for (int c = 0; c < m_layout.columns.size(); ++c) {
+        const int ordinal = m_layout.columns[c].ordinal;
+        if (ordinal == RDetl::R_NAME || ordinal == RDetl::MARK)
+            text << c;
+    }
+    // The window's frame is not known before it is shown: leave room for a thin one.
+    const int room = (screen() ? screen()->availableGeometry().width() : 1366) - 16;
+    const int byteWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int over = wanted() - room;
+    if (over > 0) {
+        for (int c : text) {
+            const int share = (over + int(text.size()) - 1) / int(text.size());
+            g->setColumnWidth(c, qMax(12 * byteWidth + 12, g->columnWidth(c) - share));
+        }
+    }
+    resize(qMin(wanted(), room), sizeHint().height());
 }
 
 void EntryWindow::refreshTotals()

@@ -57,6 +57,7 @@ protected:
 
 private:
     void buildLayout();
+    void fitColumnsToScreen();
     void setPayeeFieldsEnabled(bool enabled);
 
     QTabWidget *m_tabs = nullptr;
