@@ -124,6 +124,34 @@ void RecordSetGrid::followCurrentRow()
     m_following = false;
 }
 
+void RecordSetGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    alignTopRow();
+}
+
+void RecordSetGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    alignTopRow();
+}
+
+void RecordSetGrid::alignTopRow()
+{
+    // At the end of its range the view lines the last row up with the bottom edge, which
+    // leaves the top row half under the heading. The range ends where the last row still
+    // shows whole below a whole top row, so the top row is lined up with the heading.
+    QHeaderView *rows = verticalHeader();
+    const int value = verticalScrollBar()->value();
+    if (verticalScrollMode() != ScrollPerItem || value >= rows->count())
+        return;
+    const int top = rows->sectionPosition(rows->logicalIndex(value));
+    if (rows->offset() != top) {
+        rows->setOffset(top);
+        viewport()->update();
+    }
+}
+
 void RecordSetGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);

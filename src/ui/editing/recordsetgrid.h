@@ -50,9 +50,12 @@ public:
 
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
     void followCurrentRow();
+    void alignTopRow();
 
     RecordSetModel *m_model;
     bool m_following = false;

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTest>
 
@@ -96,6 +97,7 @@ private Q_SLOTS:
     void queryFollowsEveryKeystroke();
     void refusedWriteKeepsTextsAndMode_data();
     void refusedWriteKeepsTextsAndMode();
+    void gridNeverHalfHidesItsTopRow();
 };
 
 void TstEditingWindow::functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled_data()
@@ -287,6 +289,38 @@ void TstEditingWindow::refusedWriteKeepsTextsAndMode()
     if (code.isEmpty() && mode == 0)
         QCOMPARE(QApplication::focusWidget(), f.w().field(0));
     VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::gridNeverHalfHidesItsTopRow()
+{
+    // Some desktops' styles scroll item views by the pixel.
+    struct PixelScrolling : QProxyStyle {
+        int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *out) const override
+        {
+            return hint == SH_ItemView_ScrollMode ? QAbstractItemView::ScrollPerPixel : QProxyStyle::styleHint(hint, option, widget, out);
+        }
+    };
+    QList<QStringList> payees;
+    for (int i = 0; i < 60; ++i)
+        payees << QStringList{QStringLiteral("P%1").arg(i, 2, 10, QLatin1Char('0')), "1", "", "n"};
+    Fixture f(payees);
+    RecordSetGrid *grid = f.w().grid();
+    PixelScrolling style;
+    grid->setStyle(&style);
+    const int rowHeight = grid->rowHeight(0);
+    for (int extra : {0, rowHeight / 3, rowHeight / 2}) {
+        grid->setFixedHeight(8 * rowHeight + extra);
+        QApplication::processEvents();
+        for (int row : {59, 30, 0, 45}) {
+            f.w().recordSet()->moveTo(row);
+            QApplication::processEvents();
+            // The top row lines up with the heading, and the current row shows whole.
+            QCOMPARE(grid->rowViewportPosition(grid->rowAt(0)), 0);
+            const int at = grid->rowViewportPosition(row);
+            QVERIFY(at >= 0 && at + rowHeight <= grid->viewport()->height());
+        }
+    }
+    grid->setStyle(nullptr);
 }
 
 QTEST_MAIN(TstEditingWindow)
