@@ -31,6 +31,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -448,6 +449,17 @@ int main(int argc, char *argv[])
         sqlite3_finalize(find);
         sqlite3_finalize(insert);
         report(out, "entry window add by keyboard", add, addBare);
+
+        // The totals line that follows each 確定, over the 998 lines alone (the lines the
+        // adds above stored are taken out again).
+        stepAll(db, "DELETE FROM R_DETL WHERE rowid > 998");
+        const double totals = medianMicros(101, [&] { w.refreshTotals(); });
+        const double totalsBare = medianMicros(101, [&] {
+            stepAll(db, "SELECT count(*), total(CAST(AMT AS INTEGER)), total(CAST(AMT2 AS INTEGER)), "
+                        "total(CASE WHEN ACTNO = '!000' THEN CAST(AMT AS INTEGER) END) FROM R_DETL");
+        });
+        report(out, "totals line after 確定, 998 lines", totals, totalsBare);
+        out << QStringLiteral("  ... shows %1\n").arg(w.totals()->text());
 
         // The next temporary code with TMP0001 to TMP0997 taken.
         stepAll(db, "UPDATE R_DETL SET R_ID = printf('TMP%04d', rowid) WHERE rowid <= 997");

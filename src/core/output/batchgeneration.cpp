@@ -49,19 +49,29 @@ StoreResult countLines(Store &store, LineTotals &totals)
 {
     totals = {};
     // Every later reading of the lines sees a value; the totals are of what is stored.
-    StoreResult result = fillEmptyLineValues(store);
-    if (!result.ok())
-        return result;
+    const StoreResult filled = fillEmptyLineValues(store);
+    return filled.ok() ? tallyLines(store, totals) : filled;
+}
+
+StoreResult tallyLines(Store &store, LineTotals &totals)
+{
+    totals = {};
+    StoreResult result;
     const auto lines = store.select(Query::table(Table::R_DETL), &result);
     if (!result.ok())
         return result;
+    const auto add = [](qint64 &sum, qint64 value, bool &overflow) {
+        overflow = __builtin_add_overflow(sum, value, &sum) || overflow;
+    };
     for (int r = 0; r < lines->rowCount(); ++r) {
+        // No value reads as empty text, worth 0 like the "0" that filling gives it.
         const qint64 amount = NumberValue(lines->value(r, RDetl::AMT));
         ++totals.count;
-        totals.overflow = __builtin_add_overflow(totals.sum, amount, &totals.sum) || totals.overflow;
+        add(totals.sum, amount, totals.overflow);
+        add(totals.fees, NumberValue(lines->value(r, RDetl::AMT2)), totals.feesOverflow);
         if (isMarker(lines->value(r, RDetl::ACTNO))) {
             ++totals.markedCount;
-            totals.overflow = __builtin_add_overflow(totals.markedSum, amount, &totals.markedSum) || totals.overflow;
+            add(totals.markedSum, amount, totals.overflow);
         }
     }
     return result;

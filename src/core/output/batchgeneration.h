@@ -24,14 +24,21 @@ struct LineTotals {
     int markedCount = 0;   // lines with the left-out marker as account, left out of a file by payee code
     qint64 markedSum = 0;
     bool overflow = false; // the sum left the range a 64-bit number holds
+    qint64 fees = 0;       // the fees withheld, which no file carries
+    bool feesOverflow = false;
 
     // What a file in this order must carry.
     int countFor(LineOrder order) const { return order == LineOrder::ByPayee ? count - markedCount : count; }
     qint64 sumFor(LineOrder order) const { return order == LineOrder::ByPayee ? sum - markedSum : sum; }
 };
 
-// Fills the lines' empty values (one statement), then counts them in stored order.
+// Fills the lines' empty values (one statement), then counts them as tallyLines does.
 StoreResult countLines(Store &store, LineTotals &totals);
+
+// Counts every line in stored order and adds up amounts and fees, writing nothing. A line
+// with no amount or fee counts as it will once filled (0), so the figures are the same
+// before and after countLines: the entry window shows them while lines are keyed.
+StoreResult tallyLines(Store &store, LineTotals &totals);
 
 // The writer's input: the remitter, the lines in the order chosen, the header fields.
 StoreResult readBatchInput(Store &store, LineOrder order, const QString &batchNo, const QString &date, BatchFileInput &in);

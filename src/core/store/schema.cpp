@@ -87,9 +87,9 @@ const QList<TableDef> &working()
             {Table::R_CUST, {code, account, bank, name}},
             {Table::R_DETL,
              {code, account, bank, name,
-              {"AMT", 10, "匯款金額", {"金額", "amount", "amt"}, true, nullptr, "匯 款 金 額 ："},
+              {"AMT", 10, "匯款金額", {"金額", "amount", "amt"}, true, nullptr, "匯 款 金 額 ：", {}, true},
               {"MARK", 50, "備註", {"附言", "remark", "memo", "note"}},
-              {"AMT2", 10, "代扣手續費", {"手續費", "fee", "charge"}, false, feeAsStored}}},
+              {"AMT2", 10, "代扣手續費", {"手續費", "fee", "charge"}, false, feeAsStored, {}, {}, true}}},
             {Table::R_DAY, {{"RMTDATE", 6, "匯款日"}, {"BATCHNO", 10, "批號"}, {"PURPOSE", PurposeWidth, "用途"}}},
             {Table::NNOO, presets},
         };

@@ -20,6 +20,7 @@ struct ColumnDef {
     QString (*normalise)(const QString &) = nullptr; // the keyed value as stored
     QString caption = {};         // the window's label when it is not the label and a colon
     QString heading = {};         // the grid's heading when it is not the label
+    bool amount = false;          // money: grids show it right-aligned with thousands commas
 
     QString fieldCaption() const { return caption.isEmpty() ? label + QStringLiteral("：") : caption; }
     QString gridHeading() const { return heading.isEmpty() ? label : heading; }

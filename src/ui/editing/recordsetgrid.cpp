@@ -1,8 +1,10 @@
 #include "ui/editing/recordsetgrid.h"
 
+#include "core/output/money.h"
 #include "core/store/recordset.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 RecordSetModel::RecordSetModel(QList<GridColumn> columns, QObject *parent)
     : QAbstractTableModel(parent), m_columns(std::move(columns))
@@ -48,9 +50,16 @@ int RecordSetModel::columnCount(const QModelIndex &parent) const
 
 QVariant RecordSetModel::data(const QModelIndex &index, int role) const
 {
-    if (!m_set || !index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+    if (!m_set || !index.isValid())
         return {};
-    return m_set->value(index.row(), m_columns[index.column()].ordinal);
+    const GridColumn &column = m_columns[index.column()];
+    if (role == Qt::TextAlignmentRole)
+        return column.amount ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+        return {};
+    // The stored text is never changed; a screen reader reads the figure as it is shown.
+    const QString value = m_set->value(index.row(), column.ordinal);
+    return column.amount ? shownAmount(value) : value;
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -70,6 +79,8 @@ RecordSetGrid::RecordSetGrid(const TableDef &table, QList<GridColumn> columns, Q
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(false);
+    // Scrolled a row at a time, whatever the style prefers, so the top row is always whole.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setFixedWidth(18);
     // Widths from the columns' byte widths: a grid of thousands of rows is never measured.
@@ -78,6 +89,14 @@ RecordSetGrid::RecordSetGrid(const TableDef &table, QList<GridColumn> columns, Q
     for (int c = 0; c < columns.size(); ++c)
         setColumnWidth(c, qMax(qMin(table.width(columns[c].ordinal), 40), int(columns[c].heading.size()) * 2) * byteWidth + 12);
     horizontalHeader()->setStretchLastSection(true);
+}
+
+int RecordSetGrid::widthForAllColumns() const
+{
+    int width = verticalHeader()->width() + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        width += columnWidth(c);
+    return width;
 }
 
 void RecordSetGrid::setRecordSet(RecordSet *set)
@@ -105,6 +124,34 @@ void RecordSetGrid::followCurrentRow()
     m_following = false;
 }
 
+void RecordSetGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    alignTopRow();
+}
+
+void RecordSetGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    alignTopRow();
+}
+
+void RecordSetGrid::alignTopRow()
+{
+    // At the end of its range the view lines the last row up with the bottom edge, which
+    // leaves the top row half under the heading. The range ends where the last row still
+    // shows whole below a whole top row, so the top row is lined up with the heading.
+    QHeaderView *rows = verticalHeader();
+    const int value = verticalScrollBar()->value();
+    if (verticalScrollMode() != ScrollPerItem || value >= rows->count())
+        return;
+    const int top = rows->sectionPosition(rows->logicalIndex(value));
+    if (rows->offset() != top) {
+        rows->setOffset(top);
+        viewport()->update();
+    }
+}
+
 void RecordSetGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);
@@ -118,6 +165,6 @@ QList<GridColumn> catalogueColumns(const TableDef &table, const QList<int> &ordi
 {
     QList<GridColumn> out;
     for (int ordinal : ordinals)
-        out.append({ordinal, table.columns[ordinal].gridHeading()});
+        out.append({ordinal, table.columns[ordinal].gridHeading(), table.columns[ordinal].amount});
     return out;
 }

@@ -8,10 +8,11 @@
 #include "core/store/recordset.h"
 
 // One grid column: which field of the record set it shows, under which heading. It is
-// drawn as wide as its column holds Big5 bytes.
+// drawn as wide as its column holds Big5 bytes; money is right-aligned with thousands commas.
 struct GridColumn {
     int ordinal;
     QString heading;
+    bool amount = false;
 };
 
 // The grid columns of a table's columns, headed as the catalogue of columns says.
@@ -44,12 +45,17 @@ public:
     RecordSetGrid(const TableDef &table, QList<GridColumn> columns, QWidget *parent = nullptr);
     void setRecordSet(RecordSet *set);
     RecordSetModel *recordSetModel() const { return m_model; }
+    // The width that shows every column whole beside the row heads and the scroll bar.
+    int widthForAllColumns() const;
 
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
     void followCurrentRow();
+    void alignTopRow();
 
     RecordSetModel *m_model;
     bool m_following = false;

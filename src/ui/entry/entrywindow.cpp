@@ -1,5 +1,7 @@
 #include "ui/entry/entrywindow.h"
 
+#include "core/output/batchgeneration.h"
+#include "core/output/money.h"
 #include "core/rules/linechecks.h"
 #include "ui/entry/presetwindow.h"
 
@@ -12,6 +14,8 @@
 #include "ui/platform/appcontext.h"
 #include "core/store/fieldroutines.h"
 #include "core/store/recordset.h"
+#include "core/store/storefailure.h"
+#include "core/store/store.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -20,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -76,8 +81,12 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     m_headerOk = smallButton(QStringLiteral("確定"), QStringLiteral("Command4_0"), this);
     m_headerCancel = smallButton(QStringLiteral("取消"), QStringLiteral("Command4_1"), this);
     m_header->setMoveTargets(nullptr, m_headerOk);
+    m_totals = new QLabel(this);
+    m_totals->setObjectName(QStringLiteral("LabelTotals"));
+    m_totals->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     buildLayout();
+    fitColumnsToScreen();
 
     runOnClick(m_payeeLookup, m_gate, [this] { pickPayee(); });
     runOnClick(m_institutionLookup, m_gate, [this] { pickInstitution(); });
@@ -91,6 +100,14 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
 
     LoadRemarkPresets();
     open(context.working());
+    // Whatever changes the lines (a line confirmed or deleted, an import read in) passes
+    // through the record set; a filter typed in query mode changes no figure but costs
+    // one count.
+    if (RecordSet *set = recordSet()) {
+        for (auto changed : {&RecordSet::rowAdded, &RecordSet::rowChanged, &RecordSet::rowRemoved})
+            connect(set, changed, this, &EntryWindow::refreshTotals);
+        connect(set, &RecordSet::refreshed, this, &EntryWindow::refreshTotals);
+    }
 
     // Enter walks 0, 1, 2, 3, 4 and the remark, skipping what leaving the code locked;
     // the fee is reached by Tab or the mouse, and Enter there goes to "確定".
@@ -186,6 +203,7 @@ void EntryWindow::buildLayout()
     lines->addLayout(fields);
     lines->addWidget(finder());
     lines->addWidget(grid(), 1);
+    lines->addWidget(m_totals);
 
     auto *headerPage = new QWidget;
     auto *frame = new QGroupBox(QStringLiteral("＜請輸入相關整批匯款檔資料＞"), headerPage);
@@ -210,6 +228,64 @@ void EntryWindow::buildLayout()
     m_tabs->addTab(headerPage, QStringLiteral("匯款批號"));
     auto *main = new QVBoxLayout(this);
     main->addWidget(m_tabs);
+}
+
+void EntryWindow::fitColumnsToScreen()
+{
+    // The window opens wide enough for all eight columns; where the screen is narrower,
+    // the names and the remark give up width (to no less than 12 bytes) before any column
+    // is pushed off the right edge.
+    RecordSetGrid *g = grid();
+    const int gridMinimum = g->minimumWidth();
+    const auto setGridMinimum = [&](int width) {
+        g->setMinimumWidth(width);
+        // Before the window is shown no layout above the grid hears of the change.
+        for (QWidget *w = g; w; w = w == this ? nullptr : w->parentWidget()) {
+            w->updateGeometry();
+            if (w->layout())
+                w->layout()->invalidate();
+        }
+    };
+    const auto wanted = [&] {
+        setGridMinimum(g->widthForAllColumns());
+        const int width = sizeHint().width();
+        setGridMinimum(gridMinimum);
+        return width;
+    };
+    QList<int> text; // the columns that may give up width
+    for (int c = 0; c < m_layout.columns.size(); ++c) {
+        const int ordinal = m_layout.columns[c].ordinal;
+        if (ordinal == RDetl::R_NAME || ordinal == RDetl::MARK)
+            text << c;
+    }
+    // The window's frame is not known before it is shown: leave room for a thin one.
+    const int room = (screen() ? screen()->availableGeometry().width() : 1366) - 16;
+    const int byteWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int over = wanted() - room;
+    if (over > 0) {
+        for (int c : text) {
+            const int share = (over + int(text.size()) - 1) / int(text.size());
+            g->setColumnWidth(c, qMax(12 * byteWidth + 12, g->columnWidth(c) - share));
+        }
+    }
+    resize(qMin(wanted(), room), sizeHint().height());
+}
+
+void EntryWindow::refreshTotals()
+{
+    LineTotals counted;
+    Store *store = m_context.working();
+    const StoreResult read = store ? tallyLines(*store, counted) : StoreResult::other(-1, QStringLiteral("資料庫未開啟"));
+    // Figures that could not be read are never shown as zero.
+    const auto figure = [&](qint64 value, bool overflow) {
+        return !read.ok() ? QStringLiteral("?") : overflow ? QStringLiteral("超出可顯示範圍") : amountField(value, 0);
+    };
+    const QString text = QStringLiteral("筆數 %1　匯款金額 %2　手續費 %3")
+                             .arg(read.ok() ? QString::number(counted.count) : QStringLiteral("?"),
+                                  figure(counted.sum, counted.overflow), figure(counted.fees, counted.feesOverflow));
+    m_totals->setText(text);
+    m_totals->setAccessibleName(text);
+    m_totals->setToolTip(read.ok() ? QString() : storeFailureNotice(read, store ? store->path() : QString()).text);
 }
 
 void EntryWindow::setPayeeFieldsEnabled(bool enabled)
@@ -315,9 +391,12 @@ void EntryWindow::showEvent(QShowEvent *event)
 {
     EditingWindow::showEvent(event);
     // Each opening from the menu shows the stored header; a window restored from the
-    // task bar keeps what was typed.
-    if (!event->spontaneous())
+    // task bar keeps what was typed. The lines may have been emptied by a new batch
+    // while the window was hidden.
+    if (!event->spontaneous()) {
         m_header->LoadHeader();
+        refreshTotals();
+    }
 }
 
 void EntryWindow::pickPayee()

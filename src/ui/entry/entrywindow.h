@@ -25,6 +25,12 @@ public:
     BatchHeaderFields *header() const { return m_header; }
     QPushButton *headerOkButton() const { return m_headerOk; }
     QPushButton *headerCancelButton() const { return m_headerCancel; }
+    QLabel *totals() const { return m_totals; }
+
+    // Counts the stored lines (all of them, whatever the query shows) as window 5 will,
+    // without writing, and shows count, amount and fees under the grid; "?" when the
+    // lines cannot be read.
+    void refreshTotals();
 
     // Leaving the payee code in add or modify mode: a registered payee fills and locks
     // account, institution and name; an empty code gets the lowest free temporary code.
@@ -51,6 +57,7 @@ protected:
 
 private:
     void buildLayout();
+    void fitColumnsToScreen();
     void setPayeeFieldsEnabled(bool enabled);
 
     QTabWidget *m_tabs = nullptr;
@@ -63,4 +70,5 @@ private:
     BatchHeaderFields *m_header = nullptr;
     QPushButton *m_headerOk = nullptr;
     QPushButton *m_headerCancel = nullptr;
+    QLabel *m_totals = nullptr;
 };

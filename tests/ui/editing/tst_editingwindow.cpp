@@ -100,6 +100,7 @@ private Q_SLOTS:
     void refusedWriteKeepsTextsAndMode();
     void findMovesTheCurrentRowAsAClickWould_data();
     void findMovesTheCurrentRowAsAClickWould();
+    void gridNeverHalfHidesItsTopRow();
 };
 
 void TstEditingWindow::functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled_data()
@@ -336,6 +337,24 @@ void TstEditingWindow::findMovesTheCurrentRowAsAClickWould()
     // The grid shows the current row as current.
     QCOMPARE(f.w().grid()->currentIndex().row(), f.w().recordSet()->currentRow());
     VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEditingWindow::gridNeverHalfHidesItsTopRow()
+{
+    QList<QStringList> payees;
+    for (int i = 0; i < 60; ++i)
+        payees << QStringList{QString::number(100 + i), "1", "", "n"};
+    Fixture f(payees);
+    RecordSetGrid *grid = f.w().grid();
+    // A height of no whole number of rows, as a window's usually is.
+    grid->setFixedHeight(8 * grid->rowHeight(0) + grid->rowHeight(0) / 3);
+    for (int row : {59, 30, 0, 45}) {
+        f.w().recordSet()->moveTo(row);
+        QApplication::processEvents();
+        // The top row lines up with the heading, and the current row shows whole.
+        const int at = grid->rowViewportPosition(row);
+        QVERIFY(grid->rowViewportPosition(grid->rowAt(0)) == 0 && at >= 0 && at + grid->rowHeight(row) <= grid->viewport()->height());
+    }
 }
 
 QTEST_MAIN(TstEditingWindow)

@@ -5,6 +5,7 @@
 #include "core/rules/linechecks.h"
 #include "ui/entry/presetwindow.h"
 #include "ui/master/payeelookup.h"
+#include "ui/output/batchfilewindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -90,6 +91,9 @@ private Q_SLOTS:
     void presets();
     void upAndDownStepTheRemarksAndTheGrid();
     void headerTab();
+    void totalsAgreeWithTheBatchFileWindow_data();
+    void totalsAgreeWithTheBatchFileWindow();
+    void totalsFollowTheLines();
 };
 
 void TstEntryWindow::lineChecks_data()
@@ -361,6 +365,82 @@ void TstEntryWindow::headerTab()
     f.key(Qt::Key_F2, h->purposeField());
     QCOMPARE(f.w().tabs()->currentIndex(), 0);
     QCOMPARE(f.w().EditMode, int(EditingWindow::Add));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEntryWindow::totalsAgreeWithTheBatchFileWindow_data()
+{
+    QTest::addColumn<QString>("lines"); // how the lines are stored, "damaged" for a table that cannot be read
+    QTest::addColumn<QString>("totals");
+    const QString insert = "INSERT INTO R_DETL (R_ID, ACTNO, AMT, AMT2) VALUES ";
+    QTest::newRow("no amount or fee at all, a marked line, thousands")
+        << insert + "('A', '1', NULL, NULL), ('B', '!000', '700', '5'), ('C', '2', '1234567', '1015')"
+        << "筆數 3　匯款金額 1,235,267　手續費 1,020";
+    QTest::newRow("text counts its leading digits") << insert + "('A', '1', '12ab', '15元')" << "筆數 1　匯款金額 12　手續費 15";
+    QTest::newRow("unreadable") << "damaged" << "筆數 ?　匯款金額 ?　手續費 ?";
+}
+
+void TstEntryWindow::totalsAgreeWithTheBatchFileWindow()
+{
+    QFETCH(QString, lines);
+    QFETCH(QString, totals);
+    Fixture f;
+    // Stored behind the window's back, then the window opened again from the menu.
+    f.key(Qt::Key_F10);
+    const bool damaged = lines == "damaged";
+    damaged ? TestDir::damageTable(f.dir.working(), Table::R_DETL) : TestDir::exec(f.dir.working(), lines);
+    const QList<QStringList> before = damaged ? QList<QStringList>{} : f.stored();
+    showActive(&f.w());
+    QCOMPARE(f.w().totals()->text() + "|" + f.w().totals()->accessibleName(), totals + "|" + totals);
+    // Showing the totals wrote nothing: empty values stay empty until window 5 fills them.
+    QCOMPARE(damaged ? before : f.stored(), before);
+    if (damaged)
+        f.dialogs.expectMessage({"不可預期的錯誤\ndatabase disk image is malformed (11)", "Talvek"});
+    const QStringList five = BatchFileWindow(f.context).totalsText().split('\n'), entry = totals.split(QChar(0x3000));
+    for (int i : {0, 1})
+        QCOMPARE(five[i].section(QStringLiteral("："), 1).chopped(2).trimmed(), entry[i].section(' ', 1));
+    VERIFY_DIALOGS(f.dialogs);
+}
+
+void TstEntryWindow::totalsFollowTheLines()
+{
+    Fixture f({{"A01", "1", "0091230", "n", "1500", "", "015"}});
+    const auto cells = [&](int row) {
+        const QAbstractItemModel *grid = f.w().grid()->model();
+        return grid->index(row, 5).data().toString() + "|" + grid->index(row, 4).data(Qt::AccessibleTextRole).toString();
+    };
+    QStringList seen{f.w().totals()->text(), cells(0)};
+    QCOMPARE(f.w().grid()->model()->index(0, 5).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight, int(Qt::AlignRight));
+    f.key(Qt::Key_F2);
+    f.enterLine({"", "5566", "0091230", "小明", "2000000"});
+    f.key(Qt::Key_Return);
+    f.key(Qt::Key_Return);
+    f.w().cancelButton()->click();
+    seen << f.w().totals()->text() << cells(1);
+    // Shown with commas, modified, confirmed: stored as keyed.
+    f.w().grid()->selectRow(1);
+    f.key(Qt::Key_F3);
+    f.w().field(5)->setText("30");
+    f.w().okButton()->click();
+    QCOMPARE(f.stored()[1], (QStringList{"TMP0001", "5566          ", "0091230", "小明", "2000000", "", "30"}));
+    seen << f.w().totals()->text();
+    f.w().grid()->selectRow(0);
+    f.key(Qt::Key_F4);
+    f.dialogs.expectMessage({"確定刪除", kTitle, MsgIcon::None, MsgButtons::YesNo, MsgAnswer::No}, MsgAnswer::Yes);
+    f.key(Qt::Key_Return, f.w().grid());
+    seen << f.w().totals()->text();
+    // An import stores its lines and reads all lines again.
+    TestDir::insert(f.dir.working(), Table::R_DETL, {{"B02", "7", "0091230", "m", "30000", "", "0"}});
+    f.w().ReloadAll();
+    seen << f.w().totals()->text();
+    // A new batch empties the lines while the window is hidden.
+    f.key(Qt::Key_F10);
+    TestDir::exec(f.dir.working(), "DELETE FROM R_DETL");
+    showActive(&f.w());
+    seen << f.w().totals()->text();
+    QCOMPARE(seen, (QStringList{"筆數 1　匯款金額 1,500　手續費 15", "1,500|015", "筆數 2　匯款金額 2,001,500　手續費 15",
+                                "2,000,000|0", "筆數 2　匯款金額 2,001,500　手續費 45", "筆數 1　匯款金額 2,000,000　手續費 30",
+                                "筆數 2　匯款金額 2,030,000　手續費 30", "筆數 0　匯款金額 0　手續費 0"}));
     VERIFY_DIALOGS(f.dialogs);
 }
 
