@@ -56,7 +56,8 @@ struct Planning {
     QStringList temporary = {};              // lines: the free temporary codes, in order
     int nextTemporary = 0;
     QHash<QString, QStringList> stored = {}; // institutions: the stored rows by code
-    QHash<QString, StoredPayee> payees = {}; // payees and lines: the first stored payee of each code
+    std::unique_ptr<RecordSet> payeeRows = {}; // payees and lines: the stored payees
+    QHash<QString, int> payees = {};           // the first of them with each code, by code
     QHash<QString, ZeroAccount> zeroAccounts = {}; // stored accounts with leading zeros, by the rest
     QHash<QString, QString> institutions = {};     // known institution codes, with their full names
 
@@ -73,10 +74,16 @@ struct Planning {
         plan.errors.append({0, 0, QString(), message});
         return false;
     }
-    const StoredPayee *payee(const QString &code) const
+    bool hasPayee(const QString &code) const { return payees.contains(codeKey(code)); }
+    std::optional<StoredPayee> payee(const QString &code) const
     {
-        const auto it = payees.constFind(codeKey(code));
-        return it == payees.cend() ? nullptr : &*it;
+        const int row = payees.value(codeKey(code), -1);
+        if (row < 0)
+            return std::nullopt;
+        QStringList values;
+        for (int c : {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME})
+            values << payeeRows->value(row, c);
+        return StoredPayee{payeeRows->rowid(row), values};
     }
 };
 
@@ -85,20 +92,20 @@ struct Planning {
 bool loadPayees(Planning &p)
 {
     StoreResult read;
-    const auto rows = p.store.select(Query::table(Table::R_CUST), &read);
+    p.payeeRows = p.store.select(Query::table(Table::R_CUST), &read);
     if (!read.ok())
         return p.refuseFile(QStringLiteral("無法讀取收款人資料：") + read.detail);
-    for (int r = 0; r < rows->rowCount(); ++r) {
-        QStringList values;
-        for (int c : {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME})
-            values << rows->value(r, c);
-        const QString account = TrimBlanks(values[RCust::ACTNO]);
-        const QString rest = withoutLeadingZeros(account);
-        if (!rest.isEmpty() && rest.size() < account.size() && !p.zeroAccounts.contains(rest))
-            p.zeroAccounts.insert(rest, {account, values[RCust::R_ID]});
-        const QString key = codeKey(values[RCust::R_ID]);
-        if (!p.payees.contains(key))
-            p.payees.insert(key, {rows->rowid(r), values});
+    const RecordSet &rows = *p.payeeRows;
+    p.payees.reserve(rows.rowCount());
+    // From the last row up, so that the first payee with a code or an account is kept.
+    for (int r = rows.rowCount() - 1; r >= 0; --r) {
+        const QString account = TrimBlanks(rows.value(r, RCust::ACTNO));
+        if (account.startsWith(QLatin1Char('0'))) {
+            const QString rest = withoutLeadingZeros(account);
+            if (!rest.isEmpty())
+                p.zeroAccounts.insert(rest, {account, rows.value(r, RCust::R_ID)});
+        }
+        p.payees.insert(codeKey(rows.value(r, RCust::R_ID)), r);
     }
     return true;
 }
@@ -181,7 +188,7 @@ bool payeeRow(Planning &p, QStringList &values)
     // of the file takes it.
     const bool updating = p.plan.mode == ImportMode::Update;
     const PayeeProblem problem = ValidatePayee(payee, QString(), [&](const QString &code) {
-        return p.seen.contains(codeKey(code)) || (!updating && p.payee(code));
+        return p.seen.contains(codeKey(code)) || (!updating && p.hasPayee(code));
     });
     p.seen.insert(codeKey(payee.code));
     if (!problem.ok())
@@ -227,7 +234,7 @@ bool lineCode(Planning &p, QStringList &values)
             p.error(0, QStringLiteral("暫時收款人代碼 TMP0001 至 TMP9999 已全部使用"));
         return !values[0].isEmpty();
     }
-    const StoredPayee *payee = p.payee(values[0]);
+    const auto payee = p.payee(values[0]);
     if (!payee)
         return true;
     for (int i = 1; i <= 3; ++i) {
@@ -300,8 +307,8 @@ void count(Planning &p, QStringList &values)
         return;
     }
     if (p.plan.mode == ImportMode::Update) {
-        const StoredPayee *stored = p.payee(values[0]);
-        p.plan.known.append(stored != nullptr);
+        const auto stored = p.payee(values[0]);
+        p.plan.known.append(stored.has_value());
         if (!stored) {
             ++p.plan.added;
             return;
