@@ -230,6 +230,7 @@ ImportDialog::ImportDialog(AppContext &context, ImportKind kind, Store &store, c
     m_warnings = new QListWidget(this);
     m_warnings->setObjectName(QStringLiteral("lstWarnings"));
     m_warnings->setAccessibleName(QStringLiteral("注意（不影響匯入）"));
+    m_warnings->setIconSize(QSize(16, 16));
     m_warningsLabel->setBuddy(m_warnings);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("lblCount"));
@@ -244,7 +245,9 @@ ImportDialog::ImportDialog(AppContext &context, ImportKind kind, Store &store, c
     layout->addWidget(m_preview, 3);
     layout->addWidget(m_changesLabel);
     layout->addWidget(m_changes, 2);
-    layout->addWidget(new QLabel(QStringLiteral("錯誤："), this));
+    m_errorsLabel = new QLabel(QStringLiteral("錯誤："), this);
+    m_errorsLabel->setBuddy(m_errors);
+    layout->addWidget(m_errorsLabel);
     layout->addWidget(m_errors, 1);
     layout->addWidget(m_warningsLabel);
     layout->addWidget(m_warnings, 1);
@@ -310,6 +313,8 @@ void ImportDialog::replan()
     if (!m_file) {
         m_plan = {};
         m_errors->addItem(m_readProblem);
+        m_errorsLabel->show();
+        m_errors->show();
         m_warningsLabel->hide();
         m_warnings->hide();
         m_count->setText(QStringLiteral("無法讀取檔案"));
@@ -344,6 +349,9 @@ void ImportDialog::replan()
         m_errors->addItem(e.text());
         mark(e, QColor(255, 220, 220));
     }
+    // Lists with nothing to say give their room to the rows.
+    m_errorsLabel->setVisible(!m_plan.errors.isEmpty());
+    m_errors->setVisible(!m_plan.errors.isEmpty());
     fitColumns(m_preview);
     if (updating) {
         changes->setChanges(m_plan.fieldChanges());

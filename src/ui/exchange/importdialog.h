@@ -64,6 +64,7 @@ private:
     QTableWidget *m_preview = nullptr;
     QLabel *m_changesLabel = nullptr;
     QTableView *m_changes = nullptr;
+    QLabel *m_errorsLabel = nullptr;
     QListWidget *m_errors = nullptr;
     QLabel *m_warningsLabel = nullptr;
     QListWidget *m_warnings = nullptr;
