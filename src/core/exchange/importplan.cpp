@@ -196,13 +196,13 @@ bool payeeRow(Planning &p, QStringList &values)
     return problem.ok();
 }
 
-// The batch holds the file's lines with the stored ones; empty codes get temporary ones,
-// in file order, past those the file itself carries (a file of exported lines does).
 bool preparePayees(Planning &p, const QList<int> &)
 {
     return loadPayees(p);
 }
 
+// The batch holds the file's lines with the stored ones; empty codes get temporary ones,
+// in file order, past those the file itself carries (a file of exported lines does).
 bool prepareLines(Planning &p, const QList<int> &mapping)
 {
     if (!loadPayees(p))
