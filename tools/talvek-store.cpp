@@ -64,9 +64,14 @@ int usage(QTextStream &err)
            "         checks and stores the batch header, then writes the bank's batch file OUT as\n"
            "         window 5 does, read back and logged; exits 0 only when OUT was written\n"
            "       talvek-store import payees|lines STORE FILE.csv [--encoding utf8|utf16|big5] [--header yes|no]\n"
+           "       talvek-store import payees --update STORE FILE.csv [--encoding E] [--header yes|no]\n"
            "       talvek-store import institutions BRANCH.mdb FILE.csv [--encoding E] [--header yes|no] [--replace]\n"
            "         adds the rows of a spreadsheet file, each checked as if keyed, all or none\n"
-           "         (institutions are merged, or replace the list); exits 0 only when all were written\n"
+           "         (with --update a payee code already stored takes the file's account, institution\n"
+           "         and name; institutions are merged, or replace the list); values that look like\n"
+           "         they lost their leading zeros are told, and do not stop the import (the\n"
+           "         institution codes are those of BRANCH.mdb beside STORE); exits 0 only when all\n"
+           "         were written\n"
            "       talvek-store export payees|lines STORE FILE.csv, export institutions BRANCH.mdb FILE.csv\n"
            "         writes the table to a spreadsheet file (UTF-8)\n";
     return 2;
@@ -218,10 +223,12 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
         return -1;
     const auto encoding = encodingName ? std::optional(encodings.value(encodingName->toLower())) : std::nullopt;
     const auto header = headerAnswer ? std::optional(answers.value(headerAnswer->toLower())) : std::nullopt;
-    const ImportMode mode = args.removeAll(QStringLiteral("--replace")) > 0 ? ImportMode::Replace : ImportMode::Merge;
+    const bool replace = args.removeAll(QStringLiteral("--replace")) > 0;
+    const bool update = args.removeAll(QStringLiteral("--update")) > 0;
+    const ImportMode mode = replace ? ImportMode::Replace : update ? ImportMode::Update : ImportMode::Merge;
     const auto kind = args.size() == 3 ? kindNamed(args[0]) : std::nullopt;
-    // Only the institution list is replaced; payees and lines are always added.
-    if (!kind || (mode == ImportMode::Replace && *kind != ImportKind::Institutions))
+    // Only the institution list is replaced and only payees are updated; lines are always added.
+    if (!kind || (replace && *kind != ImportKind::Institutions) || (update && *kind != ImportKind::Payees) || (replace && update))
         return -1;
     QFile file(args[2]);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -232,9 +239,15 @@ int importRows(QStringList args, QTextStream &out, QTextStream &err)
     Store::Opened opened = openFor(*kind, args[1]);
     if (const StoreResult writable = opened.store ? opened.store->checkWritable() : opened.failure; !writable.ok())
         return storeFailed(err, writable, args[1]);
-    const ImportOutcome outcome = importFile(*opened.store, *kind, bytes, {mode, encoding, header});
+    // Payees and lines are compared with the institution codes of the program directory.
+    const Store::Opened reference = *kind == ImportKind::Institutions
+                                        ? Store::Opened{}
+                                        : Store::open(referenceStorePath(QFileInfo(args[1]).absolutePath()), Schema::reference());
+    const ImportOutcome outcome = importFile(*opened.store, *kind, bytes, {mode, encoding, header, reference.store.get()});
     for (const RowError &e : outcome.plan.errors)
         err << e.text() << "\n";
+    for (const RowError &w : outcome.plan.warnings)
+        err << QStringLiteral("注意：") << w.text() << "\n";
     // Row errors and their count stand alone, as the preview lists them.
     const QString prefix = outcome.written || !outcome.plan.ok() ? QString() : QStringLiteral("talvek-store: ");
     for (const Notice &notice : outcome.notices)

@@ -182,6 +182,21 @@ void TstTalvekStore::importAndExportFromAShell()
     QFile out(exported);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), QByteArray("\xEF\xBB\xBF") + QString("收款人代碼,收款人帳號,解款行代號,收款人姓名\r\nA01,123           ,0091230,王\r\n").toUtf8());
+
+    // Updating: the stored code takes the file's values; run again, nothing changes. The
+    // institution codes are those beside the store.
+    const QString update = QFINDTESTDATA("data/payees-update.csv");
+    const QString bank = "注意：第 3 行（資料第 2 筆）解款行代號：可能少了開頭的 0：檔案為「091230」，金融機構代碼檔有「0091230」（甲銀行）\n";
+    QString said;
+    QCOMPARE(tool({"import", "payees", "--update", dir.working(), update}, &err, TALVEK_STORE_TOOL, &said), 0);
+    QCOMPARE(QStringList({err, said}), QStringList({bank, "已匯入：新增 1 筆，更新 1 筆，不變 0 筆\n"}));
+    QCOMPARE(tool({"import", "payees", dir.working(), update, "--update"}, &err, TALVEK_STORE_TOOL, &said), 0);
+    QCOMPARE(QStringList({err, said}),
+             QStringList({"注意：第 3 行（資料第 2 筆）收款人帳號：可能少了開頭的 0：檔案為「123」，收款人 A01 的帳號為「00123」\n" + bank,
+                          "已匯入：新增 0 筆，更新 0 筆，不變 2 筆\n"}));
+    QCOMPARE(TestDir::rows(dir.working(), "R_CUST"), (QList<QStringList>{{"A01", "00123         ", "0091230", "王"}, {"B01", "123           ", "091230", "乙"}}));
+    QCOMPARE(tool({"import", "lines", "--update", dir.working(), update}, &err), 2);
+    QCOMPARE(tool({"import", "payees", "--update", "--replace", dir.working(), update}, &err), 2);
 }
 
 void TstTalvekStore::backupAndRestoreFromAShell()

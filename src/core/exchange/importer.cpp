@@ -149,6 +149,33 @@ QList<int> guessMapping(ImportKind kind, const ImportFile &file)
     return mapping;
 }
 
+namespace {
+
+// The updated payees' rows rewritten the way the payee window's modify rewrites its current
+// row, each only while it still holds what the preview showed.
+StoreResult rewritePayees(Store &store, const ImportPlan &plan)
+{
+    StoreResult read;
+    const auto rows = store.select(Query::table(Table::R_CUST), &read);
+    if (!read.ok())
+        return read;
+    QHash<qint64, int> rowOf;
+    for (int r = 0; r < rows->rowCount(); ++r)
+        rowOf.insert(rows->rowid(r), r);
+    for (const PlannedChange &change : plan.changes) {
+        const int row = rowOf.value(change.rowid, -1);
+        if (row >= 0)
+            rows->moveTo(row);
+        if (row < 0 || rows->currentValues() != change.before)
+            return StoreResult::other(-1, QStringLiteral("收款人 %1 的資料在預覽之後已經變更，未匯入任何資料").arg(TrimBlanks(change.before.value(0))));
+        if (const StoreResult r = rows->update(plan.records[change.record]); !r.ok())
+            return r;
+    }
+    return StoreResult::success();
+}
+
+} // namespace
+
 StoreResult applyImport(Store &store, const ImportPlan &plan)
 {
     if (!plan.ok())
@@ -156,12 +183,19 @@ StoreResult applyImport(Store &store, const ImportPlan &plan)
     const ImportKindDef &def = importKindDef(plan.kind);
     const TableDef &table = Schema::table(def.table);
     return store.transaction([&] {
+        if (plan.mode == ImportMode::Update) {
+            if (const StoreResult r = rewritePayees(store, plan); !r.ok())
+                return r;
+        }
         if (plan.mode == ImportMode::Replace) {
             if (const StoreResult r = store.removeRows(table.name); !r.ok())
                 return r;
         }
         for (int i = 0; i < plan.records.size(); ++i) {
             const QStringList &record = plan.records[i];
+            // An updated or unchanged payee was dealt with above.
+            if (plan.mode == ImportMode::Update && plan.known.value(i))
+                continue;
             if (plan.mode == ImportMode::Merge && plan.known.value(i)) {
                 // A known code takes the file's names in its own row, keeping its place.
                 if (const StoreResult r = store.rewriteRows(table.name, table.columns[0].name, record); !r.ok())

@@ -17,9 +17,10 @@ class Store;
 
 enum class ImportKind { Payees, Lines, Institutions };
 
-// How rows join a table: payees and lines are added; the institution list replaces the
-// table or is merged into it (a known code takes the file's names).
-enum class ImportMode { Add, Merge, Replace };
+// How rows join a table: lines are added; payees are added, or with Update a stored code
+// takes the file's other fields as a modify in the payee window gives them; the institution
+// list replaces the table or is merged into it (a known code takes the file's names).
+enum class ImportMode { Add, Merge, Replace, Update };
 
 // The fields a kind of row fills, in the table's order, as the user knows them.
 QStringList importFieldNames(ImportKind kind);
@@ -56,17 +57,36 @@ struct RowError {
     QString text() const;
 };
 
+// A stored payee that an update rewrites: which record of the plan, the stored row it
+// rewrites and what that row held when planned.
+struct PlannedChange {
+    int record = 0;
+    qint64 rowid = 0;
+    QStringList before;
+};
+
+// One field of an updated payee, for the preview: "A01", "收款人姓名", old and new value.
+struct FieldChange {
+    QString code, field, before, after;
+};
+
 // What an import would do: the rows to write and how the table changes, or why it cannot.
 struct ImportPlan {
     ImportKind kind = ImportKind::Payees;
     ImportMode mode = ImportMode::Add;
     QList<QStringList> records; // the table's columns, in file order
-    QList<bool> known;          // institutions: whether each record's code is stored already
+    QList<bool> known;          // merged or updated: whether each record's code is stored already
+    QList<PlannedChange> changes; // payees updated: the stored rows rewritten
     QList<RowError> errors;
+    QList<RowError> warnings;   // values that look damaged; they do not stop the import
     int added = 0, changed = 0, unchanged = 0, removed = 0;
     bool ok() const { return errors.isEmpty(); }
-    // "新增 3 筆，修改 1 筆，未變 10 筆，刪除 2 筆", as far as the mode changes anything.
+    // "新增 3 筆，修改 1 筆，未變 10 筆，刪除 2 筆" (an update of payees: "新增 3 筆，更新 1 筆，
+    // 不變 10 筆"), as far as the mode changes anything.
     QString summary() const;
+    // Every field an update changes, payee by payee in file order; the account and names
+    // shown without their filling blanks.
+    QList<FieldChange> fieldChanges() const;
 };
 
 // Checks every row as its window checks a keyed one:
@@ -77,11 +97,19 @@ struct ImportPlan {
 //   order; then the line checks, digits in account, institution and amount, and at most
 //   998 lines in the batch with the stored ones;
 // - institutions: the code's length and digits, widths, blanks, Big5 text, a code twice.
-// The store is the working store, or the reference store for institutions.
+// With Update a payee's own stored code is not taken; an earlier row's still is.
+// A row that passes may still be warned about: an institution code of six digits that is
+// a known code once a "0" is put before it, or an account that is a stored payee's account
+// with its leading zeros gone; a spreadsheet drops them from a number.
+// The store is the working store, or the reference store for institutions; `reference`
+// gives the known institution codes for payees and lines (none: not compared, and said so).
+// Each table is read once, whatever the number of rows.
 ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping,
-                      ImportMode mode = ImportMode::Add);
+                      ImportMode mode = ImportMode::Add, Store *reference = nullptr);
 
-// Writes a plan without errors in one transaction: all or none.
+// Writes a plan without errors in one transaction: all or none. An updated payee's row is
+// rewritten as the payee window's modify rewrites it, in its place; when it is no longer
+// as planned, nothing is written.
 StoreResult applyImport(Store &store, const ImportPlan &plan);
 
 // The table as a spreadsheet file: a header of the field names, then every row in the

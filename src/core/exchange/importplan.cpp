@@ -14,6 +14,37 @@
 
 namespace {
 
+// Codes compare as the store compares keys: the letters A to Z without regard to case.
+QString codeKey(const QString &code)
+{
+    QString key = code;
+    for (QChar &c : key) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return key;
+}
+
+QString withoutLeadingZeros(const QString &digits)
+{
+    qsizetype from = 0;
+    while (from < digits.size() && digits[from] == QLatin1Char('0'))
+        ++from;
+    return digits.mid(from);
+}
+
+// A stored payee: its row and its four columns (a null column as empty text).
+struct StoredPayee {
+    qint64 rowid = 0;
+    QStringList values;
+};
+
+// A stored account that begins with zeros, and whose it is.
+struct ZeroAccount {
+    QString account; // without its filling blanks
+    QString code;
+};
+
 // One planning under way: the plan, and what a kind's rule keeps from row to row.
 struct Planning {
     Store &store;
@@ -25,17 +56,75 @@ struct Planning {
     QStringList temporary = {};              // lines: the free temporary codes, in order
     int nextTemporary = 0;
     QHash<QString, QStringList> stored = {}; // institutions: the stored rows by code
+    std::unique_ptr<RecordSet> payeeRows = {}; // payees and lines: the stored payees
+    QHash<QString, int> payees = {};           // the first of them with each code, by code
+    QHash<QString, ZeroAccount> zeroAccounts = {}; // stored accounts with leading zeros, by the rest
+    QHash<QString, QString> institutions = {};     // known institution codes, with their full names
 
     void error(int field, const QString &message)
     {
         plan.errors.append({row + 1, file.lines.value(row), field >= 0 ? def.fields[field] : QString(), message});
+    }
+    void warn(int field, const QString &message)
+    {
+        plan.warnings.append({row + 1, file.lines.value(row), def.fields[field], message});
     }
     bool refuseFile(const QString &message)
     {
         plan.errors.append({0, 0, QString(), message});
         return false;
     }
+    bool hasPayee(const QString &code) const { return payees.contains(codeKey(code)); }
+    std::optional<StoredPayee> payee(const QString &code) const
+    {
+        const int row = payees.value(codeKey(code), -1);
+        if (row < 0)
+            return std::nullopt;
+        QStringList values;
+        for (int c : {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME})
+            values << payeeRows->value(row, c);
+        return StoredPayee{payeeRows->rowid(row), values};
+    }
 };
+
+// The stored payees, read once: by code, and the accounts a spreadsheet could have
+// shortened.
+bool loadPayees(Planning &p)
+{
+    StoreResult read;
+    p.payeeRows = p.store.select(Query::table(Table::R_CUST), &read);
+    if (!read.ok())
+        return p.refuseFile(QStringLiteral("無法讀取收款人資料：") + read.detail);
+    const RecordSet &rows = *p.payeeRows;
+    p.payees.reserve(rows.rowCount());
+    // From the last row up, so that the first payee with a code or an account is kept.
+    for (int r = rows.rowCount() - 1; r >= 0; --r) {
+        const QString account = TrimBlanks(rows.value(r, RCust::ACTNO));
+        if (account.startsWith(QLatin1Char('0'))) {
+            const QString rest = withoutLeadingZeros(account);
+            if (!rest.isEmpty())
+                p.zeroAccounts.insert(rest, {account, rows.value(r, RCust::R_ID)});
+        }
+        p.payees.insert(codeKey(rows.value(r, RCust::R_ID)), r);
+    }
+    return true;
+}
+
+// The institution codes known to the reference store, read once.
+void loadInstitutions(Planning &p, Store *reference)
+{
+    StoreResult read;
+    const auto rows = reference ? reference->select(Query::table(Table::VXBANK), &read) : nullptr;
+    if (!rows || !read.ok()) {
+        p.plan.warnings.append({0, 0, QString(), QStringLiteral("無法讀取金融機構代碼檔，未檢查解款行代號是否少了開頭的 0")});
+        return;
+    }
+    for (int r = 0; r < rows->rowCount(); ++r) {
+        const QString code = TrimBlanks(rows->value(r, Vxbank::BKBRNO));
+        if (!p.institutions.contains(code))
+            p.institutions.insert(code, TrimBlanks(rows->value(r, Vxbank::FNAME)));
+    }
+}
 
 // The file's row as the kind's fields.
 QStringList fieldsOf(const ImportKindDef &def, const QStringList &row, const QList<int> &mapping)
@@ -95,19 +184,29 @@ bool digitsWhereRead(Planning &p, const QStringList &values)
 bool payeeRow(Planning &p, QStringList &values)
 {
     const PayeeTexts payee{values[0], values[1], values[2], values[3]};
+    // An update rewrites the payee that has the code, as a modify does: only an earlier row
+    // of the file takes it.
+    const bool updating = p.plan.mode == ImportMode::Update;
     const PayeeProblem problem = ValidatePayee(payee, QString(), [&](const QString &code) {
-        return p.seen.contains(code.toLower()) || p.store.firstMatch(Table::R_CUST, QStringLiteral("R_ID"), code, QStringLiteral("R_ID"));
+        return p.seen.contains(codeKey(code)) || (!updating && p.hasPayee(code));
     });
-    p.seen.insert(payee.code.toLower());
+    p.seen.insert(codeKey(payee.code));
     if (!problem.ok())
         p.error(problem.field, problem.text);
     return problem.ok();
+}
+
+bool preparePayees(Planning &p, const QList<int> &)
+{
+    return loadPayees(p);
 }
 
 // The batch holds the file's lines with the stored ones; empty codes get temporary ones,
 // in file order, past those the file itself carries (a file of exported lines does).
 bool prepareLines(Planning &p, const QList<int> &mapping)
 {
+    if (!loadPayees(p))
+        return false;
     const auto lines = p.store.select(Query::table(Table::R_DETL));
     const int total = lines->rowCount() + int(p.file.rows.size());
     if (total > MaxBatchLines)
@@ -135,18 +234,19 @@ bool lineCode(Planning &p, QStringList &values)
             p.error(0, QStringLiteral("暫時收款人代碼 TMP0001 至 TMP9999 已全部使用"));
         return !values[0].isEmpty();
     }
-    const auto payee = findPayee(p.store, values[0]);
+    const auto payee = p.payee(values[0]);
     if (!payee)
         return true;
     for (int i = 1; i <= 3; ++i) {
         const QString given = TrimBlanks(values[i]);
-        if (!given.isEmpty() && given != TrimBlanks((*payee)[i - 1])) {
-            p.error(i, QStringLiteral("與收款人資料的「%1」不同").arg(TrimBlanks((*payee)[i - 1])));
+        if (!given.isEmpty() && given != TrimBlanks(payee->values[i])) {
+            p.error(i, QStringLiteral("與收款人資料的「%1」不同").arg(TrimBlanks(payee->values[i])));
             return false;
         }
     }
+    // As the entry window fills them from the payee master.
     for (int i = 1; i <= 3; ++i)
-        values[i] = (*payee)[i - 1];
+        values[i] = TrimRightBlanks(payee->values[i]);
     return true;
 }
 
@@ -167,9 +267,12 @@ bool lineRow(Planning &p, QStringList &values)
 bool prepareInstitutions(Planning &p, const QList<int> &)
 {
     const auto rows = p.store.select(Query::table(Table::VXBANK));
-    for (int r = 0; r < rows->rowCount(); ++r)
-        p.stored.insert(rows->value(r, Vxbank::BKBRNO).toLower(),
-                        {rows->value(r, Vxbank::BKBRNO), rows->value(r, Vxbank::BNAME), rows->value(r, Vxbank::FNAME)});
+    for (int r = 0; r < rows->rowCount(); ++r) {
+        const QString code = rows->value(r, Vxbank::BKBRNO);
+        p.stored.insert(codeKey(code), {code, rows->value(r, Vxbank::BNAME), rows->value(r, Vxbank::FNAME)});
+        if (!p.institutions.contains(TrimBlanks(code)))
+            p.institutions.insert(TrimBlanks(code), TrimBlanks(rows->value(r, Vxbank::FNAME)));
+    }
     return true;
 }
 
@@ -180,11 +283,11 @@ bool institutionRow(Planning &p, QStringList &values)
         p.error(problem.field, problem.text);
         return false;
     }
-    if (p.seen.contains(values[0].toLower())) {
+    if (p.seen.contains(codeKey(values[0]))) {
         p.error(0, QStringLiteral("代碼在檔案中重複"));
         return false;
     }
-    p.seen.insert(values[0].toLower());
+    p.seen.insert(codeKey(values[0]));
     return true;
 }
 
@@ -194,16 +297,33 @@ struct KindRules {
     bool (*prepare)(Planning &, const QList<int> &mapping);
     bool (*row)(Planning &, QStringList &values);
 };
-const KindRules kRules[] = {{nullptr, payeeRow}, {prepareLines, lineRow}, {prepareInstitutions, institutionRow}};
+const KindRules kRules[] = {{preparePayees, payeeRow}, {prepareLines, lineRow}, {prepareInstitutions, institutionRow}};
 
-// A merged row is added, or changes a stored one, or leaves it as it was.
-void count(Planning &p, const QStringList &values)
+// A merged or updated row is added, or changes a stored one, or leaves it as it was.
+void count(Planning &p, QStringList &values)
 {
     if (p.plan.mode == ImportMode::Add) {
         ++p.plan.added;
         return;
     }
-    const auto old = p.stored.take(values[0].toLower());
+    if (p.plan.mode == ImportMode::Update) {
+        const auto stored = p.payee(values[0]);
+        p.plan.known.append(stored.has_value());
+        if (!stored) {
+            ++p.plan.added;
+            return;
+        }
+        // The payee keeps its code as stored; a code differing in letter case names it.
+        values[0] = stored->values[0];
+        if (values == stored->values) {
+            ++p.plan.unchanged;
+        } else {
+            ++p.plan.changed;
+            p.plan.changes.append({int(p.plan.records.size()), stored->rowid, stored->values});
+        }
+        return;
+    }
+    const auto old = p.stored.take(codeKey(values[0]));
     p.plan.known.append(!old.isEmpty());
     if (old.isEmpty())
         ++p.plan.added;
@@ -211,6 +331,29 @@ void count(Planning &p, const QStringList &values)
         ++p.plan.unchanged;
     else
         ++p.plan.changed;
+}
+
+// A spreadsheet shows a number without its leading zeros and saves it so: a row whose
+// institution code or account reads as a known one shortened is pointed out.
+void leadingZeros(Planning &p, const QStringList &values)
+{
+    const bool institutions = p.def.table == Table::VXBANK;
+    const QString account = institutions ? QString() : TrimBlanks(values[1]);
+    if (!account.isEmpty() && IsDigits(account)) {
+        const auto stored = p.zeroAccounts.constFind(withoutLeadingZeros(account));
+        if (stored != p.zeroAccounts.cend() && account.size() < stored->account.size())
+            p.warn(1, QStringLiteral("可能少了開頭的 0：檔案為「%1」，收款人 %2 的帳號為「%3」").arg(account, TrimBlanks(stored->code), stored->account));
+    }
+    const int bankField = institutions ? 0 : 2;
+    const QString bank = TrimBlanks(values[bankField]);
+    // Six digits pass the checks (a code without its check character), so only a code
+    // known with a zero before it says that one was lost.
+    if (bank.size() == 6 && IsDigits(bank)) {
+        const auto known = p.institutions.constFind(QLatin1Char('0') + bank);
+        if (known != p.institutions.cend())
+            p.warn(bankField, QStringLiteral("可能少了開頭的 0：檔案為「%1」，金融機構代碼檔有「%2」%3")
+                                  .arg(bank, known.key(), known->isEmpty() ? QString() : QStringLiteral("（%1）").arg(*known)));
+    }
 }
 
 } // namespace
@@ -224,22 +367,44 @@ QString RowError::text() const
 QString ImportPlan::summary() const
 {
     QStringList parts{QStringLiteral("新增 %1 筆").arg(added)};
-    if (mode != ImportMode::Add)
+    if (mode == ImportMode::Update)
+        parts << QStringLiteral("更新 %1 筆").arg(changed) << QStringLiteral("不變 %1 筆").arg(unchanged);
+    else if (mode != ImportMode::Add)
         parts << QStringLiteral("修改 %1 筆").arg(changed) << QStringLiteral("未變 %1 筆").arg(unchanged);
     if (mode == ImportMode::Replace)
         parts << QStringLiteral("刪除 %1 筆").arg(removed);
     return parts.join(QStringLiteral("，"));
 }
 
-ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping, ImportMode mode)
+QList<FieldChange> ImportPlan::fieldChanges() const
+{
+    const QStringList &names = importKindDef(kind).fields;
+    QList<FieldChange> out;
+    for (const PlannedChange &change : changes) {
+        const QStringList &after = records.value(change.record);
+        for (int f = 1; f < names.size() && f < after.size(); ++f) {
+            if (change.before.value(f) != after[f])
+                out.append({TrimBlanks(after[0]), names[f], TrimRightBlanks(change.before.value(f)), TrimRightBlanks(after[f])});
+        }
+    }
+    return out;
+}
+
+ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping, ImportMode mode, Store *reference)
 {
     ImportPlan plan;
     plan.kind = kind;
-    plan.mode = kind == ImportKind::Institutions ? (mode == ImportMode::Add ? ImportMode::Merge : mode) : ImportMode::Add;
+    if (kind == ImportKind::Institutions)
+        plan.mode = mode == ImportMode::Replace ? ImportMode::Replace : ImportMode::Merge;
+    else
+        plan.mode = kind == ImportKind::Payees && mode == ImportMode::Update ? ImportMode::Update : ImportMode::Add;
     Planning p{store, importKindDef(kind), file, plan};
     const KindRules &rules = kRules[int(kind)];
-    if (!fileFits(p, mapping) || (rules.prepare && !rules.prepare(p, mapping)))
+    if (!fileFits(p, mapping) || !rules.prepare(p, mapping))
         return plan;
+    // The institutions' own store knows their codes.
+    if (kind != ImportKind::Institutions)
+        loadInstitutions(p, reference);
     const TableDef &table = Schema::table(p.def.table);
     for (; p.row < file.rows.size(); ++p.row) {
         QStringList values = fieldsOf(p.def, file.rows[p.row], mapping);
@@ -249,6 +414,7 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
         for (int f = 0; f < values.size(); ++f)
             values[f] = table.columns[p.def.ordinals[f]].normalised(values[f]);
         count(p, values);
+        leadingZeros(p, values);
         plan.records.append(recordOf(p.def, values));
     }
     if (plan.mode == ImportMode::Replace)

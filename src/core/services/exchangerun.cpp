@@ -15,7 +15,7 @@ ImportOutcome importFile(Store &store, ImportKind kind, const QByteArray &bytes,
         outcome.notices << Notice{problem, MsgIcon::Critical};
         return outcome;
     }
-    outcome.plan = planImport(store, kind, *file, guessMapping(kind, *file), options.mode);
+    outcome.plan = planImport(store, kind, *file, guessMapping(kind, *file), options.mode, options.reference);
     if (!outcome.plan.ok()) {
         outcome.notices << Notice{QStringLiteral("有 %1 項錯誤，未匯入任何資料").arg(outcome.plan.errors.size()), MsgIcon::Critical};
         return outcome;

@@ -13,6 +13,7 @@ struct ImportOptions {
     ImportMode mode = ImportMode::Add;
     std::optional<CsvText::Encoding> encoding; // detected when not given
     std::optional<bool> header;                // judged from the first row when not given
+    Store *reference = nullptr;                // the institution codes payees and lines are compared with
 };
 
 struct ImportOutcome {
@@ -22,7 +23,8 @@ struct ImportOutcome {
 };
 
 // Reads the file's bytes, maps its columns by their header names and plans the rows; a
-// plan without errors is written. The row errors stand in plan.errors.
+// plan without errors is written. The row errors stand in plan.errors, the warnings (which
+// do not stop it) in plan.warnings.
 ImportOutcome importFile(Store &store, ImportKind kind, const QByteArray &bytes, const ImportOptions &options);
 
 // Writes a plan already shown: all its rows or none; the notice says which.

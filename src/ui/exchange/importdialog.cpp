@@ -10,6 +10,7 @@
 #include "core/store/store.h"
 #include "core/store/storefailure.h"
 
+#include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QColor>
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -52,6 +54,82 @@ QString kindName(ImportKind kind)
     return {};
 }
 
+// The fields an update changes, payee by payee: read from the plan as the view asks, so a
+// file of thousands of updated payees costs nothing until it is scrolled.
+class ChangeModel : public QAbstractTableModel {
+public:
+    explicit ChangeModel(QObject *parent) : QAbstractTableModel(parent) {}
+    void setChanges(QList<FieldChange> changes)
+    {
+        beginResetModel();
+        m_changes = std::move(changes);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_changes.size()); }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 4; }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const FieldChange &c = m_changes[index.row()];
+        const QString *texts[] = {&c.code, &c.field, &c.before, &c.after};
+        return *texts[index.column()];
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+            return QAbstractTableModel::headerData(section, orientation, role);
+        static const QStringList headings{Schema::table(Table::R_CUST).label(RCust::R_ID), QStringLiteral("欄位"), QStringLiteral("舊值"),
+                                          QStringLiteral("新值")};
+        return headings.value(section);
+    }
+
+private:
+    QList<FieldChange> m_changes;
+};
+
+// How wide a text is drawn, measured quickly for thousands of values: a text of Latin,
+// CJK and full-width characters alone as the sum of its characters' widths (never less
+// than the text drawn, which may only draw pairs closer), any other text as drawn.
+class TextWidths {
+public:
+    explicit TextWidths(const QFont &font) : m_metrics(font) {}
+    int of(const QString &text)
+    {
+        int sum = 0;
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            if (!(u < 0x0300 || (u >= 0x2E80 && u < 0xD800) || (u >= 0xF900 && u < 0xFE00) || (u >= 0xFF00 && u < 0xFFF0)))
+                return m_metrics.horizontalAdvance(text);
+            auto it = m_chars.constFind(u);
+            if (it == m_chars.cend())
+                it = m_chars.insert(u, m_metrics.horizontalAdvance(c));
+            sum += *it;
+        }
+        return sum;
+    }
+
+private:
+    QFontMetrics m_metrics;
+    QHash<char16_t, int> m_chars;
+};
+
+// Each column as wide as its widest value and its heading, so that no account or name is
+// cut; the table scrolls sideways instead.
+void fitColumns(QTableView *view)
+{
+    const QAbstractItemModel *model = view->model();
+    TextWidths widths(view->font());
+    // What the item delegate puts around a text, and the grid line.
+    const int margin = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 1;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        int widest = 0;
+        for (int r = 0; r < model->rowCount(); ++r)
+            widest = qMax(widest, widths.of(model->index(r, c).data().toString()));
+        view->setColumnWidth(c, qMax(widest + margin, view->horizontalHeader()->sectionSizeHint(c)));
+    }
+}
+
 const QList<std::optional<CsvText::Encoding>> kEncodings{std::nullopt, CsvText::Encoding::Utf8, CsvText::Encoding::Utf16,
                                                          CsvText::Encoding::Big5};
 
@@ -59,7 +137,8 @@ const QList<std::optional<CsvText::Encoding>> kEncodings{std::nullopt, CsvText::
 
 ImportDialog::ImportDialog(AppContext &context, ImportKind kind, Store &store, const QByteArray &bytes, const QString &path,
                            QWidget *parent)
-    : QDialog(parent), m_context(context), m_kind(kind), m_store(store), m_bytes(bytes)
+    : QDialog(parent), m_context(context), m_kind(kind), m_store(store), m_bytes(bytes),
+      m_reference(kind == ImportKind::Institutions ? &store : context.reference())
 {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("匯入") + kindName(kind));
@@ -115,15 +194,44 @@ ImportDialog::ImportDialog(AppContext &context, ImportKind kind, Store &store, c
         layout->addLayout(modes);
         connect(m_replace, &QRadioButton::toggled, this, &ImportDialog::replan);
     }
+    if (kind == ImportKind::Payees) {
+        auto *addOnly = new QRadioButton(QStringLiteral("只新增（代碼已有者為錯誤）"), this);
+        addOnly->setObjectName(QStringLiteral("optAddOnly"));
+        addOnly->setAccessibleName(addOnly->text());
+        m_update = new QRadioButton(QStringLiteral("新增並更新（代碼已有者改為檔案的資料）"), this);
+        m_update->setObjectName(QStringLiteral("optUpdate"));
+        m_update->setAccessibleName(m_update->text());
+        addOnly->setChecked(true);
+        auto *modes = new QHBoxLayout;
+        modes->addWidget(addOnly);
+        modes->addWidget(m_update);
+        modes->addStretch();
+        layout->addLayout(modes);
+        connect(m_update, &QRadioButton::toggled, this, &ImportDialog::replan);
+    }
     m_preview = new QTableWidget(this);
     m_preview->setObjectName(QStringLiteral("grdPreview"));
     m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_preview->setColumnCount(int(names.size()));
     m_preview->setHorizontalHeaderLabels(names);
-    m_preview->horizontalHeader()->setStretchLastSection(true);
+    m_preview->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_changesLabel = new QLabel(QStringLiteral("更新的收款人："), this);
+    m_changes = new QTableView(this);
+    m_changes->setObjectName(QStringLiteral("grdChanges"));
+    m_changes->setAccessibleName(QStringLiteral("更新的收款人"));
+    m_changes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_changes->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_changes->setModel(new ChangeModel(m_changes));
+    m_changesLabel->setBuddy(m_changes);
     m_errors = new QListWidget(this);
     m_errors->setObjectName(QStringLiteral("lstErrors"));
     m_errors->setAccessibleName(QStringLiteral("錯誤"));
+    m_warningsLabel = new QLabel(QStringLiteral("注意（不影響匯入）："), this);
+    m_warnings = new QListWidget(this);
+    m_warnings->setObjectName(QStringLiteral("lstWarnings"));
+    m_warnings->setAccessibleName(QStringLiteral("注意（不影響匯入）"));
+    m_warnings->setIconSize(QSize(16, 16));
+    m_warningsLabel->setBuddy(m_warnings);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("lblCount"));
     m_import = new QPushButton(QStringLiteral("匯入"), this);
@@ -135,10 +243,16 @@ ImportDialog::ImportDialog(AppContext &context, ImportKind kind, Store &store, c
     buttons->addWidget(m_import);
     buttons->addWidget(cancel);
     layout->addWidget(m_preview, 3);
-    layout->addWidget(new QLabel(QStringLiteral("錯誤："), this));
+    layout->addWidget(m_changesLabel);
+    layout->addWidget(m_changes, 2);
+    m_errorsLabel = new QLabel(QStringLiteral("錯誤："), this);
+    m_errorsLabel->setBuddy(m_errors);
+    layout->addWidget(m_errorsLabel);
     layout->addWidget(m_errors, 1);
+    layout->addWidget(m_warningsLabel);
+    layout->addWidget(m_warnings, 1);
     layout->addLayout(buttons);
-    resize(820, 600);
+    resize(860, 680);
 
     connect(m_encoding, &QComboBox::currentIndexChanged, this, &ImportDialog::reread);
     connect(m_header, &QCheckBox::toggled, this, &ImportDialog::reread);
@@ -189,10 +303,20 @@ void ImportDialog::replan()
     if (m_filling)
         return;
     m_errors->clear();
+    m_warnings->clear();
     m_preview->setRowCount(0);
+    auto *changes = static_cast<ChangeModel *>(m_changes->model());
+    changes->setChanges({});
+    const bool updating = m_update && m_update->isChecked();
+    m_changesLabel->setVisible(updating);
+    m_changes->setVisible(updating);
     if (!m_file) {
         m_plan = {};
         m_errors->addItem(m_readProblem);
+        m_errorsLabel->show();
+        m_errors->show();
+        m_warningsLabel->hide();
+        m_warnings->hide();
         m_count->setText(QStringLiteral("無法讀取檔案"));
         m_import->setEnabled(false);
         return;
@@ -200,25 +324,44 @@ void ImportDialog::replan()
     QList<int> mapping;
     for (QComboBox *box : std::as_const(m_fields))
         mapping << box->currentIndex() - 1;
-    const ImportMode mode = m_replace && m_replace->isChecked() ? ImportMode::Replace : ImportMode::Merge;
-    m_plan = planImport(m_store, m_kind, *m_file, mapping, mode);
+    const ImportMode mode = m_replace && m_replace->isChecked() ? ImportMode::Replace : updating ? ImportMode::Update : ImportMode::Merge;
+    m_plan = planImport(m_store, m_kind, *m_file, mapping, mode, m_reference);
     m_preview->setRowCount(int(m_file->rows.size()));
     for (int r = 0; r < m_file->rows.size(); ++r) {
         for (int f = 0; f < m_fields.size(); ++f)
             m_preview->setItem(r, f, new QTableWidgetItem(mapping[f] >= 0 ? m_file->rows[r].value(mapping[f]) : QString()));
     }
-    for (const RowError &e : std::as_const(m_plan.errors)) {
-        m_errors->addItem(e.text());
-        // The row in error stands out in the preview.
+    // A row warned about stands out less than one in error, and its list has its own sign.
+    const auto mark = [this](const RowError &e, const QColor &colour) {
         for (int f = 0; e.row > 0 && f < m_fields.size(); ++f) {
             if (QTableWidgetItem *item = m_preview->item(e.row - 1, f))
-                item->setBackground(QColor(255, 220, 220));
+                item->setBackground(colour);
         }
+    };
+    const QIcon warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (const RowError &w : std::as_const(m_plan.warnings)) {
+        m_warnings->addItem(new QListWidgetItem(warningIcon, w.text()));
+        mark(w, QColor(255, 240, 190));
     }
+    m_warningsLabel->setVisible(!m_plan.warnings.isEmpty());
+    m_warnings->setVisible(!m_plan.warnings.isEmpty());
+    for (const RowError &e : std::as_const(m_plan.errors)) {
+        m_errors->addItem(e.text());
+        mark(e, QColor(255, 220, 220));
+    }
+    // Lists with nothing to say give their room to the rows.
+    m_errorsLabel->setVisible(!m_plan.errors.isEmpty());
+    m_errors->setVisible(!m_plan.errors.isEmpty());
+    fitColumns(m_preview);
+    if (updating) {
+        changes->setChanges(m_plan.fieldChanges());
+        fitColumns(m_changes);
+    }
+    const QString warned = m_plan.warnings.isEmpty() ? QString() : QStringLiteral("；%1 項注意，請看下方").arg(m_plan.warnings.size());
     if (m_plan.ok())
-        m_count->setText(QStringLiteral("共 %1 筆，將%2").arg(m_file->rows.size()).arg(m_plan.summary()));
+        m_count->setText(QStringLiteral("共 %1 筆，將%2").arg(m_file->rows.size()).arg(m_plan.summary()) + warned);
     else
-        m_count->setText(QStringLiteral("共 %1 筆，有 %2 項錯誤：修正後才能匯入").arg(m_file->rows.size()).arg(m_plan.errors.size()));
+        m_count->setText(QStringLiteral("共 %1 筆，有 %2 項錯誤：修正後才能匯入").arg(m_file->rows.size()).arg(m_plan.errors.size()) + warned);
     m_import->setEnabled(m_plan.ok() && !m_plan.records.isEmpty());
 }
 

@@ -12,12 +12,14 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QTableView;
 class QTableWidget;
 
 // The preview of a spreadsheet file before its rows are taken in: the encoding (which
 // the user may change), whether the first row names the columns, which column fills
-// which field, every row as it would be stored, every error with its line, and the
-// count. "匯入" writes all rows, and only when no row has an error.
+// which field, whether stored payees are updated, every row as it would be stored, every
+// field an update changes, every error and every warning with its line, and the count.
+// "匯入" writes all rows, and only when no row has an error; warnings do not stop it.
 class ImportDialog : public QDialog {
     Q_OBJECT
 public:
@@ -30,9 +32,12 @@ public:
     QComboBox *fieldBox(int field) const { return m_fields[field]; }
     QTableWidget *preview() const { return m_preview; }
     QListWidget *errorList() const { return m_errors; }
+    QListWidget *warningList() const { return m_warnings; }
+    QTableView *changeView() const { return m_changes; }
     QLabel *countLabel() const { return m_count; }
     QPushButton *importButton() const { return m_import; }
     QRadioButton *replaceOption() const { return m_replace; }
+    QRadioButton *updateOption() const { return m_update; }
 
     // Writes the rows; tells the user what was done, or why nothing was.
     void importRows();
@@ -54,8 +59,15 @@ private:
     QList<QComboBox *> m_fields;
     QRadioButton *m_merge = nullptr;
     QRadioButton *m_replace = nullptr;
+    QRadioButton *m_update = nullptr;
+    Store *m_reference = nullptr;
     QTableWidget *m_preview = nullptr;
+    QLabel *m_changesLabel = nullptr;
+    QTableView *m_changes = nullptr;
+    QLabel *m_errorsLabel = nullptr;
     QListWidget *m_errors = nullptr;
+    QLabel *m_warningsLabel = nullptr;
+    QListWidget *m_warnings = nullptr;
     QLabel *m_count = nullptr;
     QPushButton *m_import = nullptr;
     bool m_filling = false;

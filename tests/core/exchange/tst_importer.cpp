@@ -14,7 +14,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStringEncoder>
+#include <QHeaderView>
 #include <QTableWidget>
 #include <QTest>
 
@@ -34,11 +36,14 @@ namespace {
 
 const int Payees = int(ImportKind::Payees), Lines = int(ImportKind::Lines), Institutions = int(ImportKind::Institutions);
 
-// Every kind's store: payee A01, a line TMP0001 and three institutions.
+// Every kind's store: payees A01, K02 (an account with leading zeros) and K03, a line
+// TMP0001 and three institutions.
 void fillStores(TestDir &dir)
 {
     dir.makeStores({{"0091230", "甲", "甲銀行"}, {"0091241", "乙", "乙銀行"}, {"9520011", "K", "營業部"}});
-    TestDir::insert(dir.working(), Table::R_CUST, {{"A01", "123456789     ", "0091230", "王小明"}});
+    TestDir::insert(dir.working(), Table::R_CUST, {{"A01", "123456789     ", "0091230", "王小明"},
+                                                   {"K02", "0012345678    ", "0091241", "李四"},
+                                                   {"K03", "987654321     ", "0091230", "陳大華"}});
     TestDir::insert(dir.working(), Table::R_DETL, {{"TMP0001", "1             ", "0091230", "舊", "5", " ", "0"}});
 }
 
@@ -57,18 +62,23 @@ QStringList tableRows(ImportKind kind, const TestDir &dir)
 }
 
 // What the store tool's import does with the bytes: why the file cannot be read, or the
-// rows' errors or the summary, then the table afterwards.
+// rows' errors, warnings and updated fields, or the summary, then the table afterwards.
 QStringList outcome(TestDir &dir, ImportKind kind, const QByteArray &bytes, ImportMode mode = ImportMode::Add)
 {
     auto store = std::move(Store::open(fileOf(kind, dir), kind == ImportKind::Institutions ? Schema::reference() : Schema::working()).store);
+    auto reference = std::move(Store::open(dir.reference(), Schema::reference()).store);
     QString problem;
     const auto file = readImportFile(bytes, kind, std::nullopt, &problem);
     if (!file)
         return {problem};
-    const ImportPlan plan = planImport(*store, kind, *file, guessMapping(kind, *file), mode);
+    const ImportPlan plan = planImport(*store, kind, *file, guessMapping(kind, *file), mode, reference.get());
     QStringList out;
     for (const RowError &e : plan.errors)
         out << e.text();
+    for (const RowError &w : plan.warnings)
+        out << QStringLiteral("注意：") + w.text();
+    for (const FieldChange &c : plan.fieldChanges())
+        out << QStringLiteral("%1 %2：%3 → %4").arg(c.code, c.field, c.before, c.after);
     if (applyImport(*store, plan).ok() != plan.ok())
         out << QStringLiteral("written despite errors, or not written without any");
     if (plan.ok())
@@ -101,7 +111,8 @@ void TstImporter::fileToTable_data()
     QTest::addColumn<QString>("encoding");
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("expected"); // <expected>.txt here: the outcome line by line
-    const int add = int(ImportMode::Add), merge = int(ImportMode::Merge), replace = int(ImportMode::Replace);
+    const int add = int(ImportMode::Add), merge = int(ImportMode::Merge), replace = int(ImportMode::Replace),
+              update = int(ImportMode::Update);
     for (const char *encoding : {"UTF-8", "UTF-8 with its mark", "UTF-16", "Big5"})
         QTest::addRow("payees, %s, named columns in another order", encoding) << Payees << "payees" << encoding << add << "payees";
     QTest::newRow("UTF-16 without its mark is named") << Payees << "payees" << "UTF-16 without its mark" << add << "utf16-without-mark";
@@ -109,6 +120,10 @@ void TstImporter::fileToTable_data()
     QTest::newRow("payees, one named 收款人姓名 first") << Payees << "payees-no-header" << "UTF-8" << add << "payees-no-header";
     QTest::newRow("payees, a name among no numbers") << Payees << "payees-two-columns" << "UTF-8" << add << "payees-two-columns";
     QTest::newRow("payees, each kind of wrong row") << Payees << "payees-errors" << "UTF-8" << add << "payees-errors";
+    QTest::newRow("payees updated: only the listed ones, codes as stored; leading zeros lost")
+        << Payees << "payees-update" << "UTF-8" << update << "payees-update";
+    QTest::newRow("payees updated, rows wrong: nothing written") << Payees << "payees-update-errors" << "UTF-8" << update
+                                                                 << "payees-update-errors";
     QTest::newRow("lines, registered payees and temporary codes") << Lines << "lines" << "UTF-8" << add << "lines";
     QTest::newRow("lines, a remark 備註 first") << Lines << "lines-no-header" << "UTF-8" << add << "lines-no-header";
     QTest::newRow("lines, each kind of wrong line") << Lines << "lines-errors" << "UTF-8" << add << "lines-errors";
@@ -202,6 +217,40 @@ void TstImporter::previewBeforeImport()
              (QList<QStringList>{{"P01", "123456789     ", "0091230", "王小明"}, {"P02", "987654321     ", "0091230", "陳大華"}}));
     ImportDialog again(p.context, ImportKind::Payees, *p.context.working(), QString("林,P03,0091230,5\n").toUtf8(), "/tmp/q.csv");
     QCOMPARE(again.countLabel()->text(), QStringLiteral("共 1 筆，將新增 1 筆"));
+    // Updating: each changed field shown, a lost zero pointed out without stopping the import,
+    // and every value shown whole.
+    TestDir::insert(p.dir.reference(), Table::VXBANK, {{"0091230", "甲", "甲銀行"}});
+    const QByteArray update = QString("收款人代碼,收款人帳號,解款行代號,收款人姓名\np01,98487833771234,0091230,王小明\n"
+                                      "P09,1,091230,臺北市信義區松仁路某某某某股份有限公司附設員工消費合作社\n").toUtf8();
+    {
+        ImportDialog d(p.context, ImportKind::Payees, *p.context.working(), update, "/tmp/u.csv");
+        const QString warned = "；1 項注意，請看下方";
+        QCOMPARE(d.countLabel()->text(), "共 2 筆，有 1 項錯誤：修正後才能匯入" + warned);
+        QVERIFY(d.changeView()->isHidden());
+        d.updateOption()->setChecked(true);
+        QCOMPARE(d.countLabel()->text(), "共 2 筆，將新增 1 筆，更新 1 筆，不變 0 筆" + warned);
+        QCOMPARE(errors(d), QStringList());
+        QCOMPARE(d.warningList()->item(0)->text(), "第 3 行（資料第 2 筆）解款行代號：可能少了開頭的 0：檔案為「091230」，金融機構代碼檔有「0091230」（甲銀行）");
+        QStringList shown;
+        for (QTableView *view : {static_cast<QTableView *>(d.preview()), d.changeView()}) {
+            const QAbstractItemModel *m = view->model();
+            for (int c = 0; c < m->columnCount(); ++c) {
+                for (int r = -1; r < m->rowCount(); ++r) {
+                    const QString text = r < 0 ? m->headerData(c, Qt::Horizontal).toString() : m->index(r, c).data().toString();
+                    const QFont font = r < 0 ? view->horizontalHeader()->font() : view->font();
+                    QVERIFY2(view->columnWidth(c) > QFontMetrics(font).horizontalAdvance(text), qPrintable(text));
+                    if (view == d.changeView())
+                        shown << text;
+                }
+            }
+        }
+        QCOMPARE(shown, (QStringList{"收款人代碼", "P01", "欄位", "收款人帳號", "舊值", "123456789", "新值", "98487833771234"}));
+        p.dialogs.expectMessage({"已匯入：新增 1 筆，更新 1 筆，不變 0 筆", "Talvek"});
+        d.importButton()->click();
+    }
+    QCOMPARE(TestDir::rows(p.dir.working(), "R_CUST"), (QList<QStringList>{{"P01", "98487833771234", "0091230", "王小明"},
+                                                                          {"P02", "987654321     ", "0091230", "陳大華"},
+                                                                          {"P09", "1             ", "091230", "臺北市信義區松仁路某某某某股份有限公司附設員工消費合作社"}}));
     // The entry window keeps its buttons on a tab page: the commands join them there.
     EntryWindow entry(p.context);
     addExchangeCommands(&entry, p.context, ImportKind::Lines);
