@@ -1,9 +1,12 @@
 #include "core/services/storecopyservice.h"
 
+#include "core/store/schema.h"
 #include "core/store/storecopy.h"
 #include "core/store/storeopening.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 
 namespace {
 
@@ -17,6 +20,24 @@ StoreCopyOutcome restoreFailed(const QString &reason)
 {
     return outcome(StoreCopyOutcome::Result::Failed, reason, QStringLiteral("回存失敗，原資料未變更") + QLatin1Char('\n') + reason,
                    MsgIcon::Critical, QStringLiteral("回存資料"));
+}
+
+// What each table's change count was when the working store was last backed up in this run.
+struct BackupMarks {
+    QMutex lock;
+    QHash<QString, QHash<QString, quint64>> byFile;
+};
+
+BackupMarks &backupMarks()
+{
+    static BackupMarks marks;
+    return marks;
+}
+
+QString markKey(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
 }
 
 } // namespace
@@ -38,11 +59,40 @@ StoreCopyOutcome backupStore(const QString &workingPath, const QString &target)
 {
     if (StoreCopyOutcome refused = checkBackupTarget(workingPath, target); !refused.ok())
         return refused;
+    // Counted before the copy: the store is closed, so the copy holds exactly these.
+    QHash<QString, quint64> seen;
+    for (const TableDef &def : Schema::working())
+        seen.insert(def.name.toUpper(), Store::changeCount(workingPath, def.name));
     QString reason;
     if (!backupStoreFile(workingPath, target, &reason))
         return outcome(StoreCopyOutcome::Result::Failed, reason, QStringLiteral("備份檔案失敗!!") + QLatin1Char('\n') + reason,
                        MsgIcon::None, applicationTitle());
-    return {};
+    {
+        BackupMarks &marks = backupMarks();
+        QMutexLocker locked(&marks.lock);
+        marks.byFile.insert(markKey(workingPath), seen);
+    }
+    return outcome(StoreCopyOutcome::Result::Done, {},
+                   QStringLiteral("備份完成") + QLatin1Char('\n') + displayPath(QFileInfo(target).absoluteFilePath()),
+                   MsgIcon::Information, QStringLiteral("備份資料"));
+}
+
+QString datedBackupName(const QString &workingPath, const QDate &day)
+{
+    const int year = day.year() - 1911;
+    return QFileInfo(workingPath).completeBaseName() + QLatin1Char('-')
+        + QStringLiteral("%1").arg(year, 2, 10, QLatin1Char('0')) + day.toString(QStringLiteral("MMdd")) + QStringLiteral(".mdb");
+}
+
+bool changedSinceBackup(const Store &working, const QString &table)
+{
+    BackupMarks &marks = backupMarks();
+    QMutexLocker locked(&marks.lock);
+    const auto file = marks.byFile.constFind(markKey(working.path()));
+    const QString name = table.toUpper();
+    if (file == marks.byFile.constEnd() || !file->contains(name))
+        return true;
+    return file->value(name) != working.changeCount(name);
 }
 
 StoreRestore::StoreRestore(const QString &workingPath, const QString &sourcePath)

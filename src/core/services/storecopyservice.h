@@ -2,6 +2,7 @@
 
 #include "core/platform/notice.h"
 
+#include <QDate>
 #include <QString>
 
 #include <memory>
@@ -30,8 +31,16 @@ struct StoreCopyOutcome {
 StoreCopyOutcome checkBackupTarget(const QString &workingPath, const QString &target);
 
 // Copies the working store, which nothing holds open, to a target that passes that check;
-// the target is a whole checked copy, or as it was.
+// the target is a whole checked copy, or as it was. Done says "備份完成" and where the copy is.
 StoreCopyOutcome backupStore(const QString &workingPath, const QString &target);
+
+// The name a backup of the store is offered under: the store's own name and the ROC date of
+// `day`, e.g. VXBANK-1151206.mdb (a year below 100 has two digits).
+QString datedBackupName(const QString &workingPath, const QDate &day);
+
+// Whether the table of the open working store may hold changes that no backup made in this
+// run holds: true until the first backup, and again after any change of the table since.
+bool changedSinceBackup(const Store &working, const QString &table);
 
 // A restore, in the two steps between which the user is asked.
 class StoreRestore {

@@ -2,9 +2,11 @@
 
 #include "core/store/storefailure.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QScreen>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -23,12 +25,57 @@ QMessageBox::StandardButton standardButton(MsgAnswer answer)
     return QMessageBox::Ok;
 }
 
+// A message box wide enough for its whole title, over the window it speaks for. The window
+// manager cuts a title wider than the box ("匯款… 入"), and Qt centres a box by its size
+// before the box has sized itself to its text.
+class FittedMessageBox : public QMessageBox {
+public:
+    explicit FittedMessageBox(QWidget *owner) : QMessageBox(owner), m_owner(owner) {}
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event); // sizes the box to its text
+        QFont titleFont = font();
+        titleFont.setBold(true);
+        const QFontMetrics metrics(titleFont);
+        // The title bar also holds the window's icon and its buttons.
+        const int needed = metrics.horizontalAdvance(windowTitle()) * 11 / 10 + metrics.height() * 6;
+        if (width() < needed)
+            setFixedWidth(qMin(needed, screen()->availableGeometry().width() - 40));
+        placeOver(this, m_owner);
+    }
+
+private:
+    QWidget *m_owner;
+};
+
 } // namespace
+
+void placeOver(QWidget *window, const QWidget *owner)
+{
+    const QWidget *over = owner ? owner->window() : QApplication::activeWindow();
+    if (over == window || (over && !over->isVisible()))
+        over = nullptr;
+    const QRect room = (over ? over->screen() : window->screen())->availableGeometry();
+    // The window's frame is not known before it is shown: its owner's is a fair guess.
+    const QSize frame = over ? over->frameGeometry().size() - over->size() : QSize(0, 0);
+    if (!window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
+    const QSize fitted = window->size().expandedTo(window->minimumSizeHint()).boundedTo(room.size() - frame);
+    if (fitted != window->size())
+        window->resize(fitted);
+    QRect placed(QPoint(), fitted + frame);
+    placed.moveCenter(over ? over->frameGeometry().center() : room.center());
+    placed.moveLeft(qBound(room.left(), placed.left(), qMax(room.left(), room.right() + 1 - placed.width())));
+    placed.moveTop(qBound(room.top(), placed.top(), qMax(room.top(), room.bottom() + 1 - placed.height())));
+    window->move(placed.topLeft());
+}
 
 MsgAnswer QtDialogs::message(QWidget *parent, const QString &text, const QString &title,
                              MsgIcon icon, MsgButtons buttons, MsgAnswer defaultButton)
 {
-    QMessageBox box(parent);
+    FittedMessageBox box(parent);
     box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
     box.setText(text);
     switch (icon) {
