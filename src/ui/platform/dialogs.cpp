@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
 #include <QPageSetupDialog>
@@ -25,30 +26,39 @@ QMessageBox::StandardButton standardButton(MsgAnswer answer)
     return QMessageBox::Ok;
 }
 
-// A message box wide enough for its whole title, over the window it speaks for. The window
-// manager cuts a title wider than the box ("匯款… 入"), and Qt centres a box by its size
-// before the box has sized itself to its text.
-class FittedMessageBox : public QMessageBox {
+// A message box over the window it speaks for: Qt centres a box by its size before the
+// box has sized itself to its text.
+class PlacedMessageBox : public QMessageBox {
 public:
-    explicit FittedMessageBox(QWidget *owner) : QMessageBox(owner), m_owner(owner) {}
+    explicit PlacedMessageBox(QWidget *owner) : QMessageBox(owner), m_owner(owner) {}
 
 protected:
     void showEvent(QShowEvent *event) override
     {
         QMessageBox::showEvent(event); // sizes the box to its text
-        QFont titleFont = font();
-        titleFont.setBold(true);
-        const QFontMetrics metrics(titleFont);
-        // The title bar also holds the window's icon and its buttons.
-        const int needed = metrics.horizontalAdvance(windowTitle()) * 11 / 10 + metrics.height() * 6;
-        if (width() < needed)
-            setFixedWidth(qMin(needed, screen()->availableGeometry().width() - 40));
         placeOver(this, m_owner);
     }
 
 private:
     QWidget *m_owner;
 };
+
+// Keeps the box at least as wide as its whole title: the window manager cuts a title wider
+// than the box ("匯款… 入"). The box sizes itself to its layout, so the room goes there.
+void makeRoomForTitle(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    // The title bar also holds the window's icon and its buttons.
+    const int room = metrics.horizontalAdvance(box.windowTitle()) * 11 / 10 + metrics.height() * 8;
+    const int widest = box.screen()->availableGeometry().width() * 2 / 3;
+    grid->addItem(new QSpacerItem(qMin(room, widest), 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
 
 } // namespace
 
@@ -58,24 +68,25 @@ void placeOver(QWidget *window, const QWidget *owner)
     if (over == window || (over && !over->isVisible()))
         over = nullptr;
     const QRect room = (over ? over->screen() : window->screen())->availableGeometry();
-    // The window's frame is not known before it is shown: its owner's is a fair guess.
-    const QSize frame = over ? over->frameGeometry().size() - over->size() : QSize(0, 0);
+    // Inside to inside: the window manager tells a frame's size only after drawing it, but
+    // its title bar and border stand where the owner's do.
+    const int title = over ? over->geometry().top() - over->frameGeometry().top() : 0;
+    const int border = over ? over->geometry().left() - over->frameGeometry().left() : 0;
     if (!window->testAttribute(Qt::WA_Resized))
         window->adjustSize();
-    const QSize fitted = window->size().expandedTo(window->minimumSizeHint()).boundedTo(room.size() - frame);
-    if (fitted != window->size())
-        window->resize(fitted);
-    QRect placed(QPoint(), fitted + frame);
-    placed.moveCenter(over ? over->frameGeometry().center() : room.center());
-    placed.moveLeft(qBound(room.left(), placed.left(), qMax(room.left(), room.right() + 1 - placed.width())));
-    placed.moveTop(qBound(room.top(), placed.top(), qMax(room.top(), room.bottom() + 1 - placed.height())));
-    window->move(placed.topLeft());
+    const QSize fitted =
+        window->size().expandedTo(window->minimumSizeHint()).boundedTo(room.size() - QSize(2 * border, title + border));
+    QRect placed(QPoint(), fitted);
+    placed.moveCenter(over ? over->geometry().center() : room.center());
+    placed.moveLeft(qBound(room.left() + border, placed.left(), qMax(room.left() + border, room.right() + 1 - border - fitted.width())));
+    placed.moveTop(qBound(room.top() + title, placed.top(), qMax(room.top() + title, room.bottom() + 1 - border - fitted.height())));
+    window->setGeometry(placed);
 }
 
 MsgAnswer QtDialogs::message(QWidget *parent, const QString &text, const QString &title,
                              MsgIcon icon, MsgButtons buttons, MsgAnswer defaultButton)
 {
-    FittedMessageBox box(parent);
+    PlacedMessageBox box(parent);
     box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
     box.setText(text);
     switch (icon) {
@@ -99,6 +110,7 @@ MsgAnswer QtDialogs::message(QWidget *parent, const QString &text, const QString
     if (auto *b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("取消"));
     if (auto *b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("是(&Y)"));
     if (auto *b = box.button(QMessageBox::No)) b->setText(QStringLiteral("否(&N)"));
+    makeRoomForTitle(box);
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgAnswer::Yes;
     case QMessageBox::No: return MsgAnswer::No;
