@@ -108,6 +108,7 @@ private Q_SLOTS:
     void restoreCommand_data();
     void restoreCommand();
     void nothingStartsWhileAWindowRuns();
+    void windowsOpenOverTheMenuInsideTheScreen();
 };
 
 void TstMainWindow::openingTheStore_data()
@@ -577,6 +578,31 @@ void TstMainWindow::nothingStartsWhileAWindowRuns()
     VERIFY_DIALOGS(p.dialogs);
     // Once it has closed, the menu works again.
     QCOMPARE(p.press(5), QStringLiteral("Form7"));
+}
+
+void TstMainWindow::windowsOpenOverTheMenuInsideTheScreen()
+{
+    Program p;
+    QVERIFY(p.started());
+    placeOver(&p.window, nullptr);
+    QVERIFY(showActive(&p.window));
+    const QRect screen = p.window.screen()->availableGeometry();
+    QCOMPARE(p.window.geometry().center(), screen.center());
+    // Each opening comes back over the menu, wherever the window was left.
+    for (int opening = 0; opening < 2; ++opening) {
+        QRect placed;
+        inModal([&placed](QDialog *w) {
+            placed = w->geometry();
+            w->move(0, 0);
+            w->reject();
+        }, [&] { p.trigger("mnuAbout"); });
+        QCOMPARE(placed.center(), p.window.geometry().center());
+    }
+    // A window larger than the screen is fitted to it.
+    QDialog huge;
+    huge.resize(screen.size() * 2);
+    placeOver(&huge, &p.window);
+    QVERIFY(screen.contains(huge.frameGeometry()));
 }
 
 QTEST_MAIN(TstMainWindow)
