@@ -68,7 +68,7 @@ BatchRunOutcome runBatch(Store &store, const BatchRun &run, const Clock &clock, 
     outcome.doneAt = outcome.notices.size();
     QString done = QStringLiteral("產生完畢");
     // Lines no backup holds are one disk fault away from being keyed again.
-    if (changedSinceBackup(store, Table::R_DETL))
+    if (const auto lines = linesFingerprint(store); run.backedUpLines.isEmpty() || lines != run.backedUpLines)
         done += QLatin1Char('\n') + QStringLiteral("建議立即備份資料檔（系統 → 備份資料）");
     outcome.notices << Notice{done};
     if (!outcome.generation.logProblem.isEmpty())

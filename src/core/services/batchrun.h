@@ -19,6 +19,7 @@ struct BatchRun {
     std::optional<LineTotals> shown; // what the caller showed; counted afresh when absent
     QString shownProblem;            // why the caller could not read the totals: no file then
     QString logPath;
+    QByteArray backedUpLines; // the lines' fingerprint in the last backup made; empty: none known
 };
 
 struct BatchRunQuestions {

@@ -1,43 +1,25 @@
 #include "core/services/storecopyservice.h"
 
 #include "core/store/schema.h"
+#include "core/store/store.h"
 #include "core/store/storecopy.h"
 #include "core/store/storeopening.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
-#include <QHash>
-#include <QMutex>
 
 namespace {
 
 StoreCopyOutcome outcome(StoreCopyOutcome::Result result, const QString &reason, const QString &text, MsgIcon icon,
                          const QString &title)
 {
-    return {result, reason, Notice(text, icon, title)};
+    return {result, reason, Notice(text, icon, title), {}};
 }
 
 StoreCopyOutcome restoreFailed(const QString &reason)
 {
     return outcome(StoreCopyOutcome::Result::Failed, reason, QStringLiteral("回存失敗，原資料未變更") + QLatin1Char('\n') + reason,
                    MsgIcon::Critical, QStringLiteral("回存資料"));
-}
-
-// What each table's change count was when the working store was last backed up in this run.
-struct BackupMarks {
-    QMutex lock;
-    QHash<QString, QHash<QString, quint64>> byFile;
-};
-
-BackupMarks &backupMarks()
-{
-    static BackupMarks marks;
-    return marks;
-}
-
-QString markKey(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
 }
 
 } // namespace
@@ -59,22 +41,17 @@ StoreCopyOutcome backupStore(const QString &workingPath, const QString &target)
 {
     if (StoreCopyOutcome refused = checkBackupTarget(workingPath, target); !refused.ok())
         return refused;
-    // Counted before the copy: the store is closed, so the copy holds exactly these.
-    QHash<QString, quint64> seen;
-    for (const TableDef &def : Schema::working())
-        seen.insert(def.name.toUpper(), Store::changeCount(workingPath, def.name));
     QString reason;
     if (!backupStoreFile(workingPath, target, &reason))
         return outcome(StoreCopyOutcome::Result::Failed, reason, QStringLiteral("備份檔案失敗!!") + QLatin1Char('\n') + reason,
                        MsgIcon::None, applicationTitle());
-    {
-        BackupMarks &marks = backupMarks();
-        QMutexLocker locked(&marks.lock);
-        marks.byFile.insert(markKey(workingPath), seen);
-    }
-    return outcome(StoreCopyOutcome::Result::Done, {},
+    StoreCopyOutcome done = outcome(StoreCopyOutcome::Result::Done, {},
                    QStringLiteral("備份完成") + QLatin1Char('\n') + displayPath(QFileInfo(target).absoluteFilePath()),
                    MsgIcon::Information, QStringLiteral("備份資料"));
+    // What the copy itself holds, read back from it.
+    if (Store::Opened copy = Store::open(target, Schema::working()); copy.store)
+        done.lines = linesFingerprint(*copy.store).value_or(QByteArray());
+    return done;
 }
 
 QString datedBackupName(const QString &workingPath, const QDate &day)
@@ -84,15 +61,22 @@ QString datedBackupName(const QString &workingPath, const QDate &day)
         + QStringLiteral("%1").arg(year, 2, 10, QLatin1Char('0')) + day.toString(QStringLiteral("MMdd")) + QStringLiteral(".mdb");
 }
 
-bool changedSinceBackup(const Store &working, const QString &table)
+std::optional<QByteArray> linesFingerprint(Store &store)
 {
-    BackupMarks &marks = backupMarks();
-    QMutexLocker locked(&marks.lock);
-    const auto file = marks.byFile.constFind(markKey(working.path()));
-    const QString name = table.toUpper();
-    if (file == marks.byFile.constEnd() || !file->contains(name))
-        return true;
-    return file->value(name) != working.changeCount(name);
+    // Each value with its length, a null apart from an empty text: no two different line
+    // tables give the same stream.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const StoreResult read = store.readPastIndexes(Table::R_DETL, [&hash](qint64, const QStringList &values) {
+        for (const QString &value : values) {
+            const QByteArray utf8 = value.toUtf8();
+            hash.addData(QByteArray::number(value.isNull() ? -1 : utf8.size()) + ':');
+            hash.addData(utf8);
+        }
+        hash.addData("\n");
+    });
+    if (!read.ok())
+        return std::nullopt;
+    return hash.result();
 }
 
 StoreRestore::StoreRestore(const QString &workingPath, const QString &sourcePath)

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class RestoreSource;
 class Store;
@@ -23,6 +24,7 @@ struct StoreCopyOutcome {
     Result result = Result::Done;
     QString reason; // why, for Layout and Failed
     Notice notice;  // what the window tells, with its title; no text for nothing
+    QByteArray lines; // a backup: the fingerprint of the lines the copy holds (empty: unread)
     bool ok() const { return result == Result::Done; }
 };
 
@@ -38,9 +40,9 @@ StoreCopyOutcome backupStore(const QString &workingPath, const QString &target);
 // `day`, e.g. VXBANK-1151206.mdb (a year below 100 has two digits).
 QString datedBackupName(const QString &workingPath, const QDate &day);
 
-// Whether the table of the open working store may hold changes that no backup made in this
-// run holds: true until the first backup, and again after any change of the table since.
-bool changedSinceBackup(const Store &working, const QString &table);
+// A fingerprint of the batch lines, every value in stored order: equal fingerprints, equal
+// lines. Nothing when the lines cannot be read.
+std::optional<QByteArray> linesFingerprint(Store &store);
 
 // A restore, in the two steps between which the user is asked.
 class StoreRestore {

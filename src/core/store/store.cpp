@@ -6,14 +6,11 @@
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
-#include <QMutex>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
 
 #include <sqlite3.h>
-
-#include <map>
 
 namespace {
 
@@ -43,65 +40,7 @@ QString nextConnectionName()
     return QStringLiteral("talvek-store-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-// Rows written per file and table (upper case) since the program started.
-using TableCounts = std::map<QString, quint64>;
-struct ChangeCounts {
-    QMutex lock;
-    std::map<QString, TableCounts> byFile; // nodes stay put: a connection keeps its file's
-};
-
-ChangeCounts &changeCounts()
-{
-    static ChangeCounts counts;
-    return counts;
-}
-
-// One key for one file, however its path was written.
-QString fileKey(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
-void countRowChange(void *file, int, const char *, const char *table, sqlite3_int64)
-{
-    ChangeCounts &counts = changeCounts();
-    QMutexLocker locked(&counts.lock);
-    ++(*static_cast<TableCounts *>(file))[QString::fromUtf8(table).toUpper()];
-}
-
-// Deleting a whole table at once would pass the row count by: every row goes on its own.
-int deleteRowByRow(void *, int action, const char *table, const char *, const char *, const char *)
-{
-    return action == SQLITE_DELETE && table && qstrnicmp(table, "sqlite_", 7) != 0 ? SQLITE_IGNORE : SQLITE_OK;
-}
-
-// Every row written through the connection is counted for its file.
-void countChanges(sqlite3 *db, const QString &path)
-{
-    ChangeCounts &counts = changeCounts();
-    TableCounts *file = nullptr;
-    {
-        QMutexLocker locked(&counts.lock);
-        file = &counts.byFile[fileKey(path)];
-    }
-    sqlite3_set_authorizer(db, deleteRowByRow, nullptr);
-    sqlite3_update_hook(db, countRowChange, file);
-}
-
 } // namespace
-
-quint64 Store::changeCount(const QString &path, const QString &table)
-{
-    ChangeCounts &counts = changeCounts();
-    QMutexLocker locked(&counts.lock);
-    const auto file = counts.byFile.find(fileKey(path));
-    if (file == counts.byFile.end())
-        return 0;
-    const auto count = file->second.find(table.toUpper());
-    return count == file->second.end() ? 0 : count->second;
-}
 
 Store::Store(QString path, QString connection, QList<TableDef> schema)
     : m_path(std::move(path)), m_connection(std::move(connection)), m_schema(std::move(schema))
@@ -171,7 +110,6 @@ Store::Opened Store::open(const QString &path, const QList<TableDef> &schema)
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
     if (!db.open())
         return {nullptr, resultOf(db.lastError())};
-    countChanges(engineHandle(db), info.absoluteFilePath());
 
     // Reading the catalogue is where a file that is not a database shows itself.
     QSqlQuery probe(db);

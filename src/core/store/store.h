@@ -81,13 +81,6 @@ public:
 
     QSqlDatabase database() const { return QSqlDatabase::database(m_connection, false); }
 
-    // How many rows of the table were added, changed or deleted in the file at `path`
-    // since the program started, through any store opened on it by whatever way (record
-    // sets, the operations above, a restore). Counted per file, not per opening, since a
-    // backup closes the store and opens it again; a change later rolled back still counts.
-    static quint64 changeCount(const QString &path, const QString &table);
-    quint64 changeCount(const QString &table) const { return changeCount(m_path, table); }
-
     // The failure a Qt Sql error, or the engine's last error, stands for.
     static StoreResult resultOf(const QSqlError &error);
     static StoreResult resultOf(sqlite3 *db);

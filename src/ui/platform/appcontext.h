@@ -35,6 +35,9 @@ public:
     // The folder the last backup of this run was aimed at; empty before the first.
     const QString &backupFolder() const { return m_backupFolder; }
     void setBackupFolder(const QString &folder) { m_backupFolder = folder; }
+    // The fingerprint of the lines the last backup of this run holds; empty before the first.
+    const QByteArray &backedUpLines() const { return m_backedUpLines; }
+    void setBackedUpLines(const QByteArray &lines) { m_backedUpLines = lines; }
 
     Store *working() const { return m_working.get(); }
     void setWorking(std::unique_ptr<Store> store) { m_working = std::move(store); }
@@ -54,6 +57,7 @@ private:
     Printer &m_printer;
     AppValues m_values;
     QString m_backupFolder;
+    QByteArray m_backedUpLines;
     std::unique_ptr<Store> m_working;
     std::unique_ptr<Store> m_reference;
     StoreResult m_referenceProblem;

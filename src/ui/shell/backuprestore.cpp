@@ -62,6 +62,7 @@ void BackupRestore::backup()
     // Where the copy went is told over the menu once it is back, after what the menu
     // itself has to say on coming back.
     if (back && done.ok()) {
+        m_context.setBackedUpLines(done.lines);
         m_menu.RefreshMenu();
         sayOutcome(done);
     }
