@@ -181,7 +181,7 @@ int batchfile(QStringList args, QTextStream &out, QTextStream &err)
                                 [&] { return outPath; }};
     const BatchRunOutcome outcome =
         runBatch(*opened.store, {{date, batch, purpose}, order == QLatin1String("code") ? LineOrder::ByPayee : LineOrder::Input, {}, {},
-                                 generationLogPath(QFileInfo(opened.store->path()).absolutePath())},
+                                 generationLogPath(QFileInfo(opened.store->path()).absolutePath()), {}},
                  clock, ask);
     for (qsizetype i = 0; i < outcome.notices.size(); ++i) {
         // "產生完畢" goes to the standard output with what was written.

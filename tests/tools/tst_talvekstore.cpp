@@ -135,7 +135,7 @@ void TstTalvekStore::batchFileFromAShellAsTheWindowWritesIt()
     window.headerFields()->purposeField()->setText("薪資");
     const QString windowFile = QDir(p.dir.path()).filePath("batch.txt");
     p.dialogs.expectSaveFile({}, "All Files (*.*);;Text Files(*.txt)", windowFile);
-    p.dialogs.expectMessage({"產生完畢", "Talvek"});
+    p.dialogs.expectMessage({"產生完畢\n建議立即備份資料檔（系統 → 備份資料）", "Talvek"});
     window.GenerateBatchFile();
     VERIFY_DIALOGS(p.dialogs);
     QFile a(windowFile), b(shellFile);

@@ -1,5 +1,6 @@
 #include "core/services/batchrun.h"
 
+#include "core/services/storecopyservice.h"
 #include "core/platform/clock.h"
 #include "core/rules/headerrules.h"
 #include "core/store/store.h"
@@ -65,7 +66,11 @@ BatchRunOutcome runBatch(Store &store, const BatchRun &run, const Clock &clock, 
         return outcome;
     }
     outcome.doneAt = outcome.notices.size();
-    outcome.notices << Notice{QStringLiteral("產生完畢")};
+    QString done = QStringLiteral("產生完畢");
+    // Lines no backup holds are one disk fault away from being keyed again.
+    if (const auto lines = linesFingerprint(store); run.backedUpLines.isEmpty() || lines != run.backedUpLines)
+        done += QLatin1Char('\n') + QStringLiteral("建議立即備份資料檔（系統 → 備份資料）");
+    outcome.notices << Notice{done};
     if (!outcome.generation.logProblem.isEmpty())
         outcome.notices << Notice{outcome.generation.logProblem, MsgIcon::Exclamation};
     return outcome;

@@ -19,6 +19,7 @@ struct BatchRun {
     std::optional<LineTotals> shown; // what the caller showed; counted afresh when absent
     QString shownProblem;            // why the caller could not read the totals: no file then
     QString logPath;
+    QByteArray backedUpLines; // the lines' fingerprint in the last backup made; empty: none known
 };
 
 struct BatchRunQuestions {
@@ -34,7 +35,7 @@ struct BatchRunOutcome {
     bool declined = false;       // the user chose not to go on despite the warnings
     bool noTarget = false;       // the user chose no file
     QString target;              // the file chosen: the run went as far as it could
-    qsizetype doneAt = -1;       // the notice "產生完畢", once the file is written
+    qsizetype doneAt = -1;       // the notice "產生完畢" (and a backup suggested), once the file is written
     GenerationOutcome generation;
     bool written() const { return generation.written; }
 };

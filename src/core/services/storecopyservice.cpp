@@ -1,8 +1,11 @@
 #include "core/services/storecopyservice.h"
 
+#include "core/store/schema.h"
+#include "core/store/store.h"
 #include "core/store/storecopy.h"
 #include "core/store/storeopening.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 
 namespace {
@@ -10,7 +13,7 @@ namespace {
 StoreCopyOutcome outcome(StoreCopyOutcome::Result result, const QString &reason, const QString &text, MsgIcon icon,
                          const QString &title)
 {
-    return {result, reason, Notice(text, icon, title)};
+    return {result, reason, Notice(text, icon, title), {}};
 }
 
 StoreCopyOutcome restoreFailed(const QString &reason)
@@ -42,7 +45,38 @@ StoreCopyOutcome backupStore(const QString &workingPath, const QString &target)
     if (!backupStoreFile(workingPath, target, &reason))
         return outcome(StoreCopyOutcome::Result::Failed, reason, QStringLiteral("備份檔案失敗!!") + QLatin1Char('\n') + reason,
                        MsgIcon::None, applicationTitle());
-    return {};
+    StoreCopyOutcome done = outcome(StoreCopyOutcome::Result::Done, {},
+                   QStringLiteral("備份完成") + QLatin1Char('\n') + displayPath(QFileInfo(target).absoluteFilePath()),
+                   MsgIcon::Information, QStringLiteral("備份資料"));
+    // What the copy itself holds, read back from it.
+    if (Store::Opened copy = Store::open(target, Schema::working()); copy.store)
+        done.lines = linesFingerprint(*copy.store).value_or(QByteArray());
+    return done;
+}
+
+QString datedBackupName(const QString &workingPath, const QDate &day)
+{
+    const int year = day.year() - 1911;
+    return QFileInfo(workingPath).completeBaseName() + QLatin1Char('-')
+        + QStringLiteral("%1").arg(year, 2, 10, QLatin1Char('0')) + day.toString(QStringLiteral("MMdd")) + QStringLiteral(".mdb");
+}
+
+std::optional<QByteArray> linesFingerprint(Store &store)
+{
+    // Each value with its length, a null apart from an empty text: no two different line
+    // tables give the same stream.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const StoreResult read = store.readPastIndexes(Table::R_DETL, [&hash](qint64, const QStringList &values) {
+        for (const QString &value : values) {
+            const QByteArray utf8 = value.toUtf8();
+            hash.addData(QByteArray::number(value.isNull() ? -1 : utf8.size()) + ':');
+            hash.addData(utf8);
+        }
+        hash.addData("\n");
+    });
+    if (!read.ok())
+        return std::nullopt;
+    return hash.result();
 }
 
 StoreRestore::StoreRestore(const QString &workingPath, const QString &sourcePath)

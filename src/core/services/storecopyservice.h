@@ -2,9 +2,11 @@
 
 #include "core/platform/notice.h"
 
+#include <QDate>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class RestoreSource;
 class Store;
@@ -22,6 +24,7 @@ struct StoreCopyOutcome {
     Result result = Result::Done;
     QString reason; // why, for Layout and Failed
     Notice notice;  // what the window tells, with its title; no text for nothing
+    QByteArray lines; // a backup: the fingerprint of the lines the copy holds (empty: unread)
     bool ok() const { return result == Result::Done; }
 };
 
@@ -30,8 +33,16 @@ struct StoreCopyOutcome {
 StoreCopyOutcome checkBackupTarget(const QString &workingPath, const QString &target);
 
 // Copies the working store, which nothing holds open, to a target that passes that check;
-// the target is a whole checked copy, or as it was.
+// the target is a whole checked copy, or as it was. Done says "備份完成" and where the copy is.
 StoreCopyOutcome backupStore(const QString &workingPath, const QString &target);
+
+// The name a backup of the store is offered under: the store's own name and the ROC date of
+// `day`, e.g. VXBANK-1151206.mdb (a year below 100 has two digits).
+QString datedBackupName(const QString &workingPath, const QDate &day);
+
+// A fingerprint of the batch lines, every value in stored order: equal fingerprints, equal
+// lines. Nothing when the lines cannot be read.
+std::optional<QByteArray> linesFingerprint(Store &store);
 
 // A restore, in the two steps between which the user is asked.
 class StoreRestore {

@@ -32,6 +32,13 @@ public:
     Printer &printer() const { return m_printer; }
     AppValues &values() { return m_values; }
 
+    // The folder the last backup of this run was aimed at; empty before the first.
+    const QString &backupFolder() const { return m_backupFolder; }
+    void setBackupFolder(const QString &folder) { m_backupFolder = folder; }
+    // The fingerprint of the lines the last backup of this run holds; empty before the first.
+    const QByteArray &backedUpLines() const { return m_backedUpLines; }
+    void setBackedUpLines(const QByteArray &lines) { m_backedUpLines = lines; }
+
     Store *working() const { return m_working.get(); }
     void setWorking(std::unique_ptr<Store> store) { m_working = std::move(store); }
     // Closes both stores, for copying the working file or reopening it.
@@ -49,6 +56,8 @@ private:
     Clock &m_clock;
     Printer &m_printer;
     AppValues m_values;
+    QString m_backupFolder;
+    QByteArray m_backedUpLines;
     std::unique_ptr<Store> m_working;
     std::unique_ptr<Store> m_reference;
     StoreResult m_referenceProblem;

@@ -2,9 +2,12 @@
 
 #include "core/store/storefailure.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QScreen>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -23,12 +26,67 @@ QMessageBox::StandardButton standardButton(MsgAnswer answer)
     return QMessageBox::Ok;
 }
 
+// A message box over the window it speaks for: Qt centres a box by its size before the
+// box has sized itself to its text.
+class PlacedMessageBox : public QMessageBox {
+public:
+    explicit PlacedMessageBox(QWidget *owner) : QMessageBox(owner), m_owner(owner) {}
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event); // sizes the box to its text
+        placeOver(this, m_owner);
+    }
+
+private:
+    QWidget *m_owner;
+};
+
+// Keeps the box at least as wide as its whole title: the window manager cuts a title wider
+// than the box ("匯款… 入"). The box sizes itself to its layout, so the room goes there.
+void makeRoomForTitle(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    // The title bar also holds the window's icon and its buttons.
+    const int room = metrics.horizontalAdvance(box.windowTitle()) * 11 / 10 + metrics.height() * 8;
+    const int widest = box.screen()->availableGeometry().width() * 2 / 3;
+    grid->addItem(new QSpacerItem(qMin(room, widest), 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 } // namespace
+
+void placeOver(QWidget *window, const QWidget *owner)
+{
+    const QWidget *over = owner ? owner->window() : QApplication::activeWindow();
+    if (over == window || (over && !over->isVisible()))
+        over = nullptr;
+    const QRect room = (over ? over->screen() : window->screen())->availableGeometry();
+    // Inside to inside: the window manager tells a frame's size only after drawing it, but
+    // its title bar and border stand where the owner's do.
+    const int title = over ? over->geometry().top() - over->frameGeometry().top() : 0;
+    const int border = over ? over->geometry().left() - over->frameGeometry().left() : 0;
+    if (!window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
+    const QSize fitted =
+        window->size().expandedTo(window->minimumSizeHint()).boundedTo(room.size() - QSize(2 * border, title + border));
+    QRect placed(QPoint(), fitted);
+    placed.moveCenter(over ? over->geometry().center() : room.center());
+    placed.moveLeft(qBound(room.left() + border, placed.left(), qMax(room.left() + border, room.right() + 1 - border - fitted.width())));
+    placed.moveTop(qBound(room.top() + title, placed.top(), qMax(room.top() + title, room.bottom() + 1 - border - fitted.height())));
+    window->setGeometry(placed);
+}
 
 MsgAnswer QtDialogs::message(QWidget *parent, const QString &text, const QString &title,
                              MsgIcon icon, MsgButtons buttons, MsgAnswer defaultButton)
 {
-    QMessageBox box(parent);
+    PlacedMessageBox box(parent);
     box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
     box.setText(text);
     switch (icon) {
@@ -52,6 +110,7 @@ MsgAnswer QtDialogs::message(QWidget *parent, const QString &text, const QString
     if (auto *b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("取消"));
     if (auto *b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("是(&Y)"));
     if (auto *b = box.button(QMessageBox::No)) b->setText(QStringLiteral("否(&N)"));
+    makeRoomForTitle(box);
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgAnswer::Yes;
     case QMessageBox::No: return MsgAnswer::No;

@@ -70,6 +70,10 @@ public:
     bool printSetup(QWidget *parent, PrintSetup &setup) override;
 };
 
+// Gives a top-level window a size that shows all its controls yet fits the owner's screen,
+// and centres it over the owner's window (without one: on the screen), inside the screen.
+void placeOver(QWidget *window, const QWidget *owner);
+
 // Shows a notice in a box with its title (the application title when it has none) and OK only.
 void tell(Dialogs &dialogs, QWidget *parent, const Notice &notice);
 // Tells the user the one message for a data file's failure.

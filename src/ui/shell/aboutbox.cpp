@@ -29,9 +29,9 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     auto *version = new QLabel(versionText(), this);
     version->setObjectName(QStringLiteral("lblVersion"));
 
-    auto *notice = new QLabel(QStringLiteral("本程式供 Korvana 銀行客戶編製整批匯款資料，產生之匯款檔請交付往來分行。"), this);
+    // Broken where a reader pauses, never inside a word: wrapping Chinese text may cut "匯款檔".
+    auto *notice = new QLabel(QStringLiteral("本程式供 Korvana 銀行客戶編製整批匯款資料，\n產生之匯款檔請交付往來分行。"), this);
     notice->setObjectName(QStringLiteral("lblDisclaimer"));
-    notice->setWordWrap(true);
 
     auto *close = new QPushButton(QStringLiteral("關　閉"), this);
     close->setObjectName(QStringLiteral("cmdOK"));
@@ -53,7 +53,7 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(buttons);
-    setMinimumWidth(420);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QString AboutBox::versionText()

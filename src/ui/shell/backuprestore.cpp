@@ -2,6 +2,7 @@
 
 #include "ui/shell/mainwindow.h"
 
+#include "core/platform/clock.h"
 #include "core/services/storecopyservice.h"
 #include "core/store/storeopening.h"
 #include "ui/platform/appcontext.h"
@@ -22,13 +23,18 @@ QString BackupRestore::chooseBackupTarget()
     const QString working = workingStorePath(m_context.programDir());
     const QString title = QStringLiteral("選擇要備份的資料檔");
     for (;;) {
+        // Today's copy, where the last one of this run went: a row of dated backups, none
+        // overwriting another day's.
+        const QString folder = m_context.backupFolder().isEmpty() ? QDir::homePath() : m_context.backupFolder();
+        const QString offered = QDir(folder).filePath(datedBackupName(working, m_context.clock().today()));
         QString path = m_context.dialogs().saveFile(&m_menu, title, QStringLiteral("目的資料 (*.mdb)"),
-                                                    QStringLiteral("目的資料 (*.mdb)"), QDir::homePath(), false);
+                                                    QStringLiteral("目的資料 (*.mdb)"), offered, false);
         if (path.isEmpty())
             return {};
         // A name typed without its type gets the one the filter shows.
         if (QFileInfo(path).suffix().isEmpty())
             path += QStringLiteral(".mdb");
+        m_context.setBackupFolder(QFileInfo(path).absolutePath());
         if (const StoreCopyOutcome refused = checkBackupTarget(working, path); !refused.ok()) {
             sayOutcome(refused);
             continue;
@@ -46,12 +52,20 @@ void BackupRestore::backup()
     const QString target = chooseBackupTarget();
     if (target.isEmpty())
         return;
-    reload([&] {
-        const StoreCopyOutcome done = backupStore(workingStorePath(m_context.programDir()), target);
+    StoreCopyOutcome done;
+    const bool back = reload([&] {
+        done = backupStore(workingStorePath(m_context.programDir()), target);
         // The menu is closed meanwhile: the message stands alone.
         if (!done.ok())
             tell(m_context.dialogs(), nullptr, done.notice);
     });
+    // Where the copy went is told over the menu once it is back, after what the menu
+    // itself has to say on coming back.
+    if (back && done.ok()) {
+        m_context.setBackedUpLines(done.lines);
+        m_menu.RefreshMenu();
+        sayOutcome(done);
+    }
 }
 
 void BackupRestore::restore()
@@ -89,7 +103,7 @@ void BackupRestore::restore()
     reload({});
 }
 
-void BackupRestore::reload(const std::function<void()> &whileClosed)
+bool BackupRestore::reload(const std::function<void()> &whileClosed)
 {
     m_menu.setReloading(true);
     m_menu.unloadWindows();
@@ -101,7 +115,8 @@ void BackupRestore::reload(const std::function<void()> &whileClosed)
     // A store that can no longer be opened ends the program as it would at start-up.
     if (!m_menu.load()) {
         QApplication::quit();
-        return;
+        return false;
     }
     m_menu.show();
+    return true;
 }

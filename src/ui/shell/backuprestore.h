@@ -21,8 +21,8 @@ private:
     QString chooseBackupTarget();
     void sayOutcome(const StoreCopyOutcome &outcome);
     // Closes every window and the stores, does `whileClosed`, and shows the menu again
-    // as the program starts.
-    void reload(const std::function<void()> &whileClosed);
+    // as the program starts; false when the store no longer opens and the program ends.
+    bool reload(const std::function<void()> &whileClosed);
 
     MainWindow &m_menu;
     AppContext &m_context;

@@ -41,6 +41,9 @@ int main(int argc, char *argv[])
     MainWindow window(context);
     if (!window.load())
         return 1;
+    // Placed by the program, not the window manager: the first message box then knows
+    // where its window is.
+    placeOver(&window, nullptr);
     window.show();
     return app.exec();
 }

@@ -98,7 +98,10 @@ void MainWindow::buildMenu()
     help->setObjectName(QStringLiteral("mnuHelp"));
     add(help, QStringLiteral("文件說明"), "mnuDoc")->setEnabled(false);
     help->addSeparator();
-    runOnClick(add(help, QStringLiteral("關於    Talvek(&A)"), "mnuAbout"), m_gate, [this] { AboutBox(this).exec(); });
+    runOnClick(add(help, QStringLiteral("關於    Talvek(&A)"), "mnuAbout"), m_gate, [this] {
+        AboutBox box(this);
+        showModal(&box);
+    });
 }
 
 void MainWindow::buildContent()
@@ -243,10 +246,16 @@ void MainWindow::onButton(int number)
         RefreshMenu();
 }
 
+void MainWindow::showModal(QDialog *window)
+{
+    placeOver(window, this);
+    window->exec();
+}
+
 void MainWindow::openWindow(QDialog *window)
 {
     m_fresh = false;
-    window->exec();
+    showModal(window);
     // An editing window ended by its close box is made afresh next time.
     auto *editing = qobject_cast<EditingWindow *>(window);
     if (editing && editing->ended()) {

@@ -60,6 +60,8 @@ private:
     bool hasLines(const QString &noLinesMessage);
     // Opens one of the program's windows modally; coming back counts as an activation.
     void openWindow(QDialog *window);
+    // Every window opens so: centred over this one, at a size that fits the screen.
+    void showModal(QDialog *window);
     void newBatch();
     // The window a button opens, made anew unless it is kept; none while it is open.
     QDialog *windowFor(int number);

@@ -1,7 +1,11 @@
 #include "support/testprogram.h"
 
 #include "core/output/batchgeneration.h"
+#include "core/services/batchrun.h"
+#include "core/services/storecopyservice.h"
+#include "core/store/recordset.h"
 #include "core/store/schema.h"
+#include "core/store/storeopening.h"
 
 #include <QDir>
 #include <QTest>
@@ -15,6 +19,8 @@ private Q_SLOTS:
     void refusals_data();
     void refusals();
     void warnings();
+    void backupSuggestedUntilBackedUp_data();
+    void backupSuggestedUntilBackedUp();
 };
 
 namespace {
@@ -110,6 +116,55 @@ void TstBatchGeneration::warnings()
     in.batchNo = "1512061202";
     in.lines = {in.lines[0], in.lines[3]};
     QCOMPARE(batchWarnings(in, {earlier}), (QStringList{"第 2 筆（D04）手續費 30 不小於金額 30"}));
+}
+
+void TstBatchGeneration::backupSuggestedUntilBackedUp_data()
+{
+    QTest::addColumn<QStringList>("steps"); // done in turn before the file is made
+    QTest::addColumn<bool>("suggested");
+    QTest::newRow("nothing known at start") << QStringList{} << true;
+    QTest::newRow("backed up, nothing changed since") << QStringList{"backup"} << false;
+    QTest::newRow("a line keyed, then backed up") << QStringList{"key", "backup"} << false;
+    QTest::newRow("backed up, then a line keyed") << QStringList{"backup", "key"} << true;
+    QTest::newRow("backed up, then a line changed in its window") << QStringList{"backup", "edit"} << true;
+    QTest::newRow("backed up, then the lines emptied at once") << QStringList{"backup", "clear"} << true;
+    QTest::newRow("a later backup that failed") << QStringList{"backup", "key", "fail"} << true;
+    QTest::newRow("changed and changed back") << QStringList{"backup", "edit", "unedit"} << false;
+}
+
+void TstBatchGeneration::backupSuggestedUntilBackedUp()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, suggested);
+    Fixture f;
+    QByteArray backedUp;
+    for (const QString &step : steps) {
+        Store &store = *f.context.working();
+        if (step == "backup" || step == "fail") {
+            // As the menu does it: every connection closed, the copy made, the store opened again.
+            f.context.closeStores();
+            QVERIFY(QDir().mkpath(f.file("folder.mdb")));
+            const StoreCopyOutcome done = backupStore(workingStorePath(f.dir.path()), f.file(step == "backup" ? "copy.mdb" : "folder.mdb"));
+            QCOMPARE(done.ok(), step == "backup");
+            if (done.ok())
+                backedUp = done.lines;
+            QVERIFY(f.openWorkingStore());
+        } else if (step == "key") {
+            QVERIFY(store.appendRow(Table::R_DETL, {"D04", "5", "0091230", "丁", "9", "", "0"}).ok());
+        } else if (step == "edit" || step == "unedit") {
+            const auto lines = store.select(Query::table(Table::R_DETL));
+            const bool forth = step == "edit";
+            QVERIFY(lines->update(QStringList(lines->currentValues()).replaceInStrings(forth ? "2500" : "2600", forth ? "2600" : "2500")).ok());
+        } else if (step == "clear") {
+            QVERIFY(store.clearTables({Table::R_DETL}).ok());
+        }
+    }
+    const BatchRunQuestions ask{[](const QStringList &) { return true; }, [&f] { return f.file("batch.txt"); }};
+    const BatchRunOutcome outcome =
+        runBatch(*f.context.working(), {{"151206", "1512061201", ""}, LineOrder::ByPayee, {}, {}, f.log(), backedUp}, f.clock, ask);
+    QVERIFY(outcome.written());
+    QCOMPARE(outcome.notices.value(outcome.doneAt).text,
+             suggested ? QStringLiteral("產生完畢\n建議立即備份資料檔（系統 → 備份資料）") : QStringLiteral("產生完畢"));
 }
 
 QTEST_MAIN(TstBatchGeneration)

@@ -148,7 +148,7 @@ void TstBatchFileWindow::confirm_data()
     QTest::addColumn<QStringList>("told");  // after the file dialog; nothing when it is cancelled
     QTest::addColumn<QString>("reference"); // the file then at the target; empty: the old one
     const QString tooLong = QString(31, QChar(0x8CC7));
-    const QString done = "產生完畢", wide = "輸入欄位超出", refused = "資料不全,建檔錯誤\n";
+    const QString done = "產生完畢\n建議立即備份資料檔（系統 → 備份資料）", wide = "輸入欄位超出", refused = "資料不全,建檔錯誤\n";
     QTest::newRow("by payee code, marker left out") << 3 << false << "1512061201" << "薪資" << QStringList{done} << "lines-bypayee.txt";
     QTest::newRow("input order") << 2 << true << "1512061201" << "薪資" << QStringList{done} << "lines-input.txt";
     // Too long for its column: told, the stored header kept, the file written all the same.
@@ -215,7 +215,7 @@ void TstBatchFileWindow::warningsComeBeforeTheFileDialog()
     QVERIFY(f.window->isVisible());
     f.dialogs.expectMessage(warning, MsgAnswer::Yes);
     f.dialogs.expectSaveFile({}, kFilter, f.output());
-    f.dialogs.expectMessage({"產生完畢", "Talvek"});
+    f.dialogs.expectMessage({"產生完畢\n建議立即備份資料檔（系統 → 備份資料）", "Talvek"});
     f.confirm();
     VERIFY_DIALOGS(f.dialogs);
 }

@@ -103,6 +103,8 @@ private Q_SLOTS:
     void keptWindowsAndTheNewBatch_data();
     void keptWindowsAndTheNewBatch();
     void backupRefusesTheStoreItselfAndReloads();
+    void backupOffersTodaysNameAndSaysWhere_data();
+    void backupOffersTodaysNameAndSaysWhere();
     void restoreCommand_data();
     void restoreCommand();
     void nothingStartsWhileAWindowRuns();
@@ -416,8 +418,10 @@ void TstMainWindow::backupRefusesTheStoreItselfAndReloads()
     p.dialogs.expectMessage(create, MsgAnswer::No);
     p.dialogs.expectSaveFile(title, filter, target);
     p.dialogs.expectMessage(create, MsgAnswer::Yes);
+    p.dialogs.expectMessage({"備份完成\n" + displayPath(target + ".mdb"), "備份資料", MsgIcon::Information});
     p.trigger("mnuBackup");
-    QCOMPARE(p.dialogs.lastSaveFolder, QDir::homePath()); // each time, also after a refusal
+    // Today's name in the folder last chosen, also after a refusal.
+    QCOMPARE(p.dialogs.lastSaveFolder, QDir(p.dir.path()).filePath("VXBANK-1151206.mdb"));
     QVERIFY(!p.dialogs.lastConfirmOverwrite);
     QCOMPARE(TestDir::rows(target + ".mdb", "R_DETL"), TestDir::rows(working, "R_DETL"));
     // Every window was unloaded and the store opened afresh.
@@ -431,6 +435,38 @@ void TstMainWindow::backupRefusesTheStoreItselfAndReloads()
     p.trigger("mnuBackup");
     QVERIFY(p.context.working());
     QCOMPARE(p.enabledButtons(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    VERIFY_DIALOGS(p.dialogs);
+}
+
+void TstMainWindow::backupOffersTodaysNameAndSaysWhere_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("ROC year of three digits") << QDate(2026, 12, 6) << "VXBANK-1151206.mdb";
+    QTest::newRow("ROC year of two digits") << QDate(2010, 5, 4) << "VXBANK-990504.mdb";
+}
+
+void TstMainWindow::backupOffersTodaysNameAndSaysWhere()
+{
+    QFETCH(QDate, today);
+    QFETCH(QString, name);
+    Program p;
+    QVERIFY(p.started());
+    p.clock.set(today);
+    const QString title = "選擇要備份的資料檔", filter = "目的資料 (*.mdb)";
+    // An old backup is replaced without a question, and the box names it in full.
+    const QString folder = QDir(p.dir.path()).filePath("備份");
+    QVERIFY(QDir().mkdir(folder));
+    const QString target = QDir(folder).filePath("old.mdb");
+    QVERIFY(QFile::copy(p.dir.reference(), target));
+    p.dialogs.expectSaveFile(title, filter, target);
+    p.dialogs.expectMessage({"備份完成\n" + QDir::toNativeSeparators(target), "備份資料", MsgIcon::Information});
+    p.trigger("mnuBackup");
+    QCOMPARE(p.dialogs.lastSaveFolder, QDir(QDir::homePath()).filePath(name));
+    // The next backup of this run starts where this one went.
+    p.dialogs.expectSaveFile(title, filter, "");
+    p.trigger("mnuBackup");
+    QCOMPARE(p.dialogs.lastSaveFolder, QDir(folder).filePath(name));
     VERIFY_DIALOGS(p.dialogs);
 }
 
