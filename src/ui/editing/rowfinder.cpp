@@ -44,6 +44,8 @@ RowFinder::RowFinder(RecordSetGrid *grid, QList<int> ordinals, QWidget *parent)
     connect(shortcut, &QShortcut::activated, this, &RowFinder::start);
     connect(m_field, &QLineEdit::textEdited, this, &RowFinder::textEdited);
     connect(qApp, &QApplication::focusChanged, this, &RowFinder::focusChanged);
+    // Rows taken afresh (a query, a reset) make an earlier "找不到" stale.
+    connect(m_grid->recordSetModel(), &QAbstractItemModel::modelReset, this, [this] { mark(true); });
     m_field->installEventFilter(this);
     m_grid->installEventFilter(this);
     setEnabled(m_grid->isEnabled());

@@ -319,6 +319,8 @@ void TstEditingWindow::findMovesTheCurrentRowAsAClickWould_data()
     QTest::newRow("a query's rows only; Esc shows the prefix again; confirmed, the rows stay")
         << QStringList{"F6", ">A", "^F", ">ph", "Enter", "Esc", "Enter", "Enter"}
         << idle + "{-A01|-5678|-alpha 甲} @DataGrid1 find+ rows A01,A02";
+    QTest::newRow("rows taken afresh: the miss no longer shown")
+        << QStringList{"^F", ">x", "F8"} << idle + "{-A01|-5678|-alpha 甲} @DataGrid1 find+ rows A01,A02,B02,C03";
     QTest::newRow("a confirmed query: not found outside it")
         << QStringList{"F6", ">B", "Enter", "Enter", "^F", ">alpha"} << idle + "{-B02|-1299|-Beta 乙} @TextFind find+找不到 rows B02";
 }
