@@ -51,6 +51,13 @@ RowFinder::RowFinder(RecordSetGrid *grid, QList<int> ordinals, QWidget *parent)
     setEnabled(m_grid->isEnabled());
 }
 
+RowFinder::~RowFinder()
+{
+    // The field gives up the focus while its parent deletes it, after this object has
+    // stopped being a RowFinder: the application must not tell it by then.
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
 void RowFinder::start()
 {
     if (!isEnabled() || !m_grid->recordSetModel()->recordSet())

@@ -22,6 +22,7 @@ class RowFinder : public QWidget {
     Q_OBJECT
 public:
     RowFinder(RecordSetGrid *grid, QList<int> ordinals, QWidget *parent);
+    ~RowFinder() override;
 
     QLineEdit *field() const { return m_field; }
     QLabel *status() const { return m_status; }
