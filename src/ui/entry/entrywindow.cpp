@@ -101,12 +101,15 @@ EntryWindow::EntryWindow(AppContext &context, QWidget *parent) : EditingWindow(c
     LoadRemarkPresets();
     open(context.working());
     // Whatever changes the lines (a line confirmed or deleted, an import read in) passes
-    // through the record set; a filter typed in query mode changes no figure but costs
-    // one count.
+    // through the record set. A prefix typed in query mode only filters the rows: its
+    // keystrokes are not counted.
     if (RecordSet *set = recordSet()) {
         for (auto changed : {&RecordSet::rowAdded, &RecordSet::rowChanged, &RecordSet::rowRemoved})
             connect(set, changed, this, &EntryWindow::refreshTotals);
-        connect(set, &RecordSet::refreshed, this, &EntryWindow::refreshTotals);
+        connect(set, &RecordSet::refreshed, this, [this] {
+            if (EditMode != Search)
+                refreshTotals();
+        });
     }
 
     // Enter walks 0, 1, 2, 3, 4 and the remark, skipping what leaving the code locked;

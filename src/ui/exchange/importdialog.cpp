@@ -135,6 +135,26 @@ const QList<std::optional<CsvText::Encoding>> kEncodings{std::nullopt, CsvText::
 
 } // namespace
 
+QRadioButton *ImportDialog::choice(QBoxLayout *layout, const std::pair<QString, QString> &first,
+                                   const std::pair<QString, QString> &second, QRadioButton **other)
+{
+    auto *row = new QHBoxLayout;
+    QRadioButton *buttons[2];
+    for (int i = 0; i < 2; ++i) {
+        const auto &[text, name] = i == 0 ? first : second;
+        buttons[i] = new QRadioButton(text, this);
+        buttons[i]->setObjectName(name);
+        buttons[i]->setAccessibleName(text);
+        row->addWidget(buttons[i]);
+    }
+    row->addStretch();
+    layout->addLayout(row);
+    buttons[0]->setChecked(true);
+    connect(buttons[1], &QRadioButton::toggled, this, &ImportDialog::replan);
+    *other = buttons[1];
+    return buttons[0];
+}
+
 ImportDialog::ImportDialog(AppContext &context, ImportKind kind, Store &store, const QByteArray &bytes, const QString &path,
                            QWidget *parent)
     : QDialog(parent), m_context(context), m_kind(kind), m_store(store), m_bytes(bytes),
@@ -182,32 +202,12 @@ ImportDialog::ImportDialog(AppContext &context, ImportKind kind, Store &store, c
     layout->addLayout(top);
     layout->addLayout(mapping);
     if (kind == ImportKind::Institutions) {
-        m_merge = new QRadioButton(QStringLiteral("合併（代碼相同者更新名稱）"), this);
-        m_merge->setObjectName(QStringLiteral("optMerge"));
-        m_replace = new QRadioButton(QStringLiteral("全部取代"), this);
-        m_replace->setObjectName(QStringLiteral("optReplace"));
-        m_merge->setChecked(true);
-        auto *modes = new QHBoxLayout;
-        modes->addWidget(m_merge);
-        modes->addWidget(m_replace);
-        modes->addStretch();
-        layout->addLayout(modes);
-        connect(m_replace, &QRadioButton::toggled, this, &ImportDialog::replan);
+        m_merge = choice(layout, {QStringLiteral("合併（代碼相同者更新名稱）"), QStringLiteral("optMerge")},
+                         {QStringLiteral("全部取代"), QStringLiteral("optReplace")}, &m_replace);
     }
     if (kind == ImportKind::Payees) {
-        auto *addOnly = new QRadioButton(QStringLiteral("只新增（代碼已有者為錯誤）"), this);
-        addOnly->setObjectName(QStringLiteral("optAddOnly"));
-        addOnly->setAccessibleName(addOnly->text());
-        m_update = new QRadioButton(QStringLiteral("新增並更新（代碼已有者改為檔案的資料）"), this);
-        m_update->setObjectName(QStringLiteral("optUpdate"));
-        m_update->setAccessibleName(m_update->text());
-        addOnly->setChecked(true);
-        auto *modes = new QHBoxLayout;
-        modes->addWidget(addOnly);
-        modes->addWidget(m_update);
-        modes->addStretch();
-        layout->addLayout(modes);
-        connect(m_update, &QRadioButton::toggled, this, &ImportDialog::replan);
+        choice(layout, {QStringLiteral("只新增（代碼已有者為錯誤）"), QStringLiteral("optAddOnly")},
+               {QStringLiteral("新增並更新（代碼已有者改為檔案的資料）"), QStringLiteral("optUpdate")}, &m_update);
     }
     m_preview = new QTableWidget(this);
     m_preview->setObjectName(QStringLiteral("grdPreview"));

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <utility>
+
 class AppContext;
 class EditingWindow;
 class QCheckBox;
@@ -20,6 +22,8 @@ class QTableWidget;
 // which field, whether stored payees are updated, every row as it would be stored, every
 // field an update changes, every error and every warning with its line, and the count.
 // "匯入" writes all rows, and only when no row has an error; warnings do not stop it.
+class QBoxLayout;
+
 class ImportDialog : public QDialog {
     Q_OBJECT
 public:
@@ -46,6 +50,10 @@ private:
     void reread();  // after the encoding or the header choice changed
     void replan();  // after the mapping or the mode changed
     void fillColumnChoices();
+    // Two ways to import (label, object name) on one line, the first chosen; choosing the
+    // second plans again. Returns the first; `other` gets the second.
+    QRadioButton *choice(QBoxLayout *layout, const std::pair<QString, QString> &first,
+                         const std::pair<QString, QString> &second, QRadioButton **other);
 
     AppContext &m_context;
     ImportKind m_kind;
