@@ -30,6 +30,11 @@ Query Query::table(const QString &name)
     return q;
 }
 
+QString Query::containing(const QString &text)
+{
+    return QLatin1Char('%') + escapeLike(text) + QLatin1Char('%');
+}
+
 Query &Query::orderBy(const QString &column, Qt::SortOrder order)
 {
     m_orderBy = column;
@@ -64,6 +69,11 @@ Query &Query::wherePrefix(const QString &column, const QString &prefix)
 
 QString Query::sql(const TableDef &def) const
 {
+    return sql(def, Page());
+}
+
+QString Query::sql(const TableDef &def, const Page &page) const
+{
     QStringList columns{QStringLiteral("rowid")};
     for (const ColumnDef &c : def.columns)
         columns << quoted(c.name);
@@ -73,17 +83,37 @@ QString Query::sql(const TableDef &def) const
         Q_ASSERT(def.ordinalOf(m_conditionColumns[i]) >= 0);
         where << m_conditions[i].arg(quoted(m_conditionColumns[i]));
     }
+    const bool descending = m_order == Qt::DescendingOrder;
+    if (page.after != Page::After::Start) {
+        // The rows that follow in the order below. Nulls come first ascending and last
+        // descending; the comparison on the column alone lets an index find the first one.
+        const QString c = m_orderBy.isEmpty() ? QString() : quoted(m_orderBy);
+        const QString op = descending ? QStringLiteral("<") : QStringLiteral(">");
+        if (c.isEmpty())
+            where << QStringLiteral("rowid %1 :rowid").arg(op);
+        else if (page.after == Page::After::NullKey)
+            where << (descending ? QStringLiteral("(%1 IS NULL AND rowid < :rowid)")
+                                 : QStringLiteral("(%1 IS NOT NULL OR rowid > :rowid)"))
+                         .arg(c);
+        else
+            where << QStringLiteral("((%1 %2= :key COLLATE NOCASE AND (%1 COLLATE NOCASE, rowid) %2 (:key, :rowid))%3)")
+                         .arg(c, op, descending ? QStringLiteral(" OR %1 IS NULL").arg(c) : QString());
+    }
+    if (!page.condition.isEmpty())
+        where << QLatin1Char('(') + page.condition + QLatin1Char(')');
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     // Codes compare without regard to case everywhere: equal, prefix and order. Equal
     // keys keep the order in which their rows were added.
-    const QString direction = m_order == Qt::DescendingOrder ? QStringLiteral(" DESC") : QString();
+    const QString direction = descending ? QStringLiteral(" DESC") : QString();
     sql += QStringLiteral(" ORDER BY ");
     if (!m_orderBy.isEmpty()) {
         Q_ASSERT(def.ordinalOf(m_orderBy) >= 0);
         sql += quoted(m_orderBy) + QStringLiteral(" COLLATE NOCASE") + direction + QLatin1Char(',');
     }
     sql += QStringLiteral("rowid") + direction;
+    if (page.limited)
+        sql += QStringLiteral(" LIMIT :limit");
     return sql;
 }
 

@@ -19,13 +19,29 @@ public:
     Query &orderBy(const QString &column, Qt::SortOrder order = Qt::AscendingOrder);
     Query &whereEquals(const QString &column, const QString &value);
     Query &whereNotEquals(const QString &column, const QString &value);
+    // A LIKE pattern for a value holding the text anywhere, its "%", "_" and backslash
+    // taken as they are.
+    static QString containing(const QString &text);
     // Rows whose column begins with the text. Codes compare ignoring (ASCII) case.
     Query &wherePrefix(const QString &column, const QString &prefix);
 
     const QString &tableName() const { return m_table; }
-    // SQL selecting the rowid followed by every column of the table, and its bound values.
+    // Which of the query's rows a statement reads: all of them, or those after a row already
+    // read (its key bound as :key, null or not, and its rowid as :rowid); only those also
+    // meeting a further condition; at most :limit of them.
+    struct Page {
+        enum class After { Start, Key, NullKey };
+        After after = After::Start;
+        QString condition; // SQL over the table's quoted columns; empty for none
+        bool limited = false;
+    };
+    // SQL selecting the rowid followed by every column of the table, and its bound values,
+    // which come first: the page's named values follow them.
+    QString sql(const TableDef &def, const Page &page) const;
     QString sql(const TableDef &def) const;
     const QVariantList &bindings() const { return m_bindings; }
+    // The column the rows are ordered by before their rowid; empty for the order added.
+    const QString &orderColumn() const { return m_orderBy; }
 
 private:
     QString m_table;

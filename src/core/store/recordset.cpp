@@ -12,58 +12,206 @@
 
 #include <algorithm>
 
-RecordSet::RecordSet(QString connection, TableDef table, Query query)
-    : m_connection(std::move(connection)), m_table(std::move(table)), m_query(std::move(query))
+struct RecordSet::Statement {
+    sqlite3_stmt *stmt = nullptr;
+    Statement() = default;
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    ~Statement() { sqlite3_finalize(stmt); }
+};
+
+RecordSet::RecordSet(QString connection, TableDef table, Query query, int window)
+    : m_connection(std::move(connection)), m_table(std::move(table)), m_query(std::move(query)), m_window(qMax(window, 0))
 {
 }
 
-StoreResult RecordSet::refresh()
+RecordSet::~RecordSet()
+{
+    sqlite3_value_free(m_lastKey);
+}
+
+void RecordSet::clearRows()
 {
     // Buffers keep their capacity: the next keystroke fills them again.
     m_arena.resize(0);
     m_cells.clear();
     m_rowids.clear();
-    m_row = 0;
-    // Read straight from the engine: a lookup re-runs its query on every keystroke, and
-    // Qt Sql's per-value path costs several times the reading itself.
-    sqlite3 *db = Store::engineHandle(QSqlDatabase::database(m_connection, false));
+    m_taken = 0;
+    m_more = true;
+    sqlite3_value_free(m_lastKey);
+    m_lastKey = nullptr;
+    m_hasLast = false;
+    m_placed.clear();
+}
+
+StoreResult RecordSet::refresh()
+{
+    clearRows();
     StoreResult result;
-    sqlite3_stmt *stmt = nullptr;
-    const QByteArray sql = m_query.sql(m_table).toUtf8();
-    if (!db) {
-        result = StoreResult::other(-1, QStringLiteral("資料檔未開啟"));
-    } else if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
-        result = Store::resultOf(db);
-    } else {
-        const QVariantList &bindings = m_query.bindings();
-        for (int i = 0; i < bindings.size(); ++i) {
-            const QByteArray text = bindings[i].toString().toUtf8();
-            sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        }
-        const int columns = fieldCount();
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            m_rowids.push_back(sqlite3_column_int64(stmt, 0));
-            for (int c = 1; c <= columns; ++c) {
-                if (sqlite3_column_type(stmt, c) == SQLITE_NULL) {
-                    m_cells.push_back({0, -1});
-                } else {
-                    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
-                    m_cells.push_back(store(text, sqlite3_column_bytes(stmt, c)));
-                }
-            }
-        }
-        if (rc != SQLITE_DONE) {
-            result = Store::resultOf(db);
-            m_arena.clear();
-            m_cells.clear();
-            m_rowids.clear();
-        }
-        sqlite3_finalize(stmt);
+    if (!take(m_window, &result, false)) {
+        clearRows();
+        m_more = false;
     }
+    m_row = 0;
     Q_EMIT refreshed();
     Q_EMIT currentRowMoved();
     return result;
+}
+
+StoreResult RecordSet::prepare(Statement &statement, const QString &condition, bool limited) const
+{
+    // Read straight from the engine: a lookup re-runs its query on every keystroke, and
+    // Qt Sql's per-value path costs several times the reading itself.
+    sqlite3 *db = Store::engineHandle(QSqlDatabase::database(m_connection, false));
+    if (!db)
+        return StoreResult::other(-1, QStringLiteral("資料檔未開啟"));
+    Query::Page page;
+    page.condition = condition;
+    page.limited = limited;
+    if (m_hasLast) {
+        const bool nullKey = m_lastKey && sqlite3_value_type(m_lastKey) == SQLITE_NULL;
+        page.after = nullKey ? Query::Page::After::NullKey : Query::Page::After::Key;
+    }
+    const QByteArray sql = m_query.sql(m_table, page).toUtf8();
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement.stmt, nullptr) != SQLITE_OK)
+        return Store::resultOf(db);
+    const QVariantList &bindings = m_query.bindings();
+    for (int i = 0; i < bindings.size(); ++i) {
+        const QByteArray text = bindings[i].toString().toUtf8();
+        sqlite3_bind_text(statement.stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    if (const int key = sqlite3_bind_parameter_index(statement.stmt, ":key"); key && m_lastKey)
+        sqlite3_bind_value(statement.stmt, key, m_lastKey);
+    if (const int rowid = sqlite3_bind_parameter_index(statement.stmt, ":rowid"))
+        sqlite3_bind_int64(statement.stmt, rowid, m_lastRowid);
+    return StoreResult::success();
+}
+
+bool RecordSet::take(int limit, StoreResult *failure, bool tell)
+{
+    const int keyColumn = m_query.orderColumn().isEmpty() ? -1 : m_table.ordinalOf(m_query.orderColumn()) + 1;
+    const int columns = fieldCount();
+    const int first = m_taken;
+    std::vector<Cell> cells;
+    std::vector<qint64> rowids;
+    StoreResult result;
+    // A window whose every row is held already (rewritten here) brings nothing: the next one.
+    while (m_more && rowids.empty() && result.ok()) {
+        Statement statement;
+        result = prepare(statement, {}, limit > 0);
+        if (!result.ok())
+            break;
+        sqlite3_stmt *stmt = statement.stmt;
+        if (limit > 0)
+            sqlite3_bind_int(stmt, sqlite3_bind_parameter_index(stmt, ":limit"), limit);
+        int read = 0, rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            const qint64 rowid = sqlite3_column_int64(stmt, 0);
+            // Only the window's last row is where the next window begins.
+            if (++read == limit) {
+                sqlite3_value_free(m_lastKey);
+                m_lastKey = keyColumn > 0 ? sqlite3_value_dup(sqlite3_column_value(stmt, keyColumn)) : nullptr;
+                m_lastRowid = rowid;
+                m_hasLast = true;
+            }
+            if (m_placed.contains(rowid))
+                continue;
+            rowids.push_back(rowid);
+            for (int c = 1; c <= columns; ++c) {
+                if (sqlite3_column_type(stmt, c) == SQLITE_NULL) {
+                    cells.push_back({0, -1});
+                } else {
+                    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
+                    cells.push_back(store(text, sqlite3_column_bytes(stmt, c)));
+                }
+            }
+        }
+        if (rc != SQLITE_DONE)
+            result = Store::resultOf(sqlite3_db_handle(stmt));
+        else
+            m_more = limit > 0 && read == limit;
+    }
+    if (!result.ok()) {
+        m_more = false;
+        if (failure)
+            *failure = result;
+        if (tell)
+            Q_EMIT fetchFailed(result);
+        return false;
+    }
+    if (rowids.empty())
+        return true;
+    // Before the rows added here, which come after all of the query's.
+    m_rowids.insert(m_rowids.begin() + first, rowids.cbegin(), rowids.cend());
+    m_cells.insert(m_cells.begin() + ptrdiff_t(first) * columns, cells.cbegin(), cells.cend());
+    const int count = int(rowids.size());
+    m_taken += count;
+    if (m_row >= first)
+        m_row += count;
+    if (tell)
+        Q_EMIT rowsFetched(first, count);
+    return true;
+}
+
+void RecordSet::fetchMore()
+{
+    take(m_window, nullptr, true);
+}
+
+qint64 RecordSet::firstToCome(const QString &condition, const QVariant &value)
+{
+    if (!m_more)
+        return -1;
+    Statement statement;
+    StoreResult result = prepare(statement, condition, false);
+    if (result.ok()) {
+        const int index = sqlite3_bind_parameter_index(statement.stmt, ":text");
+        if (value.typeId() == QMetaType::LongLong) {
+            sqlite3_bind_int64(statement.stmt, index, value.toLongLong());
+        } else {
+            const QByteArray text = value.toString().toUtf8();
+            sqlite3_bind_text(statement.stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        int rc;
+        while ((rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
+            const qint64 rowid = sqlite3_column_int64(statement.stmt, 0);
+            if (!m_placed.contains(rowid))
+                return rowid;
+        }
+        if (rc != SQLITE_DONE)
+            result = Store::resultOf(sqlite3_db_handle(statement.stmt));
+    }
+    if (!result.ok()) {
+        m_more = false;
+        Q_EMIT fetchFailed(result);
+    }
+    return -1;
+}
+
+int RecordSet::takeThrough(qint64 rowid)
+{
+    // Windows that grow: a row far down is reached in few statements.
+    int window = qMax(m_window, BrowsingWindow);
+    while (m_more) {
+        const int first = m_taken;
+        if (!take(window, nullptr, true))
+            return -1;
+        for (int r = first; r < m_taken; ++r) {
+            if (m_rowids[size_t(r)] == rowid)
+                return r;
+        }
+        window = qMin(window * 2, 8192);
+    }
+    return -1;
+}
+
+int RecordSet::rowOf(qint64 rowid)
+{
+    const auto held = std::find(m_rowids.cbegin(), m_rowids.cend(), rowid);
+    if (held != m_rowids.cend())
+        return int(held - m_rowids.cbegin());
+    const qint64 found = firstToCome(QStringLiteral("rowid = :text"), QVariant(rowid));
+    return found >= 0 ? takeThrough(found) : -1;
 }
 
 RecordSet::Cell RecordSet::store(const char *utf8, int length)
@@ -86,7 +234,15 @@ void RecordSet::setRow(int row)
 }
 
 void RecordSet::moveFirst() { setRow(0); }
-void RecordSet::moveNext() { setRow(m_row + 1); }
+
+void RecordSet::moveNext()
+{
+    // Past the last row taken come the rows still to be taken, then those added here.
+    if (m_row + 1 == m_taken && m_more)
+        take(m_window, nullptr, true);
+    setRow(m_row + 1);
+}
+
 void RecordSet::movePrevious() { setRow(m_row - 1); }
 void RecordSet::moveTo(int row) { setRow(row); }
 
@@ -118,24 +274,48 @@ QStringList RecordSet::currentValues() const
     return out;
 }
 
-int RecordSet::findContaining(const QString &text, const QList<int> &ordinals, int from) const
+bool RecordSet::matches(int row, const QByteArray &needle, const QList<int> &ordinals) const
 {
     // Searched in the stored UTF-8 itself: a byte of a multi-byte character is never an
     // ASCII letter, and a whole character's bytes match only that character.
-    const QByteArray needle = text.toUtf8().toLower();
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
     const auto same = [&lower](char a, char b) { return lower(a) == b; };
-    if (needle.isEmpty())
-        return from < rowCount() ? qMax(from, 0) : -1;
-    for (int row = qMax(from, 0); row < rowCount(); ++row) {
-        for (int ordinal : ordinals) {
-            const Cell &c = cell(row, ordinal);
-            if (c.length < needle.size())
-                continue;
-            const char *begin = m_arena.constData() + c.offset;
-            if (std::search(begin, begin + c.length, needle.cbegin(), needle.cend(), same) != begin + c.length)
-                return row;
-        }
+    for (int ordinal : ordinals) {
+        const Cell &c = cell(row, ordinal);
+        if (c.length < needle.size())
+            continue;
+        const char *begin = m_arena.constData() + c.offset;
+        if (std::search(begin, begin + c.length, needle.cbegin(), needle.cend(), same) != begin + c.length)
+            return true;
+    }
+    return false;
+}
+
+int RecordSet::findContaining(const QString &text, const QList<int> &ordinals, int from)
+{
+    from = qMax(from, 0);
+    const QByteArray needle = text.toUtf8().toLower();
+    if (needle.isEmpty()) {
+        if (from == m_taken && m_more)
+            take(m_window, nullptr, true);
+        return from < rowCount() ? from : -1;
+    }
+    for (int row = from; row < m_taken; ++row) {
+        if (matches(row, needle, ordinals))
+            return row;
+    }
+    if (from <= m_taken && m_more) {
+        // The engine's LIKE ignores the case of ASCII letters only, as the search above.
+        QStringList contains;
+        for (int ordinal : ordinals)
+            contains << QStringLiteral("\"%1\" LIKE :text ESCAPE '\\'").arg(m_table.columns[ordinal].name);
+        const qint64 found = firstToCome(contains.join(QStringLiteral(" OR ")), Query::containing(text));
+        if (found >= 0)
+            return takeThrough(found);
+    }
+    for (int row = qMax(from, m_taken); row < rowCount(); ++row) {
+        if (matches(row, needle, ordinals))
+            return row;
     }
     return -1;
 }
@@ -178,6 +358,8 @@ StoreResult RecordSet::addRow(const QStringList &values)
     if (!q.exec())
         return Store::resultOf(q.lastError());
     m_rowids.push_back(q.lastInsertId().toLongLong());
+    if (m_more)
+        m_placed.insert(m_rowids.back());
     for (int c = 0; c < fieldCount(); ++c)
         m_cells.push_back(c < values.size() ? store(values[c]) : Cell{0, -1});
     const int added = rowCount() - 1;
@@ -213,6 +395,8 @@ StoreResult RecordSet::update(const QStringList &values)
         return StoreResult::other(-1, QStringLiteral("資料列已不存在"));
     for (int i = 0; i < values.size(); ++i)
         cell(m_row, i) = store(values[i]);
+    if (m_more)
+        m_placed.insert(m_rowids[size_t(m_row)]);
     Q_EMIT rowChanged(m_row);
     return StoreResult::success();
 }
@@ -231,7 +415,12 @@ StoreResult RecordSet::removeCurrentRow()
     m_rowids.erase(m_rowids.begin() + removed);
     const auto first = m_cells.begin() + ptrdiff_t(removed) * fieldCount();
     m_cells.erase(first, first + fieldCount());
+    if (removed < m_taken)
+        --m_taken;
     Q_EMIT rowRemoved(removed);
+    // The last row taken: the row that followed it is the next one still to be taken.
+    if (removed == m_taken && m_more)
+        take(m_window, nullptr, true);
     if (removed < rowCount())
         setRow(removed);
     else

@@ -5,18 +5,32 @@
 #include "core/store/storeresult.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QVariant>
 
 #include <vector>
 
-// A snapshot of one query over one table with a current row. Moves are announced, so a
-// window can show the current row and a grid can follow it; changes go to the store at
-// once and into the snapshot only when the store took them.
+struct sqlite3_value;
+
+// One query over one table with a current row. Moves are announced, so a window can show
+// the current row and a grid can follow it; changes go to the store at once and into the
+// rows held only when the store took them.
+//
+// A set made for reading takes every row at once. A set made for browsing takes them a
+// window at a time, as a grid scrolls or a move, a find or a removal needs the next ones, so
+// that opening costs the same over a hundred rows or a hundred thousand. Its rows are the
+// rows of the query taken so far, in its order, then the rows added here in the order
+// added: taking more puts them before the added ones, and the current row stays on its row.
 class RecordSet : public QObject {
     Q_OBJECT
 public:
-    RecordSet(QString connection, TableDef table, Query query);
+    // A window of rows: more than a grid shows at once.
+    static constexpr int BrowsingWindow = 128;
+
+    // `window` rows are taken at a time; 0 takes every row at once.
+    RecordSet(QString connection, TableDef table, Query query, int window = 0);
+    ~RecordSet() override;
 
     // Re-runs the query; the first row becomes current.
     StoreResult refresh();
@@ -25,6 +39,7 @@ public:
     const Query &query() const { return m_query; }
 
     const TableDef &table() const { return m_table; }
+    // The rows held now: those taken from the query so far and those added here.
     int rowCount() const { return int(m_rowids.size()); }
     qint64 rowid(int row) const { return m_rowids[size_t(row)]; }
     int fieldCount() const { return int(m_table.columns.size()); }
@@ -32,6 +47,12 @@ public:
     bool atEnd() const { return m_row >= rowCount(); }
     bool atStart() const { return m_row < 0 || isEmpty(); }
     bool isEmpty() const { return m_rowids.empty(); }
+    // Whether a next row follows the current one, taken or not.
+    bool hasNext() const { return m_row + 1 < rowCount() || (m_row + 1 == m_taken && m_more); }
+
+    // Whether the query may have rows not taken yet, and taking the next window of them.
+    bool canFetchMore() const { return m_more; }
+    void fetchMore();
 
     void moveFirst();
     void moveNext();
@@ -43,9 +64,14 @@ public:
     bool isNull(int ordinal) const;
     QString value(int row, int ordinal) const;
     QStringList currentValues() const;
-    // The first row from `from` on whose value in one of the columns contains the text
-    // (ASCII letters in either case), or -1. An empty text is in every row.
-    int findContaining(const QString &text, const QList<int> &ordinals, int from = 0) const;
+    // The first row from `from` on (in the order of the rows, those not taken yet included)
+    // whose value in one of the columns contains the text (ASCII letters in either case), or
+    // -1. An empty text is in every row. A row found among those not taken is taken with the
+    // rows before it.
+    int findContaining(const QString &text, const QList<int> &ordinals, int from = 0);
+    // Where the row with this rowid stands, taking rows up to it when it is still to come;
+    // -1 when the query has no such row.
+    int rowOf(qint64 rowid);
 
     // Stores a new row (missing trailing fields stay null) and makes it current.
     StoreResult addRow(const QStringList &values);
@@ -61,14 +87,19 @@ Q_SIGNALS:
     void rowAdded(int row);
     void rowChanged(int row);
     void rowRemoved(int row);
+    // Rows taken from the query were put at `first`, before the rows added here.
+    void rowsFetched(int first, int count);
+    // Taking more rows failed; the rows held stay, and no more are taken until a refresh.
+    void fetchFailed(const StoreResult &result);
 
 private:
-    // The snapshot keeps the engine's UTF-8 bytes and makes text of a field only when it
-    // is read: a lookup over thousands of rows shows a screenful of them.
+    // The rows keep the engine's UTF-8 bytes and make text of a field only when it is read:
+    // a lookup over thousands of rows shows a screenful of them.
     struct Cell {
         qint32 offset;
         qint32 length; // -1 for a null column
     };
+    struct Statement;
     StoreResult checkWidths(const QList<int> &ordinals, const QStringList &values) const;
     void setRow(int row);
     bool hasCurrentRow() const { return m_row >= 0 && m_row < rowCount(); }
@@ -76,12 +107,34 @@ private:
     Cell store(const QString &text);
     const Cell &cell(int row, int ordinal) const { return m_cells[size_t(row) * fieldCount() + ordinal]; }
     Cell &cell(int row, int ordinal) { return m_cells[size_t(row) * fieldCount() + ordinal]; }
+    // Takes up to `limit` more rows of the query (all when 0) and tells of them; false when
+    // the engine failed, which is then told too.
+    bool take(int limit, StoreResult *failure, bool tell);
+    // Prepares the query for the rows after those taken, with the page's extra condition.
+    StoreResult prepare(Statement &statement, const QString &condition, bool limited) const;
+    bool matches(int row, const QByteArray &needle, const QList<int> &ordinals) const;
+    // The rowid of the first row not yet taken that meets the condition (bound as :text), or -1.
+    qint64 firstToCome(const QString &condition, const QVariant &text);
+    // Takes rows until the one with this rowid is held; its row, or -1.
+    int takeThrough(qint64 rowid);
+    void clearRows();
 
     QString m_connection;
     TableDef m_table;
     Query m_query;
+    int m_window = 0;
     QByteArray m_arena;
     std::vector<Cell> m_cells;
     std::vector<qint64> m_rowids;
     int m_row = 0;
+    int m_taken = 0;     // rows [0, m_taken) came from the query; the rest were added here
+    bool m_more = false; // the query may have rows after the last one taken
+    // The last row taken: its key in the query's order (null, or the engine's own value, so
+    // that it compares as stored) and its rowid.
+    sqlite3_value *m_lastKey = nullptr;
+    qint64 m_lastRowid = 0;
+    bool m_hasLast = false;
+    // Rows added or rewritten here while rows were still to come: a window that brings one
+    // of them again leaves it out, since it is held already.
+    QSet<qint64> m_placed;
 };

@@ -84,7 +84,7 @@ const QList<TableDef> &working()
             {Table::R_BASE,
              {{"BRNO", 3, "匯款行代號"}, {"RMTNAME", 68, "匯款人姓名"}, {"RMTKIND", 2, "匯款種類"}, {"NOTE1", 50, "加註 1"},
               {"NOTE2", 50, "加註 2"}, {"NOTE3", 50, "加註 3"}}},
-            {Table::R_CUST, {code, account, bank, name}},
+            {Table::R_CUST, {code, account, bank, name}, true},
             {Table::R_DETL,
              {code, account, bank, name,
               {"AMT", 10, "匯款金額", {"金額", "amount", "amt"}, true, nullptr, "匯 款 金 額 ：", {}, true},
@@ -103,7 +103,8 @@ const QList<TableDef> &reference()
         {Table::VXBANK,
          {{"BKBRNO", 7, "金融機構代碼", {"代碼", "代號", "解款行代號", "code", "bankcode"}, true, nullptr, "金融機構代碼 ：", "金融機構代碼 "},
           {"BNAME", 10, "簡稱", {"名稱", "shortname", "short"}, false, nullptr, "金融機構簡稱 ：", "金融機構簡稱 "},
-          {"FNAME", 60, "全名", {"全稱", "fullname", "full"}, false, nullptr, "金融機構名稱 ：", "金融機構名稱 "}}},
+          {"FNAME", 60, "全名", {"全稱", "fullname", "full"}, false, nullptr, "金融機構名稱 ：", "金融機構名稱 "}},
+         true},
     };
     return tables;
 }

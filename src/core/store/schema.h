@@ -30,6 +30,9 @@ struct ColumnDef {
 struct TableDef {
     QString name;
     QList<ColumnDef> columns;
+    // Rows without number (payees, institutions): windows browse them by the first column,
+    // which the program indexes in a file it may change.
+    bool unbounded = false;
 
     int ordinalOf(const QString &column) const; // -1 when the table has no such column
     int width(int ordinal) const { return columns[ordinal].width; }

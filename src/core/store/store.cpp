@@ -155,6 +155,34 @@ StoreResult Store::checkWritable()
     return result;
 }
 
+void Store::keepIndexes()
+{
+    sqlite3 *db = engineHandle(database());
+    if (!db || sqlite3_db_readonly(db, "main") != 0)
+        return;
+    for (const TableDef &def : std::as_const(m_schema)) {
+        if (!def.unbounded)
+            continue;
+        const QByteArray name = QStringLiteral("talvek_%1_%2").arg(def.name, def.columns[0].name).toUtf8();
+        sqlite3_stmt *known = nullptr;
+        bool present = true;
+        if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?", -1, &known, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(known, 1, name.constData(), int(name.size()), SQLITE_STATIC);
+            present = sqlite3_step(known) == SQLITE_ROW;
+        }
+        sqlite3_finalize(known);
+        // Codes are ordered and compared without regard to case; an index in the same terms
+        // serves the order, a code's beginning and the next rows after a code. A failure
+        // (another program holds the file) leaves it for the next opening.
+        if (!present) {
+            const QByteArray create = QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\" ON \"%2\" (\"%3\" COLLATE NOCASE)")
+                                          .arg(QString::fromUtf8(name), def.name, def.columns[0].name)
+                                          .toUtf8();
+            sqlite3_exec(db, create.constData(), nullptr, nullptr, nullptr);
+        }
+    }
+}
+
 StoreResult Store::checkIntegrity(bool thorough)
 {
     QSqlQuery check(database());
@@ -181,7 +209,17 @@ const TableDef &Store::table(const QString &name) const
 
 std::unique_ptr<RecordSet> Store::select(const Query &query, StoreResult *result)
 {
-    auto set = std::make_unique<RecordSet>(m_connection, table(query.tableName()), query);
+    return openSet(query, 0, result);
+}
+
+std::unique_ptr<RecordSet> Store::browse(const Query &query, StoreResult *result, int window)
+{
+    return openSet(query, window > 0 ? window : RecordSet::BrowsingWindow, result);
+}
+
+std::unique_ptr<RecordSet> Store::openSet(const Query &query, int window, StoreResult *result)
+{
+    auto set = std::make_unique<RecordSet>(m_connection, table(query.tableName()), query, window);
     const StoreResult r = set->refresh();
     if (result)
         *result = r;

@@ -35,6 +35,11 @@ public:
     // Whether changes can be stored now; ReadOnly when the file or its folder refuses them.
     StoreResult checkWritable();
 
+    // Indexes the first column of every table without a limit of rows, by which windows
+    // browse and find, where the file may be changed; a file that may not is left as it is
+    // and read without them. No table or column is ever made.
+    void keepIndexes();
+
     // Whether the engine finds the file whole: the quick check of every page and record,
     // or with `thorough` the full one that also matches every index with its table.
     StoreResult checkIntegrity(bool thorough = false);
@@ -44,6 +49,8 @@ public:
 
     // A snapshot of the query with its first row current; on failure an empty one.
     std::unique_ptr<RecordSet> select(const Query &query, StoreResult *result = nullptr);
+    // The same for a window to browse: its rows are taken as they are needed, `window` at a time.
+    std::unique_ptr<RecordSet> browse(const Query &query, StoreResult *result = nullptr, int window = 0);
 
     // Column `resultColumn` of the first row (in the order added) whose `keyColumn` equals
     // key; nothing when no row does. Reads only that row, not the table.
@@ -90,6 +97,7 @@ public:
 
 private:
     Store(QString path, QString connection, QList<TableDef> schema);
+    std::unique_ptr<RecordSet> openSet(const Query &query, int window, StoreResult *result);
     // Runs a statement that changes rows; checks nothing about widths, so only the store's
     // own operations, which know their values, use it.
     StoreResult exec(const QString &sql, const QVariantList &bindings = {});

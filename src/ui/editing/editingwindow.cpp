@@ -138,8 +138,9 @@ void EditingWindow::open(Store *store)
     m_store = store;
     if (store) {
         StoreResult result;
-        m_set = store->select(Query::table(m_layout.table.name).orderBy(m_layout.table.columns[0].name), &result);
+        m_set = store->browse(Query::table(m_layout.table.name).orderBy(m_layout.table.columns[0].name), &result);
         connect(m_set.get(), &RecordSet::currentRowMoved, this, &EditingWindow::ShowCurrentRow);
+        connect(m_set.get(), &RecordSet::fetchFailed, this, &EditingWindow::tellFailure);
         m_grid->setRecordSet(m_set.get());
         if (!result.ok())
             tellFailure(result);

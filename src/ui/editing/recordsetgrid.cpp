@@ -27,6 +27,10 @@ void RecordSetModel::setRecordSet(RecordSet *set)
             beginInsertRows({}, row, row);
             endInsertRows();
         });
+        connect(set, &RecordSet::rowsFetched, this, [this](int first, int count) {
+            beginInsertRows({}, first, first + count - 1);
+            endInsertRows();
+        });
         connect(set, &RecordSet::rowRemoved, this, [this](int row) {
             beginRemoveRows({}, row, row);
             endRemoveRows();
@@ -41,6 +45,17 @@ void RecordSetModel::setRecordSet(RecordSet *set)
 int RecordSetModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() || !m_set ? 0 : m_set->rowCount();
+}
+
+bool RecordSetModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_set && m_set->canFetchMore();
+}
+
+void RecordSetModel::fetchMore(const QModelIndex &parent)
+{
+    if (canFetchMore(parent))
+        m_set->fetchMore();
 }
 
 int RecordSetModel::columnCount(const QModelIndex &parent) const

@@ -28,6 +28,9 @@ public:
     const QList<GridColumn> &columns() const { return m_columns; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
+    // The record set's rows are taken as the grid scrolls to its last one.
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;

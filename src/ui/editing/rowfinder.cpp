@@ -74,11 +74,19 @@ void RowFinder::focusChanged(QWidget *old, QWidget *now)
         RecordSet *set = m_grid->recordSetModel()->recordSet();
         m_searching = true;
         m_originRow = set ? set->currentRow() : 0;
+        m_originRowid = set && !set->atStart() && !set->atEnd() ? set->rowid(m_originRow) : -1;
         m_originFocus = old && old->window() == window() ? old : nullptr;
         Q_EMIT begun();
     } else if (old == m_field && now && now != m_field) {
         m_searching = false;
     }
+}
+
+int RowFinder::originRow() const
+{
+    RecordSet *set = m_grid->recordSetModel()->recordSet();
+    const int row = m_originRowid >= 0 && set ? set->rowOf(m_originRowid) : -1;
+    return row >= 0 ? row : m_originRow;
 }
 
 void RowFinder::goTo(int row, const QString &note)
@@ -106,7 +114,7 @@ void RowFinder::textEdited(const QString &text)
         return;
     // Nothing to find: back to the row the search began on.
     if (text.isEmpty()) {
-        goTo(m_searching ? m_originRow : set->currentRow());
+        goTo(m_searching ? originRow() : set->currentRow());
         return;
     }
     goTo(set->findContaining(text, m_ordinals));
@@ -133,7 +141,7 @@ void RowFinder::goBack()
 {
     RecordSet *set = m_grid->recordSetModel()->recordSet();
     if (set && m_searching)
-        set->moveTo(m_originRow);
+        set->moveTo(originRow());
     Q_EMIT returned();
     m_field->clear();
     mark(true);

@@ -46,6 +46,7 @@ private:
     void goBack();
     void focusChanged(QWidget *old, QWidget *now);
     // Makes the row current, or shows that none holds the text.
+    int originRow() const;
     void goTo(int row, const QString &note = QString());
     void mark(bool found, const QString &note = QString());
 
@@ -55,6 +56,7 @@ private:
     QLabel *m_status = nullptr;
     bool m_searching = false; // the focus came into the field and has not gone elsewhere since
     int m_originRow = 0;
+    qint64 m_originRowid = -1; // the row the search began on, wherever rows taken later put it
     QPointer<QWidget> m_originFocus;
     bool m_escapePressed = false;
 };

@@ -146,7 +146,7 @@ bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
             inField = inField || watched == field(i);
         if (inField && key->modifiers() == Qt::NoModifier && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
             RecordSet *set = recordSet();
-            if (key->key() == Qt::Key_Down && set->currentRow() + 1 < set->rowCount())
+            if (key->key() == Qt::Key_Down && set->hasNext())
                 set->moveNext();
             else if (key->key() == Qt::Key_Up && set->currentRow() > 0)
                 set->movePrevious();

@@ -100,7 +100,7 @@ void LookupWindow::open(Store *store)
 {
     handBack(std::nullopt);
     if (store) {
-        m_set = store->select(ordered(QString()));
+        m_set = store->browse(ordered(QString()));
         connect(m_set.get(), &RecordSet::currentRowMoved, this, &LookupWindow::ShowCurrentRow);
         m_grid->setRecordSet(m_set.get());
         ShowCurrentRow();
@@ -160,12 +160,8 @@ void LookupWindow::sortBy(int section)
     Query q = m_set->query();
     m_set->setQuery(q.orderBy(columnUnder(section), m_sortOrder));
     m_set->refresh();
-    for (int r = 0; current >= 0 && r < m_set->rowCount(); ++r) {
-        if (m_set->rowid(r) == current) {
-            m_set->moveTo(r);
-            break;
-        }
-    }
+    if (const int row = current >= 0 ? m_set->rowOf(current) : -1; row >= 0)
+        m_set->moveTo(row);
     m_busy = false;
 }
 
@@ -199,7 +195,7 @@ bool LookupWindow::eventFilter(QObject *watched, QEvent *event)
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (event->type() == QEvent::KeyPress) {
         // Up and Down walk the hits without leaving the search field.
-        if (m_set && key == Qt::Key_Down && m_set->currentRow() + 1 < m_set->rowCount()) {
+        if (m_set && key == Qt::Key_Down && m_set->hasNext()) {
             m_set->moveNext();
             return true;
         }

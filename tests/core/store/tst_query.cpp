@@ -32,14 +32,19 @@ void TstQuery::rowsReturned()
     // Out of order, letter cases mixed, a null account and the marker in either case of code.
     dir.makeStores({{"9521236", "b", ""}, {"0091230", "x", ""}, {"9520011", "a", ""}, {"9530011", "y", ""}, {"9521001", "c", ""}, {"95200", "d", ""}});
     TestDir::exec(dir.working(), "INSERT INTO R_DETL (R_ID, ACTNO) VALUES ('b02', '1'), ('A01', '!000'), ('B02', NULL), "
-                                 "('a01', '2'), ('A01', '3'), ('C03', '!000')");
+                                 "('a01', '2'), ('A01', '3'), ('C03', '!000'), (NULL, '4')");
     const Query q = query == "lines"      ? Queries::linesWithoutMarker()
                     : query == "branches" ? Queries::korvanaBranches(text)
                     : query == "descending" ? Query::table(Table::R_DETL).orderBy("R_ID", Qt::DescendingOrder)
+                    : query == "table"    ? Query::table(Table::R_DETL)
                                           : Query::table(Table::R_DETL).whereEquals("R_ID", text);
     const Store::Opened opened = Store::open(query == "branches" ? dir.reference() : dir.working(),
                                              query == "branches" ? Schema::reference() : Schema::working());
     QVERIFY(opened.store);
+    // The program's indexes in place: a window's rows come in the query's order all the same.
+    opened.store->keepIndexes();
+    if (query != "branches")
+        TestDir::exec(opened.store->path(), "CREATE INDEX IF NOT EXISTS byCode ON R_DETL (R_ID COLLATE NOCASE)");
     StoreResult result;
     const auto set = opened.store->select(q, &result);
     QVERIFY(result.ok());
@@ -47,6 +52,15 @@ void TstQuery::rowsReturned()
     for (int r = 0; r < set->rowCount(); ++r)
         got << set->value(r, 0) + '|' + set->value(r, 1);
     QCOMPARE(got.join(' '), rows);
+    // Browsed a row or two at a time, each window taken after the last row of the one before.
+    for (int window : {1, 2}) {
+        const auto browsed = opened.store->browse(q, &result, window);
+        QVERIFY(result.ok());
+        QStringList walked;
+        for (; !browsed->atEnd(); browsed->moveNext())
+            walked << browsed->field(0) + '|' + browsed->field(1);
+        QCOMPARE(walked.join(' '), rows);
+    }
 }
 
 QTEST_GUILESS_MAIN(TstQuery)
