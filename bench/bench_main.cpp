@@ -1,6 +1,7 @@
 // Times what a user triggers by a key on a large customer's data, each beside the bare
 // SQLite work that gets the same rows.
 #include "benchdata.h"
+#include "benchscale.h"
 
 #include "ui/entry/entrywindow.h"
 #include "ui/exchange/importdialog.h"
@@ -74,10 +75,32 @@ void report(QTextStream &out, const char *what, double talvek, double bare, cons
 
 int main(int argc, char *argv[])
 {
+    // The offscreen platform says at every window shown that it cannot size one to its contents.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+        if (!message.contains(QLatin1String("propagateSizeHints")))
+            qt_message_output(type, context, message);
+    });
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTextStream out(stdout);
+    SilentDialogs dialogs;
+    SystemClock clock;
+    NoPrinter printer;
+    // "talvek-bench stores DIR ROWS": data files of ROWS payees and institutions in DIR.
+    if (app.arguments().value(1) == QLatin1String("stores")) {
+        BenchData size;
+        size.payees = size.institutions = app.arguments().value(3).toInt();
+        const QString e = makeBenchStores(app.arguments().value(2), size);
+        if (!e.isEmpty())
+            out << e << "\n";
+        return e.isEmpty() ? 0 : 1;
+    }
+    // "talvek-bench scale": the windows over the masters alone.
+    if (app.arguments().contains(QStringLiteral("scale"))) {
+        benchScale(out, dialogs, clock, printer);
+        return 0;
+    }
     QTemporaryDir dir;
     const BenchData size;
     if (const QString e = makeBenchStores(dir.path(), size); !e.isEmpty()) {
@@ -87,9 +110,6 @@ int main(int argc, char *argv[])
     out << QStringLiteral("store: %1 payees, %2 institutions, %3 lines; median of repeated runs\n\n")
                .arg(size.payees).arg(size.institutions).arg(size.lines);
 
-    SilentDialogs dialogs;
-    SystemClock clock;
-    NoPrinter printer;
     const QString working = workingStorePath(dir.path());
     const QString reference = referenceStorePath(dir.path());
 
@@ -596,5 +616,6 @@ int main(int argc, char *argv[])
         report(out, "import 5,000 updated payees: write", updateWrite, bare, "bare insert of the rows");
         clear();
     }
+    benchScale(out, dialogs, clock, printer);
     return 0;
 }

@@ -30,11 +30,6 @@ Query Query::table(const QString &name)
     return q;
 }
 
-QString Query::containing(const QString &text)
-{
-    return QLatin1Char('%') + escapeLike(text) + QLatin1Char('%');
-}
-
 Query &Query::orderBy(const QString &column, Qt::SortOrder order)
 {
     m_orderBy = column;
@@ -98,6 +93,19 @@ QString Query::sql(const TableDef &def, const Page &page) const
         else
             where << QStringLiteral("((%1 %2= :key COLLATE NOCASE AND (%1 COLLATE NOCASE, rowid) %2 (:key, :rowid))%3)")
                          .arg(c, op, descending ? QStringLiteral(" OR %1 IS NULL").arg(c) : QString());
+    }
+    if (page.through != Page::After::Start) {
+        const QString c = m_orderBy.isEmpty() ? QString() : quoted(m_orderBy);
+        if (c.isEmpty())
+            where << QStringLiteral("rowid %1 :torowid").arg(descending ? QStringLiteral(">=") : QStringLiteral("<="));
+        else if (page.through == Page::After::NullKey)
+            where << (descending ? QStringLiteral("(%1 IS NOT NULL OR rowid >= :torowid)")
+                                 : QStringLiteral("(%1 IS NULL AND rowid <= :torowid)"))
+                         .arg(c);
+        else
+            where << (descending ? QStringLiteral("(%1 COLLATE NOCASE, rowid) >= (:tokey, :torowid)")
+                                 : QStringLiteral("(%1 IS NULL OR (%1 COLLATE NOCASE, rowid) <= (:tokey, :torowid))"))
+                         .arg(c);
     }
     if (!page.condition.isEmpty())
         where << QLatin1Char('(') + page.condition + QLatin1Char(')');

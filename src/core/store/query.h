@@ -19,19 +19,18 @@ public:
     Query &orderBy(const QString &column, Qt::SortOrder order = Qt::AscendingOrder);
     Query &whereEquals(const QString &column, const QString &value);
     Query &whereNotEquals(const QString &column, const QString &value);
-    // A LIKE pattern for a value holding the text anywhere, its "%", "_" and backslash
-    // taken as they are.
-    static QString containing(const QString &text);
     // Rows whose column begins with the text. Codes compare ignoring (ASCII) case.
     Query &wherePrefix(const QString &column, const QString &prefix);
 
     const QString &tableName() const { return m_table; }
     // Which of the query's rows a statement reads: all of them, or those after a row already
-    // read (its key bound as :key, null or not, and its rowid as :rowid); only those also
-    // meeting a further condition; at most :limit of them.
+    // read (its key bound as :key, null or not, and its rowid as :rowid); up to and with a
+    // given row (:tokey, :torowid) or all that follow; only those also meeting a further
+    // condition; at most :limit of them.
     struct Page {
         enum class After { Start, Key, NullKey };
         After after = After::Start;
+        After through = After::Start; // Start: no bound
         QString condition; // SQL over the table's quoted columns; empty for none
         bool limited = false;
     };

@@ -1,6 +1,7 @@
 #include "core/store/recordset.h"
 
 #include "core/store/store.h"
+#include "core/store/textsearch.h"
 
 #include "core/platform/big5codec.h"
 
@@ -28,7 +29,18 @@ RecordSet::RecordSet(QString connection, TableDef table, Query query, int window
 RecordSet::~RecordSet()
 {
     sqlite3_value_free(m_lastKey);
+    sqlite3_value_free(m_through);
 }
+
+namespace {
+
+Query::Page::After keyKind(const sqlite3_value *key)
+{
+    return key && sqlite3_value_type(const_cast<sqlite3_value *>(key)) == SQLITE_NULL ? Query::Page::After::NullKey
+                                                                                       : Query::Page::After::Key;
+}
+
+} // namespace
 
 void RecordSet::clearRows()
 {
@@ -44,15 +56,21 @@ void RecordSet::clearRows()
     m_placed.clear();
 }
 
-StoreResult RecordSet::refresh()
+StoreResult RecordSet::refresh(qint64 keep)
 {
     clearRows();
     StoreResult result;
+    // The row kept is read with the rows before it in the new order, then a window after it.
+    int row = -1;
+    if (keep >= 0 && m_window > 0 && firstToCome(QStringLiteral("rowid = :text"), QVariant(keep)) >= 0)
+        row = takeThrough(keep, false);
+    m_more = m_more || row < 0;
     if (!take(m_window, &result, false)) {
         clearRows();
         m_more = false;
+        row = -1;
     }
-    m_row = 0;
+    m_row = qMax(row, 0);
     Q_EMIT refreshed();
     Q_EMIT currentRowMoved();
     return result;
@@ -68,10 +86,10 @@ StoreResult RecordSet::prepare(Statement &statement, const QString &condition, b
     Query::Page page;
     page.condition = condition;
     page.limited = limited;
-    if (m_hasLast) {
-        const bool nullKey = m_lastKey && sqlite3_value_type(m_lastKey) == SQLITE_NULL;
-        page.after = nullKey ? Query::Page::After::NullKey : Query::Page::After::Key;
-    }
+    if (m_hasLast)
+        page.after = keyKind(m_lastKey);
+    if (m_throughRowid >= 0)
+        page.through = keyKind(m_through);
     const QByteArray sql = m_query.sql(m_table, page).toUtf8();
     if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement.stmt, nullptr) != SQLITE_OK)
         return Store::resultOf(db);
@@ -84,6 +102,10 @@ StoreResult RecordSet::prepare(Statement &statement, const QString &condition, b
         sqlite3_bind_value(statement.stmt, key, m_lastKey);
     if (const int rowid = sqlite3_bind_parameter_index(statement.stmt, ":rowid"))
         sqlite3_bind_int64(statement.stmt, rowid, m_lastRowid);
+    if (const int key = sqlite3_bind_parameter_index(statement.stmt, ":tokey"); key && m_through)
+        sqlite3_bind_value(statement.stmt, key, m_through);
+    if (const int rowid = sqlite3_bind_parameter_index(statement.stmt, ":torowid"))
+        sqlite3_bind_int64(statement.stmt, rowid, m_throughRowid);
     return StoreResult::success();
 }
 
@@ -126,10 +148,20 @@ bool RecordSet::take(int limit, StoreResult *failure, bool tell)
                 }
             }
         }
-        if (rc != SQLITE_DONE)
+        if (rc != SQLITE_DONE) {
             result = Store::resultOf(sqlite3_db_handle(stmt));
-        else
+        } else if (m_throughRowid >= 0) {
+            // Up to a row still to come: the rows after it are still to come.
+            sqlite3_value_free(m_lastKey);
+            m_lastKey = m_through;
+            m_through = nullptr;
+            m_lastRowid = m_throughRowid;
+            m_throughRowid = -1;
+            m_hasLast = true;
+            break;
+        } else {
             m_more = limit > 0 && read == limit;
+        }
     }
     if (!result.ok()) {
         m_more = false;
@@ -172,11 +204,15 @@ qint64 RecordSet::firstToCome(const QString &condition, const QVariant &value)
             const QByteArray text = value.toString().toUtf8();
             sqlite3_bind_text(statement.stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
         }
+        const int keyColumn = m_query.orderColumn().isEmpty() ? -1 : m_table.ordinalOf(m_query.orderColumn()) + 1;
         int rc;
         while ((rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
             const qint64 rowid = sqlite3_column_int64(statement.stmt, 0);
-            if (!m_placed.contains(rowid))
+            if (!m_placed.contains(rowid)) {
+                sqlite3_value_free(m_through);
+                m_through = keyColumn > 0 ? sqlite3_value_dup(sqlite3_column_value(statement.stmt, keyColumn)) : nullptr;
                 return rowid;
+            }
         }
         if (rc != SQLITE_DONE)
             result = Store::resultOf(sqlite3_db_handle(statement.stmt));
@@ -188,19 +224,18 @@ qint64 RecordSet::firstToCome(const QString &condition, const QVariant &value)
     return -1;
 }
 
-int RecordSet::takeThrough(qint64 rowid)
+int RecordSet::takeThrough(qint64 rowid, bool tell)
 {
-    // Windows that grow: a row far down is reached in few statements.
-    int window = qMax(m_window, BrowsingWindow);
-    while (m_more) {
-        const int first = m_taken;
-        if (!take(window, nullptr, true))
-            return -1;
-        for (int r = first; r < m_taken; ++r) {
-            if (m_rowids[size_t(r)] == rowid)
-                return r;
-        }
-        window = qMin(window * 2, 8192);
+    // One statement up to the row, however far down it stands.
+    const int first = m_taken;
+    m_throughRowid = rowid;
+    const bool taken = take(0, nullptr, tell);
+    m_throughRowid = -1;
+    sqlite3_value_free(m_through);
+    m_through = nullptr;
+    for (int r = first; taken && r < m_taken; ++r) {
+        if (m_rowids[size_t(r)] == rowid)
+            return r;
     }
     return -1;
 }
@@ -276,16 +311,9 @@ QStringList RecordSet::currentValues() const
 
 bool RecordSet::matches(int row, const QByteArray &needle, const QList<int> &ordinals) const
 {
-    // Searched in the stored UTF-8 itself: a byte of a multi-byte character is never an
-    // ASCII letter, and a whole character's bytes match only that character.
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    const auto same = [&lower](char a, char b) { return lower(a) == b; };
     for (int ordinal : ordinals) {
         const Cell &c = cell(row, ordinal);
-        if (c.length < needle.size())
-            continue;
-        const char *begin = m_arena.constData() + c.offset;
-        if (std::search(begin, begin + c.length, needle.cbegin(), needle.cend(), same) != begin + c.length)
+        if (c.length >= 0 && TextSearch::holds(m_arena.constData() + c.offset, c.length, needle))
             return true;
     }
     return false;
@@ -294,7 +322,7 @@ bool RecordSet::matches(int row, const QByteArray &needle, const QList<int> &ord
 int RecordSet::findContaining(const QString &text, const QList<int> &ordinals, int from)
 {
     from = qMax(from, 0);
-    const QByteArray needle = text.toUtf8().toLower();
+    const QByteArray needle = TextSearch::needle(text);
     if (needle.isEmpty()) {
         if (from == m_taken && m_more)
             take(m_window, nullptr, true);
@@ -305,11 +333,11 @@ int RecordSet::findContaining(const QString &text, const QList<int> &ordinals, i
             return row;
     }
     if (from <= m_taken && m_more) {
-        // The engine's LIKE ignores the case of ASCII letters only, as the search above.
-        QStringList contains;
+        // The engine compares as the search above.
+        QString holds = QStringLiteral("talvek_holds(:text");
         for (int ordinal : ordinals)
-            contains << QStringLiteral("\"%1\" LIKE :text ESCAPE '\\'").arg(m_table.columns[ordinal].name);
-        const qint64 found = firstToCome(contains.join(QStringLiteral(" OR ")), Query::containing(text));
+            holds += QStringLiteral(", \"%1\"").arg(m_table.columns[ordinal].name);
+        const qint64 found = firstToCome(holds + QLatin1Char(')'), QString::fromUtf8(needle));
         if (found >= 0)
             return takeThrough(found);
     }

@@ -32,8 +32,9 @@ public:
     RecordSet(QString connection, TableDef table, Query query, int window = 0);
     ~RecordSet() override;
 
-    // Re-runs the query; the first row becomes current.
-    StoreResult refresh();
+    // Re-runs the query; the first row becomes current, or the row with the rowid `keep`
+    // while the query still has it (a lookup sorted anew).
+    StoreResult refresh(qint64 keep = -1);
     // Changes the query (a lookup's new prefix); takes effect at the next refresh.
     void setQuery(Query query) { m_query = std::move(query); }
     const Query &query() const { return m_query; }
@@ -110,13 +111,15 @@ private:
     // Takes up to `limit` more rows of the query (all when 0) and tells of them; false when
     // the engine failed, which is then told too.
     bool take(int limit, StoreResult *failure, bool tell);
-    // Prepares the query for the rows after those taken, with the page's extra condition.
+    // Prepares the query for the rows after those taken (up to m_through when set), with the
+    // page's extra condition.
     StoreResult prepare(Statement &statement, const QString &condition, bool limited) const;
     bool matches(int row, const QByteArray &needle, const QList<int> &ordinals) const;
-    // The rowid of the first row not yet taken that meets the condition (bound as :text), or -1.
+    // The first row not yet taken that meets the condition (bound as :text): its rowid, or
+    // -1, and its key kept as m_through.
     qint64 firstToCome(const QString &condition, const QVariant &text);
-    // Takes rows until the one with this rowid is held; its row, or -1.
-    int takeThrough(qint64 rowid);
+    // Takes the rows up to and with the one firstToCome found; its row, or -1.
+    int takeThrough(qint64 rowid, bool tell = true);
     void clearRows();
 
     QString m_connection;
@@ -134,6 +137,9 @@ private:
     sqlite3_value *m_lastKey = nullptr;
     qint64 m_lastRowid = 0;
     bool m_hasLast = false;
+    // A row still to come that the next take reads up to: its key and rowid.
+    sqlite3_value *m_through = nullptr;
+    qint64 m_throughRowid = -1;
     // Rows added or rewritten here while rows were still to come: a window that brings one
     // of them again leaves it out, since it is held already.
     QSet<qint64> m_placed;

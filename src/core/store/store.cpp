@@ -1,6 +1,7 @@
 #include "core/store/store.h"
 
 #include "core/store/recordset.h"
+#include "core/store/textsearch.h"
 #include "core/platform/big5codec.h"
 
 #include <QAtomicInt>
@@ -110,6 +111,7 @@ Store::Opened Store::open(const QString &path, const QList<TableDef> &schema)
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
     if (!db.open())
         return {nullptr, resultOf(db.lastError())};
+    TextSearch::addFunction(engineHandle(db));
 
     // Reading the catalogue is where a file that is not a database shows itself.
     QSqlQuery probe(db);

@@ -3,6 +3,7 @@
 #include "ui/editing/recordsetgrid.h"
 
 #include "core/store/recordset.h"
+#include "core/store/textsearch.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -46,6 +47,13 @@ RowFinder::RowFinder(RecordSetGrid *grid, QList<int> ordinals, QWidget *parent)
     connect(qApp, &QApplication::focusChanged, this, &RowFinder::focusChanged);
     // Rows taken afresh (a query, a reset) make an earlier "找不到" stale.
     connect(m_grid->recordSetModel(), &QAbstractItemModel::modelReset, this, [this] { mark(true); });
+    // Rows changed, added or taken: the last find says nothing of them.
+    const auto forget = [this] { m_lastNeedle.clear(); };
+    QAbstractItemModel *model = m_grid->recordSetModel();
+    connect(model, &QAbstractItemModel::modelReset, this, forget);
+    connect(model, &QAbstractItemModel::rowsInserted, this, forget);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(model, &QAbstractItemModel::dataChanged, this, forget);
     m_field->installEventFilter(this);
     m_grid->installEventFilter(this);
     setEnabled(m_grid->isEnabled());
@@ -117,7 +125,14 @@ void RowFinder::textEdited(const QString &text)
         goTo(m_searching ? originRow() : set->currentRow());
         return;
     }
-    goTo(set->findContaining(text, m_ordinals));
+    // A row before the last hit did not hold the shorter text, so it cannot hold this one;
+    // nor can any row when the shorter text was in none.
+    const QByteArray needle = TextSearch::needle(text);
+    const bool narrower = !m_lastNeedle.isEmpty() && needle.contains(m_lastNeedle);
+    const int found = narrower && m_lastFound < 0 ? -1 : set->findContaining(text, m_ordinals, narrower ? m_lastFound : 0);
+    goTo(found);
+    m_lastNeedle = needle;
+    m_lastFound = found;
 }
 
 void RowFinder::findNext()

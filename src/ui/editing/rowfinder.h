@@ -59,4 +59,8 @@ private:
     qint64 m_originRowid = -1; // the row the search began on, wherever rows taken later put it
     QPointer<QWidget> m_originFocus;
     bool m_escapePressed = false;
+    // The text of the last keystroke's find from the top and the row it found (-1: none),
+    // while the rows are as they were: more typed after it is found from there on.
+    QByteArray m_lastNeedle;
+    int m_lastFound = -1;
 };

@@ -159,9 +159,7 @@ void LookupWindow::sortBy(int section)
     const qint64 current = m_set->atEnd() || m_set->atStart() ? -1 : m_set->rowid(m_set->currentRow());
     Query q = m_set->query();
     m_set->setQuery(q.orderBy(columnUnder(section), m_sortOrder));
-    m_set->refresh();
-    if (const int row = current >= 0 ? m_set->rowOf(current) : -1; row >= 0)
-        m_set->moveTo(row);
+    m_set->refresh(current);
     m_busy = false;
 }
 

@@ -53,13 +53,27 @@ void TstQuery::rowsReturned()
         got << set->value(r, 0) + '|' + set->value(r, 1);
     QCOMPARE(got.join(' '), rows);
     // Browsed a row or two at a time, each window taken after the last row of the one before.
+    const auto walk = [](RecordSet &browsed) {
+        QStringList walked;
+        for (browsed.moveFirst(); !browsed.atEnd(); browsed.moveNext())
+            walked << browsed.field(0) + '|' + browsed.field(1);
+        return walked.join(' ');
+    };
     for (int window : {1, 2}) {
         const auto browsed = opened.store->browse(q, &result, window);
         QVERIFY(result.ok());
-        QStringList walked;
-        for (; !browsed->atEnd(); browsed->moveNext())
-            walked << browsed->field(0) + '|' + browsed->field(1);
-        QCOMPARE(walked.join(' '), rows);
+        QCOMPARE(walk(*browsed), rows);
+    }
+    // Any row reached at once from the first window, or kept by a new reading, stands where
+    // it belongs, with the rows before it and none twice.
+    for (int r = 0; r < set->rowCount(); ++r) {
+        const auto reached = opened.store->browse(q, &result, 1);
+        QCOMPARE(reached->rowOf(set->rowid(r)), r);
+        QCOMPARE(walk(*reached), rows);
+        const auto kept = opened.store->browse(q, &result, 1);
+        kept->refresh(set->rowid(r));
+        QCOMPARE(kept->currentRow(), r);
+        QCOMPARE(walk(*kept), rows);
     }
 }
 

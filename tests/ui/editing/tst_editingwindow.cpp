@@ -101,6 +101,7 @@ private Q_SLOTS:
     void findMovesTheCurrentRowAsAClickWould_data();
     void findMovesTheCurrentRowAsAClickWould();
     void gridNeverHalfHidesItsTopRow();
+    void rowsComeAsTheGridAndTheFindNeedThem();
 };
 
 void TstEditingWindow::functionKeysActOnReleaseOnlyWhileTheirButtonIsEnabled_data()
@@ -357,6 +358,30 @@ void TstEditingWindow::gridNeverHalfHidesItsTopRow()
         const int at = grid->rowViewportPosition(row);
         QVERIFY(grid->rowViewportPosition(grid->rowAt(0)) == 0 && at >= 0 && at + grid->rowHeight(row) <= grid->viewport()->height());
     }
+}
+
+void TstEditingWindow::rowsComeAsTheGridAndTheFindNeedThem()
+{
+    QList<QStringList> payees;
+    for (int i = 0; i < 300; ++i)
+        payees << QStringList{QString::number(1000 + i), "1", "", QStringLiteral("名%1").arg(i)};
+    Fixture f(payees);
+    const int opened = f.w().grid()->model()->rowCount();
+    QVERIFY(opened < 300);
+    // Found far below the rows shown at first: the fields and the grid follow; Esc goes back.
+    pressKeys(f.window.get(), {"^F", ">名250"});
+    QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-1250|-1|-名250}");
+    QCOMPARE(f.w().grid()->currentIndex().row(), 250);
+    pressKeys(f.window.get(), {"Esc"});
+    QCOMPARE(f.state(), "5 測試資料 [0,1,2,3,4,5] grid+ confirm- {-1000|-1|-名0}");
+    // Scrolled to the end, the grid holds every row.
+    f.w().grid()->scrollToBottom();
+    for (int i = 0; i < 10 && f.w().grid()->model()->rowCount() < 300; ++i) {
+        f.w().grid()->scrollToBottom();
+        QTest::qWait(10);
+    }
+    QCOMPARE(f.listed().size(), 300);
+    QCOMPARE(f.listed().last(), "1299");
 }
 
 QTEST_MAIN(TstEditingWindow)
