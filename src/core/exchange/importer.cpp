@@ -5,6 +5,8 @@
 #include "core/store/schema.h"
 #include "core/store/store.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 ImportKindDef kindOf(const QString &table, const QList<int> &ordinals)
@@ -93,15 +95,18 @@ std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kin
             *problem = why;
         return std::nullopt;
     };
+    // Telling UTF-8 reads the bytes, and that reading is the text.
+    std::optional<QString> text;
     if (!encoding)
-        encoding = CsvText::detect(bytes);
+        encoding = CsvText::detect(bytes, &text);
     const bool utf16WithoutMark = bytes.contains('\0') && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF");
     if (utf16WithoutMark && (!encoding || *encoding == CsvText::Encoding::Utf16))
         return fail(QStringLiteral("檔案似乎是沒有位元組順序記號 (BOM) 的 UTF-16 文字，請在試算表另存為「UTF-8」或「Unicode 文字」"));
     if (!encoding)
         return fail(QStringLiteral("無法判斷檔案的編碼（可用 UTF-8、UTF-16 或 Big5），請指定編碼"));
     qsizetype badAt = 0;
-    const auto text = CsvText::decode(bytes, *encoding, &badAt);
+    if (!text)
+        text = CsvText::decode(bytes, *encoding, &badAt);
     if (!text)
         return fail(QStringLiteral("檔案第 %1 位元組起不是有效的 %2 文字").arg(badAt + 1).arg(CsvText::encodingName(*encoding)));
     ImportFile file;
@@ -118,13 +123,21 @@ std::optional<ImportFile> readImportFile(const QByteArray &bytes, ImportKind kin
         table.lineOfRow.removeFirst();
     }
     // Rows whose every field is blank are what a spreadsheet writes for cleared cells.
-    for (int r = 0; r < table.rows.size(); ++r) {
-        const QStringList &row = table.rows[r];
-        if (std::all_of(row.cbegin(), row.cend(), [](const QString &f) { return TrimBlanks(f).isEmpty(); }))
+    const auto blank = [](const QString &f) { return std::all_of(f.cbegin(), f.cend(), [](QChar c) { return c == QLatin1Char(' '); }); };
+    qsizetype kept = 0;
+    for (qsizetype r = 0; r < table.rows.size(); ++r) {
+        if (std::all_of(table.rows[r].cbegin(), table.rows[r].cend(), blank))
             continue;
-        file.rows << row;
-        file.lines << table.lineOfRow[r];
+        if (kept != r) {
+            table.rows[kept] = std::move(table.rows[r]);
+            table.lineOfRow[kept] = table.lineOfRow[r];
+        }
+        ++kept;
     }
+    table.rows.resize(kept);
+    table.lineOfRow.resize(kept);
+    file.rows = std::move(table.rows);
+    file.lines = std::move(table.lineOfRow);
     for (const QStringList &row : std::as_const(file.rows))
         file.columnCount = qMax(file.columnCount, int(row.size()));
     file.columnCount = qMax(file.columnCount, int(file.header.size()));
@@ -152,7 +165,7 @@ QList<int> guessMapping(ImportKind kind, const ImportFile &file)
 namespace {
 
 // The updated payees' rows rewritten the way the payee window's modify rewrites its current
-// row, each only while it still holds what the preview showed.
+// row, once every one of them still holds what the preview showed.
 StoreResult rewritePayees(Store &store, const ImportPlan &plan)
 {
     StoreResult read;
@@ -160,18 +173,22 @@ StoreResult rewritePayees(Store &store, const ImportPlan &plan)
     if (!read.ok())
         return read;
     QHash<qint64, int> rowOf;
+    rowOf.reserve(rows->rowCount());
     for (int r = 0; r < rows->rowCount(); ++r)
         rowOf.insert(rows->rowid(r), r);
+    QList<qint64> rowids;
+    QList<QStringList> records;
     for (const PlannedChange &change : plan.changes) {
         const int row = rowOf.value(change.rowid, -1);
-        if (row >= 0)
-            rows->moveTo(row);
-        if (row < 0 || rows->currentValues() != change.before)
+        bool same = row >= 0;
+        for (int c = 0; same && c < rows->fieldCount(); ++c)
+            same = rows->value(row, c) == change.before.value(c);
+        if (!same)
             return StoreResult::other(-1, QStringLiteral("收款人 %1 的資料在預覽之後已經變更，未匯入任何資料").arg(TrimBlanks(change.before.value(0))));
-        if (const StoreResult r = rows->update(plan.records[change.record]); !r.ok())
-            return r;
+        rowids << change.rowid;
+        records << plan.records[change.record];
     }
-    return StoreResult::success();
+    return store.rewriteRowsAt(Table::R_CUST, rowids, records);
 }
 
 } // namespace
@@ -191,39 +208,77 @@ StoreResult applyImport(Store &store, const ImportPlan &plan)
             if (const StoreResult r = store.removeRows(table.name); !r.ok())
                 return r;
         }
+        // Rows to add go to the store together, in file order with the rewrites between them.
+        QList<QStringList> added;
+        const auto addPending = [&] {
+            const StoreResult r = store.appendRows(table.name, added);
+            added.clear();
+            return r;
+        };
         for (int i = 0; i < plan.records.size(); ++i) {
             const QStringList &record = plan.records[i];
             // An updated or unchanged payee was dealt with above.
             if (plan.mode == ImportMode::Update && plan.known.value(i))
                 continue;
             if (plan.mode == ImportMode::Merge && plan.known.value(i)) {
+                if (const StoreResult r = addPending(); !r.ok())
+                    return r;
                 // A known code takes the file's names in its own row, keeping its place.
                 if (const StoreResult r = store.rewriteRows(table.name, table.columns[0].name, record); !r.ok())
                     return r;
                 continue;
             }
-            if (const StoreResult r = store.appendRow(table.name, record); !r.ok())
-                return r;
+            added << record;
         }
-        return StoreResult::success();
+        return addPending();
     });
 }
 
 QByteArray exportTable(Store &store, ImportKind kind, StoreResult *result)
 {
     const ImportKindDef &def = importKindDef(kind);
-    StoreResult read;
-    const auto rows = store.select(Query::table(def.table), &read);
-    if (result)
-        *result = read;
-    if (!read.ok())
-        return {};
-    QList<QStringList> out{def.fields};
-    for (int r = 0; r < rows->rowCount(); ++r) {
-        QStringList values;
-        for (int ordinal : def.ordinals)
-            values << rows->value(r, ordinal);
-        out << values;
+    const TableDef &table = Schema::table(def.table);
+    const auto fail = [&](const StoreResult &r) {
+        if (result)
+            *result = r;
+        return QByteArray();
+    };
+    // Streamed from the engine into the file's bytes: a payee master of 100,000 rows is
+    // written without a copy of the table in between.
+    sqlite3 *db = Store::engineHandle(store.database());
+    if (!db)
+        return fail(StoreResult::other(-1, QStringLiteral("資料檔未開啟")));
+    QStringList columns;
+    for (int ordinal : def.ordinals)
+        columns << QStringLiteral("\"%1\"").arg(table.columns[ordinal].name);
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid").arg(columns.join(QLatin1Char(',')), table.name).toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+        return fail(Store::resultOf(db));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finalize(stmt, sqlite3_finalize);
+    QByteArray out = CsvText::write({def.fields});
+    QList<QByteArray> converted(def.ordinals.size());
+    QList<QByteArrayView> fields(def.ordinals.size());
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int c = 0; c < fields.size(); ++c) {
+            const QByteArrayView value(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)), sqlite3_column_bytes(stmt, c));
+            // Stored UTF-8 is written as it stands: read as text and written back it comes
+            // out the same. Bytes that are not UTF-8, and a leading byte-order mark, which
+            // reading changes, take the way through text.
+            const bool ascii = std::all_of(value.begin(), value.end(), [](char b) { return uchar(b) < 0x80; });
+            if (ascii || (value.isValidUtf8() && !value.startsWith("\xEF\xBB\xBF"))) {
+                fields[c] = value;
+            } else {
+                converted[c] = QString::fromUtf8(value).toUtf8();
+                fields[c] = converted[c];
+            }
+        }
+        CsvText::appendUtf8Row(out, fields);
     }
-    return CsvText::write(out);
+    if (rc != SQLITE_DONE)
+        return fail(Store::resultOf(db));
+    if (result)
+        *result = StoreResult::success();
+    return out;
 }

@@ -106,6 +106,10 @@ struct ImportPlan {
 // Each table is read once, whatever the number of rows.
 ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping,
                       ImportMode mode = ImportMode::Add, Store *reference = nullptr);
+// The same for a file read only to be imported: the plan takes the file's rows for its
+// records rather than copying them, and the file's rows are left empty.
+ImportPlan planImport(Store &store, ImportKind kind, ImportFile &&file, const QList<int> &mapping,
+                      ImportMode mode = ImportMode::Add, Store *reference = nullptr);
 
 // Writes a plan without errors in one transaction: all or none. An updated payee's row is
 // rewritten as the payee window's modify rewrites it, in its place; when it is no longer

@@ -15,15 +15,35 @@
 namespace {
 
 // Codes compare as the store compares keys: the letters A to Z without regard to case.
+QChar folded(QChar c)
+{
+    return c >= QLatin1Char('A') && c <= QLatin1Char('Z') ? QChar(c.unicode() + ('a' - 'A')) : c;
+}
+
 QString codeKey(const QString &code)
 {
     QString key = code;
-    for (QChar &c : key) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
+    for (QChar &c : key)
+        c = folded(c);
     return key;
 }
+
+// A code as a key of a set or table, compared that way; it shares the code's text, so a
+// file of 100,000 codes is not copied to be told apart.
+struct CodeKey {
+    QString code;
+    friend bool operator==(const CodeKey &a, const CodeKey &b)
+    {
+        return std::equal(a.code.cbegin(), a.code.cend(), b.code.cbegin(), b.code.cend(), [](QChar x, QChar y) { return folded(x) == folded(y); });
+    }
+    friend size_t qHash(const CodeKey &key, size_t seed = 0)
+    {
+        size_t h = 0;
+        for (QChar c : key.code)
+            h = h * 31 + folded(c).unicode();
+        return qHash(h, seed);
+    }
+};
 
 QString withoutLeadingZeros(const QString &digits)
 {
@@ -52,12 +72,12 @@ struct Planning {
     const ImportFile &file;
     ImportPlan &plan;
     int row = 0;                             // the data row being checked, from 0
-    QSet<QString> seen = {};                 // codes of earlier rows, compared as everywhere, ignoring case
+    QSet<CodeKey> seen = {};                 // codes of earlier rows, compared as everywhere, ignoring case
     QStringList temporary = {};              // lines: the free temporary codes, in order
     int nextTemporary = 0;
     QHash<QString, QStringList> stored = {}; // institutions: the stored rows by code
     std::unique_ptr<RecordSet> payeeRows = {}; // payees and lines: the stored payees
-    QHash<QString, int> payees = {};           // the first of them with each code, by code
+    QHash<CodeKey, int> payees = {};           // the first of them with each code, by code
     QHash<QString, ZeroAccount> zeroAccounts = {}; // stored accounts with leading zeros, by the rest
     QHash<QString, QString> institutions = {};     // known institution codes, with their full names
 
@@ -74,10 +94,9 @@ struct Planning {
         plan.errors.append({0, 0, QString(), message});
         return false;
     }
-    bool hasPayee(const QString &code) const { return payees.contains(codeKey(code)); }
     std::optional<StoredPayee> payee(const QString &code) const
     {
-        const int row = payees.value(codeKey(code), -1);
+        const int row = payees.value(CodeKey{code}, -1);
         if (row < 0)
             return std::nullopt;
         QStringList values;
@@ -105,7 +124,7 @@ bool loadPayees(Planning &p)
             if (!rest.isEmpty())
                 p.zeroAccounts.insert(rest, {account, rows.value(r, RCust::R_ID)});
         }
-        p.payees.insert(codeKey(rows.value(r, RCust::R_ID)), r);
+        p.payees.insert(CodeKey{rows.value(r, RCust::R_ID)}, r);
     }
     return true;
 }
@@ -130,18 +149,28 @@ void loadInstitutions(Planning &p, Store *reference)
 QStringList fieldsOf(const ImportKindDef &def, const QStringList &row, const QList<int> &mapping)
 {
     QStringList values;
+    values.reserve(def.fields.size());
     for (int f = 0; f < def.fields.size(); ++f)
         values << (mapping.value(f, -1) >= 0 ? row.value(mapping[f]) : QString());
     return values;
 }
 
 // The table's columns of a row given as the kind's fields.
-QStringList recordOf(const ImportKindDef &def, const QStringList &values)
+QStringList recordOf(const ImportKindDef &def, QStringList &&values)
 {
-    QStringList record(def.ordinals.size());
     // An empty field is stored as empty text, as a window stores an empty box.
+    const auto stored = [](QString &value) { return value.isNull() ? QStringLiteral("") : std::move(value); };
+    bool inOrder = true;
     for (int f = 0; f < def.ordinals.size(); ++f)
-        record[def.ordinals[f]] = values[f].isNull() ? QStringLiteral("") : values[f];
+        inOrder = inOrder && def.ordinals[f] == f;
+    if (inOrder) {
+        for (QString &value : values)
+            value = stored(value);
+        return std::move(values);
+    }
+    QStringList record(def.ordinals.size());
+    for (int f = 0; f < def.ordinals.size(); ++f)
+        record[def.ordinals[f]] = stored(values[f]);
     return record;
 }
 
@@ -171,9 +200,8 @@ bool digitsAt(Planning &p, const QStringList &values, int field)
     return false;
 }
 
-bool digitsWhereRead(Planning &p, const QStringList &values)
+bool digitsWhereRead(Planning &p, const TableDef &table, const QStringList &values)
 {
-    const TableDef &table = Schema::table(p.def.table);
     for (int f = 0; f < values.size(); ++f) {
         if (table.columns[p.def.ordinals[f]].digitsOnly && !digitsAt(p, values, f))
             return false;
@@ -188,9 +216,10 @@ bool payeeRow(Planning &p, QStringList &values)
     // of the file takes it.
     const bool updating = p.plan.mode == ImportMode::Update;
     const PayeeProblem problem = ValidatePayee(payee, QString(), [&](const QString &code) {
-        return p.seen.contains(codeKey(code)) || (!updating && p.hasPayee(code));
+        const CodeKey key{code};
+        return p.seen.contains(key) || (!updating && p.payees.contains(key));
     });
-    p.seen.insert(codeKey(payee.code));
+    p.seen.insert(CodeKey{payee.code});
     if (!problem.ok())
         p.error(problem.field, problem.text);
     return problem.ok();
@@ -283,11 +312,11 @@ bool institutionRow(Planning &p, QStringList &values)
         p.error(problem.field, problem.text);
         return false;
     }
-    if (p.seen.contains(codeKey(values[0]))) {
+    if (p.seen.contains(CodeKey{values[0]})) {
         p.error(0, QStringLiteral("代碼在檔案中重複"));
         return false;
     }
-    p.seen.insert(codeKey(values[0]));
+    p.seen.insert(CodeKey{values[0]});
     return true;
 }
 
@@ -339,7 +368,7 @@ void leadingZeros(Planning &p, const QStringList &values)
 {
     const bool institutions = p.def.table == Table::VXBANK;
     const QString account = institutions ? QString() : TrimBlanks(values[1]);
-    if (!account.isEmpty() && IsDigits(account)) {
+    if (!p.zeroAccounts.isEmpty() && !account.isEmpty() && IsDigits(account)) {
         const auto stored = p.zeroAccounts.constFind(withoutLeadingZeros(account));
         if (stored != p.zeroAccounts.cend() && account.size() < stored->account.size())
             p.warn(1, QStringLiteral("可能少了開頭的 0：檔案為「%1」，收款人 %2 的帳號為「%3」").arg(account, TrimBlanks(stored->code), stored->account));
@@ -390,7 +419,12 @@ QList<FieldChange> ImportPlan::fieldChanges() const
     return out;
 }
 
-ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping, ImportMode mode, Store *reference)
+namespace {
+
+// Plans the file's rows; with `take` (the file's rows) a row that is the kind's fields in
+// their order becomes its record without a copy.
+ImportPlan planRows(Store &store, ImportKind kind, const ImportFile &file, QList<QStringList> *take, const QList<int> &mapping,
+                    ImportMode mode, Store *reference)
 {
     ImportPlan plan;
     plan.kind = kind;
@@ -406,18 +440,36 @@ ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, con
     if (kind != ImportKind::Institutions)
         loadInstitutions(p, reference);
     const TableDef &table = Schema::table(p.def.table);
+    p.seen.reserve(file.rows.size());
+    plan.records.reserve(file.rows.size());
+    bool inOrder = take != nullptr;
+    for (int f = 0; f < p.def.fields.size(); ++f)
+        inOrder = inOrder && mapping.value(f, -1) == f;
     for (; p.row < file.rows.size(); ++p.row) {
-        QStringList values = fieldsOf(p.def, file.rows[p.row], mapping);
-        if (!rules.row(p, values) || !digitsWhereRead(p, values))
+        const bool whole = inOrder && file.rows[p.row].size() == p.def.fields.size();
+        QStringList values = whole ? std::move((*take)[p.row]) : fieldsOf(p.def, file.rows[p.row], mapping);
+        if (!rules.row(p, values) || !digitsWhereRead(p, table, values))
             continue;
         // Stored as the windows store a keyed value (an account filled, no fee a fee of 0).
         for (int f = 0; f < values.size(); ++f)
             values[f] = table.columns[p.def.ordinals[f]].normalised(values[f]);
         count(p, values);
         leadingZeros(p, values);
-        plan.records.append(recordOf(p.def, values));
+        plan.records.append(recordOf(p.def, std::move(values)));
     }
     if (plan.mode == ImportMode::Replace)
         plan.removed = int(p.stored.size());
     return plan;
+}
+
+} // namespace
+
+ImportPlan planImport(Store &store, ImportKind kind, const ImportFile &file, const QList<int> &mapping, ImportMode mode, Store *reference)
+{
+    return planRows(store, kind, file, nullptr, mapping, mode, reference);
+}
+
+ImportPlan planImport(Store &store, ImportKind kind, ImportFile &&file, const QList<int> &mapping, ImportMode mode, Store *reference)
+{
+    return planRows(store, kind, file, &file.rows, mapping, mode, reference);
 }

@@ -129,7 +129,23 @@ qsizetype byteLength(QStringView text)
             break;
         }
     }
-    return ascii ? text.size() : encode(text).size();
+    if (ascii)
+        return text.size();
+    // A field's worth of text is converted on the stack; text with a character that has no
+    // Big5 form is counted as encode writes it.
+    char buffer[512];
+    if (text.size() * 2 + 8 <= qsizetype(sizeof buffer)) {
+        UConverter *conv = encoder();
+        ucnv_resetFromUnicode(conv);
+        const UChar *src = reinterpret_cast<const UChar *>(text.utf16());
+        char *dst = buffer;
+        UErrorCode err = U_ZERO_ERROR;
+        ucnv_fromUnicode(conv, &dst, buffer + sizeof buffer, &src, src + text.size(), nullptr, true, &err);
+        ucnv_resetFromUnicode(conv);
+        if (err == U_ZERO_ERROR)
+            return dst - buffer;
+    }
+    return encode(text).size();
 }
 
 bool wellFormed(QByteArrayView bytes)

@@ -15,8 +15,9 @@ enum class Encoding { Utf8, Utf16, Big5 };
 
 // The encoding the bytes are in: a byte-order mark decides; else text that is valid
 // UTF-8 is UTF-8; else ICU's detector must find Big5 (code page 950) likely.
-// Nothing when none of the three fits.
-std::optional<Encoding> detect(const QByteArray &bytes);
+// Nothing when none of the three fits. Bytes found to be UTF-8 by reading them leave their
+// text (what decode gives) in `text` when it is given.
+std::optional<Encoding> detect(const QByteArray &bytes, std::optional<QString> *text = nullptr);
 
 // The text of the bytes in that encoding, without a byte-order mark. On bytes that are
 // not valid in it, nothing, and `badAt` (when given) is the byte offset of the first.
@@ -39,6 +40,9 @@ Table split(const QString &text, QChar delimiter);
 // UTF-8 with a byte-order mark, fields quoted where they need it, CR LF after each row:
 // a spreadsheet opens it with Chinese intact.
 QByteArray write(const QList<QStringList> &rows);
+// Appends one row as `write` writes it to bytes that begin with the mark, each field given
+// as its UTF-8.
+void appendUtf8Row(QByteArray &out, const QList<QByteArrayView> &fields);
 
 // The encoding's name as the user sees it in a message.
 QString encodingName(Encoding encoding);

@@ -10,12 +10,14 @@ ImportOutcome importFile(Store &store, ImportKind kind, const QByteArray &bytes,
 {
     ImportOutcome outcome;
     QString problem;
-    const auto file = readImportFile(bytes, kind, options.encoding, &problem, options.header);
+    auto file = readImportFile(bytes, kind, options.encoding, &problem, options.header);
     if (!file) {
         outcome.notices << Notice{problem, MsgIcon::Critical};
         return outcome;
     }
-    outcome.plan = planImport(store, kind, *file, guessMapping(kind, *file), options.mode, options.reference);
+    // The file is read only to be imported: the plan takes its rows.
+    const QList<int> mapping = guessMapping(kind, *file);
+    outcome.plan = planImport(store, kind, std::move(*file), mapping, options.mode, options.reference);
     if (!outcome.plan.ok()) {
         outcome.notices << Notice{QStringLiteral("有 %1 項錯誤，未匯入任何資料").arg(outcome.plan.errors.size()), MsgIcon::Critical};
         return outcome;

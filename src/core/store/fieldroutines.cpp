@@ -6,6 +6,8 @@
 #include "core/platform/big5codec.h"
 #include "core/platform/clock.h"
 
+#include <algorithm>
+
 namespace {
 
 // The value of the digits a text begins with; 0 when it begins with none.
@@ -94,7 +96,7 @@ QString InstCheckDigit(const QString &code)
     int d[6];
     for (int i = 0; i < 6; ++i)
         d[i] = digitValue(code[i]);
-    const QString bank = code.left(3);
+    const QStringView bank = QStringView(code).left(3);
     int s;
     if (bank == QLatin1String("009"))
         s = d[3] + 4 * d[4] + 7 * d[5];
@@ -102,9 +104,11 @@ QString InstCheckDigit(const QString &code)
         s = 3 * d[0] + 7 * d[1] + 9 * d[2] + 3 * d[3] + 7 * d[4] + 9 * d[5];
     int r = s % 10;
     // Banks 100 to 300 use the remainder itself; every other bank its complement.
-    if ((bank < QLatin1String("100") || bank > QLatin1String("300")) && r > 0)
+    if ((bank < u"100" || bank > u"300") && r > 0)
         r = 10 - r;
-    return QString(QChar(u'0' + r));
+    static const QString digits[] = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                                     QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8"), QStringLiteral("9")};
+    return digits[r];
 }
 
 QString HomeBankCode(const QString &branch)
@@ -172,9 +176,11 @@ QString ZeroPadLeft(int n, const QString &text)
 QString SpacePadRight(int n, const QString &text)
 {
     const int b = Big5Length(TrimBlanks(text));
-    if (b < n)
-        return text + QString(n - b, QLatin1Char(' '));
-    return text;
+    if (b >= n)
+        return text;
+    QString padded = text;
+    padded.resize(text.size() + n - b, QLatin1Char(' '));
+    return padded;
 }
 
 int Big5Length(const QString &text)
@@ -245,12 +251,18 @@ TextFault Big5TextFault(const QString &text, QByteArray *out)
 
 QString FieldTextProblem(const QString &text, int width, const QString &fieldName)
 {
-    if (!FitsBig5(text, width))
+    // ASCII is its own width; other text is converted once for both its width and the
+    // verdict on it (a control character ends the verdict before converting).
+    const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    QByteArray bytes;
+    const TextFault fault = Big5TextFault(text, ascii ? nullptr : &bytes);
+    const qsizetype length = ascii ? text.size() : fault == TextFault::Control ? Big5::byteLength(text) : bytes.size();
+    if (length > width)
         return QStringLiteral("輸入欄位超出 %1Byte     ").arg(width);
     if (TrimBlanks(text).isEmpty())
         return QStringLiteral("欄位不可為空白");
     // What cannot be written in Big5 would reach the bank's file and the list as "?".
-    if (!IsBig5Text(text))
+    if (fault != TextFault::None)
         return QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(fieldName);
     return {};
 }

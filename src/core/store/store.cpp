@@ -421,3 +421,114 @@ StoreResult Store::exec(const QString &sql, const QVariantList &bindings)
     q.finish();
     return result;
 }
+
+namespace {
+
+struct StatementCloser {
+    void operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
+
+// Binds the values from parameter 1 on, to be stored as binding them through Qt Sql stores
+// them: a null text as NULL, other text as its characters. Text below U+D800 (ASCII, Chinese)
+// goes as UTF-8 written into `utf8`; other text (surrogates, the user-defined area, a mark)
+// as UTF-16, which the engine converts as it converts Qt Sql's. Both must outlive the step.
+void bindTexts(sqlite3_stmt *stmt, const QStringList &values, QByteArray &utf8)
+{
+    qsizetype room = 0;
+    for (const QString &v : values)
+        room += v.size() * 3;
+    if (utf8.size() < room)
+        utf8.resize(room);
+    char *out = utf8.data();
+    for (int i = 0; i < values.size(); ++i) {
+        const QString &v = values[i];
+        if (v.isNull()) {
+            sqlite3_bind_null(stmt, i + 1);
+            continue;
+        }
+        char *const begin = out;
+        bool plain = true;
+        for (QChar c : v) {
+            const char16_t u = c.unicode();
+            if (u < 0x80) {
+                *out++ = char(u);
+            } else if (u < 0x800) {
+                *out++ = char(0xC0 | (u >> 6));
+                *out++ = char(0x80 | (u & 0x3F));
+            } else if (u < 0xD800) {
+                *out++ = char(0xE0 | (u >> 12));
+                *out++ = char(0x80 | ((u >> 6) & 0x3F));
+                *out++ = char(0x80 | (u & 0x3F));
+            } else {
+                plain = false;
+                break;
+            }
+        }
+        if (plain) {
+            sqlite3_bind_text(stmt, i + 1, begin, int(out - begin), SQLITE_STATIC);
+        } else {
+            out = begin;
+            sqlite3_bind_text16(stmt, i + 1, v.utf16(), int(v.size() * sizeof(char16_t)), SQLITE_STATIC);
+        }
+    }
+}
+
+} // namespace
+
+StoreResult Store::appendRows(const QString &tableName, const QList<QStringList> &rows)
+{
+    const TableDef &def = table(tableName);
+    sqlite3 *db = engineHandle(database());
+    if (!db)
+        return StoreResult::other(-1, QStringLiteral("資料檔未開啟"));
+    const QString marks = QStringList(def.columns.size(), QStringLiteral("?")).join(QLatin1Char(','));
+    const QByteArray sql = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)").arg(def.name, quotedColumns(def), marks).toUtf8();
+    sqlite3_stmt *prepared = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &prepared, nullptr) != SQLITE_OK)
+        return resultOf(db);
+    const Statement insert(prepared);
+    QByteArray utf8;
+    for (const QStringList &values : rows) {
+        Q_ASSERT(values.size() == def.columns.size());
+        if (const StoreResult wide = checkWidths(def, values); !wide.ok())
+            return wide;
+        bindTexts(insert.get(), values, utf8);
+        if (sqlite3_step(insert.get()) != SQLITE_DONE)
+            return resultOf(db);
+        sqlite3_reset(insert.get());
+    }
+    return StoreResult::success();
+}
+
+StoreResult Store::rewriteRowsAt(const QString &tableName, const QList<qint64> &rowids, const QList<QStringList> &rows)
+{
+    Q_ASSERT(rowids.size() == rows.size());
+    const TableDef &def = table(tableName);
+    sqlite3 *db = engineHandle(database());
+    if (!db)
+        return StoreResult::other(-1, QStringLiteral("資料檔未開啟"));
+    QStringList sets;
+    for (const ColumnDef &c : def.columns)
+        sets << QStringLiteral("\"%1\" = ?").arg(c.name);
+    const QByteArray sql = QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(def.name, sets.join(QLatin1Char(','))).toUtf8();
+    sqlite3_stmt *prepared = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &prepared, nullptr) != SQLITE_OK)
+        return resultOf(db);
+    const Statement update(prepared);
+    const int rowidParameter = int(def.columns.size()) + 1;
+    QByteArray utf8;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        Q_ASSERT(rows[r].size() == def.columns.size());
+        if (const StoreResult wide = checkWidths(def, rows[r]); !wide.ok())
+            return wide;
+        bindTexts(update.get(), rows[r], utf8);
+        sqlite3_bind_int64(update.get(), rowidParameter, rowids[r]);
+        if (sqlite3_step(update.get()) != SQLITE_DONE)
+            return resultOf(db);
+        sqlite3_reset(update.get());
+        if (sqlite3_changes(db) != 1)
+            return StoreResult::other(-1, QStringLiteral("資料列已不存在"));
+    }
+    return StoreResult::success();
+}

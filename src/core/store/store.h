@@ -95,6 +95,14 @@ public:
     // The engine's own connection behind a Qt Sql connection, for reading in bulk.
     static sqlite3 *engineHandle(const QSqlDatabase &db);
 
+    // Bulk writes of an import, inside the caller's transaction, each through one prepared
+    // statement. Every column is given; a value wider than its column is refused (TooLong,
+    // naming the column) and the rows after it are not written.
+    // Adds the rows at the end of the table, in their order.
+    StoreResult appendRows(const QString &table, const QList<QStringList> &rows);
+    // Rewrites the rows with those rowids in their places; a rowid no longer stored fails.
+    StoreResult rewriteRowsAt(const QString &table, const QList<qint64> &rowids, const QList<QStringList> &rows);
+
 private:
     Store(QString path, QString connection, QList<TableDef> schema);
     std::unique_ptr<RecordSet> openSet(const Query &query, int window, StoreResult *result);

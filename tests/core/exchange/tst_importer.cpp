@@ -30,6 +30,7 @@ private Q_SLOTS:
     void fileToTable();
     void exportImportsBack();
     void previewBeforeImport();
+    void updateRefusedAfterAChange();
 };
 
 namespace {
@@ -268,6 +269,22 @@ void TstImporter::previewBeforeImport()
     w.cancel();
     QVERIFY(import->isEnabled());
     VERIFY_DIALOGS(p.dialogs);
+}
+
+// A payee changed between the preview and the import stops the whole import: nothing is
+// updated and nothing added.
+void TstImporter::updateRefusedAfterAChange()
+{
+    TestDir dir;
+    fillStores(dir);
+    auto store = std::move(Store::open(dir.working(), Schema::working()).store);
+    const auto file = readImportFile(testData("payees-update.csv").toUtf8(), ImportKind::Payees, std::nullopt, nullptr);
+    const ImportPlan plan = planImport(*store, ImportKind::Payees, *file, guessMapping(ImportKind::Payees, *file), ImportMode::Update);
+    QCOMPARE(plan.changes.size(), 1);
+    TestDir::exec(dir.working(), "UPDATE R_CUST SET R_NAME = '王中明' WHERE R_ID = 'A01'");
+    const QStringList before = tableRows(ImportKind::Payees, dir);
+    QCOMPARE(applyImport(*store, plan).detail, QStringLiteral("收款人 A01 的資料在預覽之後已經變更，未匯入任何資料"));
+    QCOMPARE(tableRows(ImportKind::Payees, dir), before);
 }
 
 QTEST_MAIN(TstImporter)

@@ -86,6 +86,8 @@ void TstCsvText::fields_data()
     QTest::newRow("a quoted comma, quote and line break")
         << "名稱,備註\r\n\"王,小明\",\"說\"\"好\"\"\r\n第二行\"\r\nA,B" << ","
         << QList<QStringList>{{"名稱", "備註"}, {"王,小明", "說\"好\"\n第二行"}, {"A", "B"}} << QList<int>{1, 2, 4} << "";
+    QTest::newRow("separators inside quotes do not count") << "\"1,2,3\";4\n\"5,6,7\";8\n" << ";"
+                                                           << QList<QStringList>{{"1,2,3", "4"}, {"5,6,7", "8"}} << QList<int>{1, 2} << "";
     QTest::newRow("a quote left open") << "a,b\n\"1,2\n3" << "," << QList<QStringList>{{"a", "b"}, {"1,2\n3"}}
                                        << QList<int>{1, 2} << "第 2 行起的引號欄位沒有結束";
 }

@@ -25,6 +25,9 @@ private Q_SLOTS:
     void browsingTakesRowsAsNeeded();
     void failuresAreOfTheirKind_data();
     void failuresAreOfTheirKind();
+    void bulkWritesFailAlike_data();
+    void bulkWritesFailAlike();
+    void bulkWritesStoreAlike();
     void workingStoreOpening_data();
     void workingStoreOpening();
     void unusualTablesServeOrAreRefused_data();
@@ -206,6 +209,57 @@ void TstStore::failuresAreOfTheirKind()
     QCOMPARE(storeFailureNotice(result, working).text, QString(notice).replace("%1", displayPath(working)));
     QCOMPARE(TestDir::rows(working, "R_CUST"), notice.isEmpty() ? QList<QStringList>{payee} : QList<QStringList>());
     QCOMPARE(set->rowCount(), notice.isEmpty() ? 1 : 0);
+}
+
+void TstStore::bulkWritesFailAlike_data()
+{
+    failuresAreOfTheirKind_data();
+}
+
+// An import's rows written together fail as one row alone does, and leave none behind.
+void TstStore::bulkWritesFailAlike()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QStringList, payee);
+    QFETCH(QString, notice);
+    if (obstacle == "immutable")
+        QSKIP("an unchangeable file refuses the transaction's commit, not its rows");
+    Stores s;
+    const QString working = s.dir.working();
+    std::optional<HeldWriteLock> lock;
+    if (obstacle == "lock")
+        QVERIFY(lock.emplace(working).held());
+    if (obstacle == "trigger")
+        TestDir::exec(working, "CREATE TRIGGER no BEFORE INSERT ON R_CUST BEGIN SELECT RAISE(ABORT, 'no'); END");
+    const QList<QStringList> rows{{"Z", "1", "t", "n"}, payee};
+    const StoreResult result = s.store->transaction([&] { return s.store->appendRows(Table::R_CUST, rows); });
+    lock.reset();
+    QCOMPARE(storeFailureNotice(result, working).text, QString(notice).replace("%1", displayPath(working)));
+    QCOMPARE(TestDir::rows(working, "R_CUST"), notice.isEmpty() ? rows : QList<QStringList>());
+}
+
+// Rows written together are stored as rows written one by one, whatever their text: a
+// user-defined character, one beyond the basic plane, a leading mark, no value at all.
+void TstStore::bulkWritesStoreAlike()
+{
+    const QList<QStringList> rows{{"A", "1", "9521236", QString(QChar(0xE000)) + "王"},
+                                  {"B", QString(), QString(QChar(0xFEFF)) + "x", QString::fromUcs4(U"\U00020000") + "é"}};
+    Stores one, together;
+    for (const QStringList &row : rows)
+        QVERIFY(one.store->appendRow(Table::R_CUST, row).ok());
+    QVERIFY(together.store->transaction([&] { return together.store->appendRows(Table::R_CUST, rows); }).ok());
+    QCOMPARE(TestDir::rows(together.dir.working(), "R_CUST"), TestDir::rows(one.dir.working(), "R_CUST"));
+    // Rewritten in place as a record set rewrites its current row; a row gone is not.
+    const QList<QStringList> changed{rows[1], rows[0]};
+    auto set = one.store->select(Query::table(Table::R_CUST));
+    for (int r = 0; r < 2; ++r) {
+        set->moveTo(r);
+        QVERIFY(set->update(changed[r]).ok());
+    }
+    const auto stored = together.store->select(Query::table(Table::R_CUST));
+    QVERIFY(together.store->rewriteRowsAt(Table::R_CUST, {stored->rowid(1), stored->rowid(0)}, rows).ok());
+    QCOMPARE(TestDir::rows(together.dir.working(), "R_CUST"), TestDir::rows(one.dir.working(), "R_CUST"));
+    QCOMPARE(together.store->rewriteRowsAt(Table::R_CUST, {stored->rowid(1) + 1}, {rows[0]}).detail, QStringLiteral("資料列已不存在"));
 }
 
 void TstStore::workingStoreOpening_data()
