@@ -153,7 +153,7 @@ int main(int argc, char *argv[])
 
     // A lookup re-runs its query on its own record set at every keystroke.
     Store::Opened opened = Store::open(working, Schema::working());
-    auto payees = opened.store->select(Query::table(Table::R_CUST).orderBy("R_ID"));
+    auto payees = opened.store->browse(Query::table(Table::R_CUST).orderBy("R_ID"));
     sqlite3 *bare = openBare(working);
     for (const char *prefix : {"", "0", "00012", "0009999"}) {
         const double query = medianMicros(51, [&] {

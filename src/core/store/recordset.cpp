@@ -61,16 +61,20 @@ StoreResult RecordSet::refresh(qint64 keep)
     clearRows();
     StoreResult result;
     // The row kept is read with the rows before it in the new order, then a window after it.
+    // Rows few enough to hold are all read at once, with one sort.
     int row = -1;
-    if (keep >= 0 && m_window > 0 && firstToCome(QStringLiteral("rowid = :text"), QVariant(keep)) >= 0)
+    const bool all = keep >= 0 && m_window > 0 && fewRows();
+    if (keep >= 0 && m_window > 0 && !all && firstToCome(QStringLiteral("rowid = :text"), QVariant(keep)) >= 0)
         row = takeThrough(keep, false);
     m_more = m_more || row < 0;
-    if (!take(m_window, &result, false)) {
+    if (!take(all ? 0 : m_window, &result, false)) {
         clearRows();
         m_more = false;
         row = -1;
     }
-    m_row = qMax(row, 0);
+    if (all)
+        row = int(std::find(m_rowids.cbegin(), m_rowids.cend(), keep) - m_rowids.cbegin());
+    m_row = row >= 0 && row < rowCount() ? row : 0;
     Q_EMIT refreshed();
     Q_EMIT currentRowMoved();
     return result;
@@ -240,6 +244,19 @@ int RecordSet::takeThrough(qint64 rowid, bool tell)
     return -1;
 }
 
+bool RecordSet::fewRows() const
+{
+    // The largest rowid is found at once and bounds the number of rows.
+    sqlite3 *db = Store::engineHandle(QSqlDatabase::database(m_connection, false));
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray sql = QStringLiteral("SELECT max(rowid) FROM \"%1\"").arg(m_table.name).toUtf8();
+    bool few = false;
+    if (db && sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        few = sqlite3_column_int64(stmt, 0) <= m_fewRows;
+    sqlite3_finalize(stmt);
+    return few;
+}
+
 int RecordSet::rowOf(qint64 rowid)
 {
     const auto held = std::find(m_rowids.cbegin(), m_rowids.cend(), rowid);
@@ -331,6 +348,15 @@ int RecordSet::findContaining(const QString &text, const QList<int> &ordinals, i
     for (int row = from; row < m_taken; ++row) {
         if (matches(row, needle, ordinals))
             return row;
+    }
+    if (from <= m_taken && m_more && fewRows()) {
+        // Rows few enough to hold: taken all at once and searched here, as every later find.
+        const int first = m_taken;
+        take(0, nullptr, true);
+        for (int row = first; row < m_taken; ++row) {
+            if (matches(row, needle, ordinals))
+                return row;
+        }
     }
     if (from <= m_taken && m_more) {
         // The engine compares as the search above.

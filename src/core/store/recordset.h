@@ -27,6 +27,10 @@ class RecordSet : public QObject {
 public:
     // A window of rows: more than a grid shows at once.
     static constexpr int BrowsingWindow = 128;
+    // Rows few enough that a find or a new order reads all of them at once and keeps them:
+    // cheaper then than asking the engine again at every keystroke.
+    static constexpr int FewRows = 20000;
+    void setFewRows(int rows) { m_fewRows = rows; }
 
     // `window` rows are taken at a time; 0 takes every row at once.
     RecordSet(QString connection, TableDef table, Query query, int window = 0);
@@ -115,6 +119,8 @@ private:
     // page's extra condition.
     StoreResult prepare(Statement &statement, const QString &condition, bool limited) const;
     bool matches(int row, const QByteArray &needle, const QList<int> &ordinals) const;
+    // Whether the table holds no more than m_fewRows rows.
+    bool fewRows() const;
     // The first row not yet taken that meets the condition (bound as :text): its rowid, or
     // -1, and its key kept as m_through.
     qint64 firstToCome(const QString &condition, const QVariant &text);
@@ -126,6 +132,7 @@ private:
     TableDef m_table;
     Query m_query;
     int m_window = 0;
+    int m_fewRows = FewRows;
     QByteArray m_arena;
     std::vector<Cell> m_cells;
     std::vector<qint64> m_rowids;

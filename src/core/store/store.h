@@ -41,7 +41,8 @@ public:
     void keepIndexes();
 
     // Whether the engine finds the file whole: the quick check of every page and record,
-    // or with `thorough` the full one that also matches every index with its table.
+    // and with `thorough` also every index matched with its table, the masters' indexes that
+    // only serve browsing left out.
     StoreResult checkIntegrity(bool thorough = false);
 
     const QString &path() const { return m_path; }

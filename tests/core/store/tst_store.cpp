@@ -137,13 +137,17 @@ void TstStore::browsingTakesRowsAsNeeded()
     };
 
     // A find reaches a row not taken yet (the engine's search, ASCII case ignored as in the
-    // rows held) and takes the rows before it.
-    auto set = s.store->browse(byCode, nullptr, 2);
-    QCOMPARE(set->rowCount(), 2);
-    QCOMPARE(set->findContaining("名p5", {RCust::R_NAME}), 4);
-    QCOMPARE(set->value(4, RCust::R_ID), "P5");
-    QCOMPARE(set->findContaining("名P", {RCust::R_NAME}, 5), 5);
-    QCOMPARE(set->findContaining("名P7", {RCust::R_NAME}), -1);
+    // rows held, or all rows taken when they are few) and takes the rows before it.
+    std::unique_ptr<RecordSet> set;
+    for (int few : {0, RecordSet::FewRows}) {
+        set = s.store->browse(byCode, nullptr, 2);
+        set->setFewRows(few);
+        QCOMPARE(set->rowCount(), 2);
+        QCOMPARE(set->findContaining("名p5", {RCust::R_NAME}), 4);
+        QCOMPARE(set->value(4, RCust::R_ID), "P5");
+        QCOMPARE(set->findContaining("名P", {RCust::R_NAME}, 5), 5);
+        QCOMPARE(set->findContaining("名P7", {RCust::R_NAME}), -1);
+    }
 
     // Deleting the last row of a window: the next row of the query becomes current.
     set = s.store->browse(byCode, nullptr, 2);
@@ -164,6 +168,7 @@ void TstStore::browsingTakesRowsAsNeeded()
     QCOMPARE(walked(*set), (QStringList{"P9", "P3", "P4", "P5", "P6", "P8"}));
     // Where a row stands, taken or to come.
     set = s.store->browse(byCode, nullptr, 2);
+    set->setFewRows(0);
     QCOMPARE(set->rowOf(set->rowid(1)), 1);
     // P3 P4 P5 P6 P8 P9 by now
     QCOMPARE(set->rowOf(s.store->select(Query::table(Table::R_CUST).whereEquals("R_ID", "P6"))->rowid(0)), 3);
