@@ -118,11 +118,16 @@ bool RecordSet::take(int limit, StoreResult *failure, bool tell)
     const int keyColumn = m_query.orderColumn().isEmpty() ? -1 : m_table.ordinalOf(m_query.orderColumn()) + 1;
     const int columns = fieldCount();
     const int first = m_taken;
-    std::vector<Cell> cells;
-    std::vector<qint64> rowids;
+    // Read straight into the rows held unless rows added here follow them.
+    const bool last = first == rowCount();
+    std::vector<Cell> addedCells;
+    std::vector<qint64> addedRowids;
+    std::vector<Cell> &cells = last ? m_cells : addedCells;
+    std::vector<qint64> &rowids = last ? m_rowids : addedRowids;
+    const size_t held = rowids.size();
     StoreResult result;
     // A window whose every row is held already (rewritten here) brings nothing: the next one.
-    while (m_more && rowids.empty() && result.ok()) {
+    while (m_more && rowids.size() == held && result.ok()) {
         Statement statement;
         result = prepare(statement, {}, limit > 0);
         if (!result.ok())
@@ -168,6 +173,8 @@ bool RecordSet::take(int limit, StoreResult *failure, bool tell)
         }
     }
     if (!result.ok()) {
+        rowids.resize(held);
+        cells.resize(held * size_t(columns));
         m_more = false;
         if (failure)
             *failure = result;
@@ -175,12 +182,14 @@ bool RecordSet::take(int limit, StoreResult *failure, bool tell)
             Q_EMIT fetchFailed(result);
         return false;
     }
-    if (rowids.empty())
+    const int count = int(rowids.size() - held);
+    if (count == 0)
         return true;
     // Before the rows added here, which come after all of the query's.
-    m_rowids.insert(m_rowids.begin() + first, rowids.cbegin(), rowids.cend());
-    m_cells.insert(m_cells.begin() + ptrdiff_t(first) * columns, cells.cbegin(), cells.cend());
-    const int count = int(rowids.size());
+    if (!last) {
+        m_rowids.insert(m_rowids.begin() + first, rowids.cbegin(), rowids.cend());
+        m_cells.insert(m_cells.begin() + ptrdiff_t(first) * columns, cells.cbegin(), cells.cend());
+    }
     m_taken += count;
     if (m_row >= first)
         m_row += count;
