@@ -83,7 +83,7 @@ void atSize(QTextStream &out, int rows, Dialogs &dialogs, Clock &clock, Printer 
     first.start();
     context.setWorking(openWorkingStore(dir.path()).store);
     context.reference();
-    out << QStringLiteral("%1  %2 ms   (once: both stores indexed)\n")
+    out << QStringLiteral("%1  %2 ms   (start-up)\n")
                .arg(QStringLiteral("first opening of the stores, %1 rows").arg(rows), -52)
                .arg(first.nsecsElapsed() / 1e6, 8, 'f', 3);
     sqlite3 *working = openBare(workingStorePath(dir.path()));

@@ -97,6 +97,11 @@ const QList<TableDef> &working()
     return tables;
 }
 
+QString codeIndexSql(const TableDef &def)
+{
+    return QStringLiteral("CREATE INDEX %1_%2 ON %1 (%2 COLLATE NOCASE)").arg(def.name, def.columns[0].name);
+}
+
 const QList<TableDef> &reference()
 {
     static const QList<TableDef> tables = {

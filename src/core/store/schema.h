@@ -81,6 +81,10 @@ const QList<TableDef> &working();
 // Tables of the reference store BRANCH.mdb that the program reads (ZQNBRH is never read).
 const QList<TableDef> &reference();
 
+// The index that orders a table's rows by their code (its first column), letter case
+// ignored as codes are everywhere: "CREATE INDEX R_CUST_R_ID ON R_CUST (R_ID COLLATE NOCASE)".
+QString codeIndexSql(const TableDef &def);
+
 // The definition of a table of either store, or nullptr.
 const TableDef *find(const QString &table);
 // The definition of a table the program knows (the names of namespace Table).

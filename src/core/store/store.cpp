@@ -162,49 +162,40 @@ void Store::keepIndexes()
     sqlite3 *db = engineHandle(database());
     if (!db || sqlite3_db_readonly(db, "main") != 0)
         return;
+    // Any whole index whose first column is the code, in any letter case, serves: the one the
+    // store tool makes with a new file, or one the file came with.
+    const char *served = "SELECT 1 FROM pragma_index_list(?1) AS i JOIN pragma_index_xinfo(i.name) AS c "
+                         "WHERE i.partial = 0 AND c.seqno = 0 AND c.key = 1 AND c.name = ?2 COLLATE NOCASE "
+                         "AND c.coll = 'NOCASE' COLLATE NOCASE";
     for (const TableDef &def : std::as_const(m_schema)) {
         if (!def.unbounded)
             continue;
-        const QByteArray name = QStringLiteral("talvek_%1_%2").arg(def.name, def.columns[0].name).toUtf8();
-        sqlite3_stmt *known = nullptr;
+        const QByteArray table = def.name.toUtf8(), code = def.columns[0].name.toUtf8();
+        sqlite3_stmt *check = nullptr;
         bool present = true;
-        if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?", -1, &known, nullptr) == SQLITE_OK) {
-            sqlite3_bind_text(known, 1, name.constData(), int(name.size()), SQLITE_STATIC);
-            present = sqlite3_step(known) == SQLITE_ROW;
+        if (sqlite3_prepare_v2(db, served, -1, &check, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(check, 1, table.constData(), int(table.size()), SQLITE_STATIC);
+            sqlite3_bind_text(check, 2, code.constData(), int(code.size()), SQLITE_STATIC);
+            present = sqlite3_step(check) == SQLITE_ROW;
         }
-        sqlite3_finalize(known);
-        // Codes are ordered and compared without regard to case; an index in the same terms
-        // serves the order, a code's beginning and the next rows after a code. A failure
-        // (another program holds the file) leaves it for the next opening.
-        if (!present) {
-            const QByteArray create = QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\" ON \"%2\" (\"%3\" COLLATE NOCASE)")
-                                          .arg(QString::fromUtf8(name), def.name, def.columns[0].name)
-                                          .toUtf8();
-            sqlite3_exec(db, create.constData(), nullptr, nullptr, nullptr);
-        }
+        sqlite3_finalize(check);
+        // A failure (another program holds the file) leaves it for the next opening.
+        if (!present)
+            sqlite3_exec(db, Schema::codeIndexSql(def).toUtf8().constData(), nullptr, nullptr, nullptr);
     }
 }
 
 StoreResult Store::checkIntegrity(bool thorough)
 {
-    // The masters' own code indexes are only a way to browse them: the program can build
-    // them again, and no output reads through them. Matching them row by row would make
-    // every full check grow with the payees.
-    QStringList checks{QStringLiteral("PRAGMA quick_check")};
-    for (const TableDef &def : std::as_const(m_schema)) {
-        if (thorough && !def.unbounded)
-            checks << QStringLiteral("PRAGMA integrity_check(%1)").arg(def.name);
-    }
-    for (const QString &sql : std::as_const(checks)) {
-        QSqlQuery check(database());
-        check.setForwardOnly(true);
-        if (!check.exec(sql) || !check.next())
-            return resultOf(check.lastError());
-        const QString verdict = check.value(0).toString();
-        if (verdict != QLatin1String("ok"))
-            return StoreResult::other(11, QStringLiteral("%1 已損壞：%2").arg(QDir::toNativeSeparators(m_path), verdict));
-    }
-    return StoreResult::success();
+    QSqlQuery check(database());
+    check.setForwardOnly(true);
+    if (!check.exec(thorough ? QStringLiteral("PRAGMA integrity_check") : QStringLiteral("PRAGMA quick_check"))
+        || !check.next())
+        return resultOf(check.lastError());
+    const QString verdict = check.value(0).toString();
+    if (verdict == QLatin1String("ok"))
+        return StoreResult::success();
+    return StoreResult::other(11, QStringLiteral("%1 已損壞：%2").arg(QDir::toNativeSeparators(m_path), verdict));
 }
 
 const TableDef &Store::table(const QString &name) const

@@ -35,14 +35,13 @@ public:
     // Whether changes can be stored now; ReadOnly when the file or its folder refuses them.
     StoreResult checkWritable();
 
-    // Indexes the first column of every table without a limit of rows, by which windows
-    // browse and find, where the file may be changed; a file that may not is left as it is
-    // and read without them. No table or column is ever made.
+    // Sees that the code of every table without a limit of rows, by which windows browse
+    // and find, has an index, making it where the file may be changed; a file that may not
+    // is left as it is and read without one. No table or column is ever made.
     void keepIndexes();
 
     // Whether the engine finds the file whole: the quick check of every page and record,
-    // and with `thorough` also every index matched with its table, the masters' indexes that
-    // only serve browsing left out.
+    // or with `thorough` the full one that also matches every index with its table.
     StoreResult checkIntegrity(bool thorough = false);
 
     const QString &path() const { return m_path; }

@@ -70,9 +70,8 @@ QString createWorkingStore(const QString &path)
             if (QString e = run(q, createTableSql(def)); !e.isEmpty())
                 return e;
         }
-        for (const QString &sql : {QStringLiteral("CREATE INDEX R_CUST_R_ID ON R_CUST (R_ID COLLATE NOCASE)"),
-                                   QStringLiteral("CREATE INDEX R_DETL_R_ID ON R_DETL (R_ID COLLATE NOCASE)")}) {
-            if (QString e = run(q, sql); !e.isEmpty())
+        for (const QString &table : {Table::R_CUST, Table::R_DETL}) {
+            if (QString e = run(q, Schema::codeIndexSql(Schema::table(table))); !e.isEmpty())
                 return e;
         }
         return QString();
@@ -89,7 +88,7 @@ QString createReferenceStore(const QString &path, const QList<Institution> &inst
         // The program opens this table but never reads it.
         if (QString e = run(q, QStringLiteral("CREATE TABLE \"ZQNBRH\" (\"BRNO\" TEXT, \"BRNAME\" TEXT)")); !e.isEmpty())
             return e;
-        if (QString e = run(q, QStringLiteral("CREATE INDEX VXBANK_BKBRNO ON VXBANK (BKBRNO COLLATE NOCASE)")); !e.isEmpty())
+        if (QString e = run(q, Schema::codeIndexSql(Schema::table(Table::VXBANK))); !e.isEmpty())
             return e;
         if (!q.prepare(QStringLiteral("INSERT INTO VXBANK (BKBRNO, BNAME, FNAME) VALUES (?, ?, ?)")))
             return q.lastError().text();
