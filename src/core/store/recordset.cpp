@@ -113,9 +113,15 @@ StoreResult RecordSet::prepare(Statement &statement, const QString &condition, b
     return StoreResult::success();
 }
 
+int RecordSet::keyColumn() const
+{
+    // After the rowid, which the statements select first.
+    return m_query.orderColumn().isEmpty() ? -1 : m_table.ordinalOf(m_query.orderColumn()) + 1;
+}
+
 bool RecordSet::take(int limit, StoreResult *failure, bool tell)
 {
-    const int keyColumn = m_query.orderColumn().isEmpty() ? -1 : m_table.ordinalOf(m_query.orderColumn()) + 1;
+    const int key = keyColumn();
     const int columns = fieldCount();
     const int first = m_taken;
     // Read straight into the rows held unless rows added here follow them.
@@ -141,7 +147,7 @@ bool RecordSet::take(int limit, StoreResult *failure, bool tell)
             // Only the window's last row is where the next window begins.
             if (++read == limit) {
                 sqlite3_value_free(m_lastKey);
-                m_lastKey = keyColumn > 0 ? sqlite3_value_dup(sqlite3_column_value(stmt, keyColumn)) : nullptr;
+                m_lastKey = key > 0 ? sqlite3_value_dup(sqlite3_column_value(stmt, key)) : nullptr;
                 m_lastRowid = rowid;
                 m_hasLast = true;
             }
@@ -217,13 +223,13 @@ qint64 RecordSet::firstToCome(const QString &condition, const QVariant &value)
             const QByteArray text = value.toString().toUtf8();
             sqlite3_bind_text(statement.stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
         }
-        const int keyColumn = m_query.orderColumn().isEmpty() ? -1 : m_table.ordinalOf(m_query.orderColumn()) + 1;
+        const int key = keyColumn();
         int rc;
         while ((rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
             const qint64 rowid = sqlite3_column_int64(statement.stmt, 0);
             if (!m_placed.contains(rowid)) {
                 sqlite3_value_free(m_through);
-                m_through = keyColumn > 0 ? sqlite3_value_dup(sqlite3_column_value(statement.stmt, keyColumn)) : nullptr;
+                m_through = key > 0 ? sqlite3_value_dup(sqlite3_column_value(statement.stmt, key)) : nullptr;
                 return rowid;
             }
         }

@@ -115,6 +115,8 @@ private:
     // Takes up to `limit` more rows of the query (all when 0) and tells of them; false when
     // the engine failed, which is then told too.
     bool take(int limit, StoreResult *failure, bool tell);
+    // The column of a statement's row that holds the key of the query's order; -1 for none.
+    int keyColumn() const;
     // Prepares the query for the rows after those taken (up to m_through when set), with the
     // page's extra condition.
     StoreResult prepare(Statement &statement, const QString &condition, bool limited) const;
