@@ -216,6 +216,11 @@ std::unique_ptr<RecordSet> Store::select(const Query &query, StoreResult *result
 
 std::unique_ptr<RecordSet> Store::browse(const Query &query, StoreResult *result, int window)
 {
+    // Checked when a window first browses, not at every opening of the file.
+    if (!m_indexesKept) {
+        m_indexesKept = true;
+        keepIndexes();
+    }
     return openSet(query, window > 0 ? window : RecordSet::BrowsingWindow, result);
 }
 

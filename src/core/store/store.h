@@ -37,7 +37,8 @@ public:
 
     // Sees that the code of every table without a limit of rows, by which windows browse
     // and find, has an index, making it where the file may be changed; a file that may not
-    // is left as it is and read without one. No table or column is ever made.
+    // is left as it is and read without one. No table or column is ever made. The first
+    // browse does it.
     void keepIndexes();
 
     // Whether the engine finds the file whole: the quick check of every page and record,
@@ -49,7 +50,8 @@ public:
 
     // A snapshot of the query with its first row current; on failure an empty one.
     std::unique_ptr<RecordSet> select(const Query &query, StoreResult *result = nullptr);
-    // The same for a window to browse: its rows are taken as they are needed, `window` at a time.
+    // The same for a window to browse: its rows are taken as they are needed, `window` at a
+    // time (BrowsingWindow when not given).
     std::unique_ptr<RecordSet> browse(const Query &query, StoreResult *result = nullptr, int window = 0);
 
     // Column `resultColumn` of the first row (in the order added) whose `keyColumn` equals
@@ -115,4 +117,5 @@ private:
     QString m_connection;
     QList<TableDef> m_schema;
     QHash<QString, QSqlQuery> m_prepared;
+    bool m_indexesKept = false;
 };

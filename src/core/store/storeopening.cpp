@@ -74,6 +74,5 @@ WorkingStoreOpening openWorkingStore(const QString &programDir)
         return out;
     }
     out.store = std::move(opened.store);
-    out.store->keepIndexes();
     return out;
 }

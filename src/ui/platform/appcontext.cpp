@@ -31,8 +31,6 @@ Store *AppContext::reference()
     if (!m_reference) {
         Store::Opened opened = Store::open(referenceStorePath(m_programDir), Schema::reference());
         m_reference = std::move(opened.store);
-        if (m_reference)
-            m_reference->keepIndexes();
         m_referenceProblem = opened.failure;
     }
     return m_reference.get();
