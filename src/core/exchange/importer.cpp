@@ -1,5 +1,6 @@
 #include "core/exchange/importkinds.h"
 
+#include "core/store/enginestatement.h"
 #include "core/store/fieldroutines.h"
 #include "core/store/recordset.h"
 #include "core/store/schema.h"
@@ -252,10 +253,10 @@ QByteArray exportTable(Store &store, ImportKind kind, StoreResult *result)
     for (int ordinal : def.ordinals)
         columns << QStringLiteral("\"%1\"").arg(table.columns[ordinal].name);
     const QByteArray sql = QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid").arg(columns.join(QLatin1Char(',')), table.name).toUtf8();
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+    const EngineStatement statement = prepareStatement(db, sql);
+    if (!statement)
         return fail(Store::resultOf(db));
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finalize(stmt, sqlite3_finalize);
+    sqlite3_stmt *stmt = statement.get();
     QByteArray out = CsvText::write({def.fields});
     QList<QByteArray> converted(def.ordinals.size());
     QList<QByteArrayView> fields(def.ordinals.size());

@@ -13,14 +13,6 @@
 
 #include <algorithm>
 
-struct RecordSet::Statement {
-    sqlite3_stmt *stmt = nullptr;
-    Statement() = default;
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    ~Statement() { sqlite3_finalize(stmt); }
-};
-
 RecordSet::RecordSet(QString connection, TableDef table, Query query, int window)
     : m_connection(std::move(connection)), m_table(std::move(table)), m_query(std::move(query)), m_window(qMax(window, 0))
 {
@@ -54,6 +46,7 @@ void RecordSet::clearRows()
     m_lastKey = nullptr;
     m_hasLast = false;
     m_placed.clear();
+    m_few.reset();
 }
 
 StoreResult RecordSet::refresh(qint64 keep)
@@ -80,7 +73,7 @@ StoreResult RecordSet::refresh(qint64 keep)
     return result;
 }
 
-StoreResult RecordSet::prepare(Statement &statement, const QString &condition, bool limited) const
+StoreResult RecordSet::prepare(EngineStatement &statement, const QString &condition, bool limited) const
 {
     // Read straight from the engine: a lookup re-runs its query on every keystroke, and
     // Qt Sql's per-value path costs several times the reading itself.
@@ -95,21 +88,22 @@ StoreResult RecordSet::prepare(Statement &statement, const QString &condition, b
     if (m_throughRowid >= 0)
         page.through = keyKind(m_through);
     const QByteArray sql = m_query.sql(m_table, page).toUtf8();
-    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement.stmt, nullptr) != SQLITE_OK)
+    statement = prepareStatement(db, sql);
+    if (!statement)
         return Store::resultOf(db);
     const QVariantList &bindings = m_query.bindings();
     for (int i = 0; i < bindings.size(); ++i) {
         const QByteArray text = bindings[i].toString().toUtf8();
-        sqlite3_bind_text(statement.stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(statement.get(), i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
     }
-    if (const int key = sqlite3_bind_parameter_index(statement.stmt, ":key"); key && m_lastKey)
-        sqlite3_bind_value(statement.stmt, key, m_lastKey);
-    if (const int rowid = sqlite3_bind_parameter_index(statement.stmt, ":rowid"))
-        sqlite3_bind_int64(statement.stmt, rowid, m_lastRowid);
-    if (const int key = sqlite3_bind_parameter_index(statement.stmt, ":tokey"); key && m_through)
-        sqlite3_bind_value(statement.stmt, key, m_through);
-    if (const int rowid = sqlite3_bind_parameter_index(statement.stmt, ":torowid"))
-        sqlite3_bind_int64(statement.stmt, rowid, m_throughRowid);
+    if (const int key = sqlite3_bind_parameter_index(statement.get(), ":key"); key && m_lastKey)
+        sqlite3_bind_value(statement.get(), key, m_lastKey);
+    if (const int rowid = sqlite3_bind_parameter_index(statement.get(), ":rowid"))
+        sqlite3_bind_int64(statement.get(), rowid, m_lastRowid);
+    if (const int key = sqlite3_bind_parameter_index(statement.get(), ":tokey"); key && m_through)
+        sqlite3_bind_value(statement.get(), key, m_through);
+    if (const int rowid = sqlite3_bind_parameter_index(statement.get(), ":torowid"))
+        sqlite3_bind_int64(statement.get(), rowid, m_throughRowid);
     return StoreResult::success();
 }
 
@@ -134,11 +128,11 @@ bool RecordSet::take(int limit, StoreResult *failure, bool tell)
     StoreResult result;
     // A window whose every row is held already (rewritten here) brings nothing: the next one.
     while (m_more && rowids.size() == held && result.ok()) {
-        Statement statement;
+        EngineStatement statement;
         result = prepare(statement, {}, limit > 0);
         if (!result.ok())
             break;
-        sqlite3_stmt *stmt = statement.stmt;
+        sqlite3_stmt *stmt = statement.get();
         if (limit > 0)
             sqlite3_bind_int(stmt, sqlite3_bind_parameter_index(stmt, ":limit"), limit);
         int read = 0, rc;
@@ -213,28 +207,28 @@ qint64 RecordSet::firstToCome(const QString &condition, const QVariant &value)
 {
     if (!m_more)
         return -1;
-    Statement statement;
+    EngineStatement statement;
     StoreResult result = prepare(statement, condition, false);
     if (result.ok()) {
-        const int index = sqlite3_bind_parameter_index(statement.stmt, ":text");
+        const int index = sqlite3_bind_parameter_index(statement.get(), ":text");
         if (value.typeId() == QMetaType::LongLong) {
-            sqlite3_bind_int64(statement.stmt, index, value.toLongLong());
+            sqlite3_bind_int64(statement.get(), index, value.toLongLong());
         } else {
             const QByteArray text = value.toString().toUtf8();
-            sqlite3_bind_text(statement.stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(statement.get(), index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
         }
         const int key = keyColumn();
         int rc;
-        while ((rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
-            const qint64 rowid = sqlite3_column_int64(statement.stmt, 0);
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            const qint64 rowid = sqlite3_column_int64(statement.get(), 0);
             if (!m_placed.contains(rowid)) {
                 sqlite3_value_free(m_through);
-                m_through = key > 0 ? sqlite3_value_dup(sqlite3_column_value(statement.stmt, key)) : nullptr;
+                m_through = key > 0 ? sqlite3_value_dup(sqlite3_column_value(statement.get(), key)) : nullptr;
                 return rowid;
             }
         }
         if (rc != SQLITE_DONE)
-            result = Store::resultOf(sqlite3_db_handle(statement.stmt));
+            result = Store::resultOf(sqlite3_db_handle(statement.get()));
     }
     if (!result.ok()) {
         m_more = false;
@@ -261,15 +255,14 @@ int RecordSet::takeThrough(qint64 rowid, bool tell)
 
 bool RecordSet::fewRows() const
 {
-    // The largest rowid is found at once and bounds the number of rows.
-    sqlite3 *db = Store::engineHandle(QSqlDatabase::database(m_connection, false));
-    sqlite3_stmt *stmt = nullptr;
-    const QByteArray sql = QStringLiteral("SELECT max(rowid) FROM \"%1\"").arg(m_table.name).toUtf8();
-    bool few = false;
-    if (db && sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-        few = sqlite3_column_int64(stmt, 0) <= m_fewRows;
-    sqlite3_finalize(stmt);
-    return few;
+    // The largest rowid is found at once and bounds the number of rows; asked once a reading,
+    // not at every keystroke of a find.
+    if (!m_few) {
+        sqlite3 *db = Store::engineHandle(QSqlDatabase::database(m_connection, false));
+        const EngineStatement max = prepareStatement(db, QStringLiteral("SELECT max(rowid) FROM \"%1\"").arg(m_table.name).toUtf8());
+        m_few = max && sqlite3_step(max.get()) == SQLITE_ROW && sqlite3_column_int64(max.get(), 0) <= m_fewRows;
+    }
+    return *m_few;
 }
 
 int RecordSet::rowOf(qint64 rowid)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/enginestatement.h"
 #include "core/store/query.h"
 #include "core/store/schema.h"
 #include "core/store/storeresult.h"
@@ -9,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <optional>
 #include <vector>
 
 struct sqlite3_value;
@@ -30,7 +32,11 @@ public:
     // Rows few enough that a find or a new order reads all of them at once and keeps them:
     // cheaper then than asking the engine again at every keystroke.
     static constexpr int FewRows = 20000;
-    void setFewRows(int rows) { m_fewRows = rows; }
+    void setFewRows(int rows)
+    {
+        m_fewRows = rows;
+        m_few.reset();
+    }
 
     // `window` rows are taken at a time; 0 takes every row at once.
     RecordSet(QString connection, TableDef table, Query query, int window = 0);
@@ -104,7 +110,6 @@ private:
         qint32 offset;
         qint32 length; // -1 for a null column
     };
-    struct Statement;
     StoreResult checkWidths(const QList<int> &ordinals, const QStringList &values) const;
     void setRow(int row);
     bool hasCurrentRow() const { return m_row >= 0 && m_row < rowCount(); }
@@ -119,7 +124,7 @@ private:
     int keyColumn() const;
     // Prepares the query for the rows after those taken (up to m_through when set), with the
     // page's extra condition.
-    StoreResult prepare(Statement &statement, const QString &condition, bool limited) const;
+    StoreResult prepare(EngineStatement &statement, const QString &condition, bool limited) const;
     bool matches(int row, const QByteArray &needle, const QList<int> &ordinals) const;
     // Whether the table holds no more than m_fewRows rows.
     bool fewRows() const;
@@ -135,6 +140,7 @@ private:
     Query m_query;
     int m_window = 0;
     int m_fewRows = FewRows;
+    mutable std::optional<bool> m_few; // whether the table held few rows when last read
     QByteArray m_arena;
     std::vector<Cell> m_cells;
     std::vector<qint64> m_rowids;

@@ -1,5 +1,6 @@
 #include "core/store/schema.h"
 
+#include "core/store/enginestatement.h"
 #include "core/store/fieldroutines.h"
 
 #include <QStringList>
@@ -27,10 +28,7 @@ QStringList TableDef::labels(const QList<int> &ordinals) const
 
 namespace {
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+using Statement = EngineStatement;
 
 QString columnText(sqlite3_stmt *s, int column)
 {
@@ -139,12 +137,11 @@ TableCheck checkTable(sqlite3 *db, const TableDef &def, Columns columns, Qt::Cas
     const auto engine = [db](int rc) { return TableCheck{QString::fromUtf8(sqlite3_errmsg(db)), rc}; };
     const auto fault = [](const QString &text) { return TableCheck{text, 0}; };
     const auto prepare = [db](const char *sql, const QString &name, int *rc) {
-        sqlite3_stmt *s = nullptr;
-        *rc = sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+        Statement s = prepareStatement(db, sql, rc);
         const QByteArray utf8 = name.toUtf8();
         if (*rc == SQLITE_OK)
-            *rc = sqlite3_bind_text(s, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-        return Statement(s);
+            *rc = sqlite3_bind_text(s.get(), 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        return s;
     };
     int rc = SQLITE_OK;
     // Tables of the file itself: a temporary or attached table of the same name is none of its.

@@ -1,5 +1,6 @@
 #include "core/store/store.h"
 
+#include "core/store/enginestatement.h"
 #include "core/store/recordset.h"
 #include "core/store/textsearch.h"
 #include "core/platform/big5codec.h"
@@ -171,14 +172,12 @@ void Store::keepIndexes()
         if (!def.unbounded)
             continue;
         const QByteArray table = def.name.toUtf8(), code = def.columns[0].name.toUtf8();
-        sqlite3_stmt *check = nullptr;
         bool present = true;
-        if (sqlite3_prepare_v2(db, served, -1, &check, nullptr) == SQLITE_OK) {
-            sqlite3_bind_text(check, 1, table.constData(), int(table.size()), SQLITE_STATIC);
-            sqlite3_bind_text(check, 2, code.constData(), int(code.size()), SQLITE_STATIC);
-            present = sqlite3_step(check) == SQLITE_ROW;
+        if (const EngineStatement check = prepareStatement(db, served)) {
+            sqlite3_bind_text(check.get(), 1, table.constData(), int(table.size()), SQLITE_STATIC);
+            sqlite3_bind_text(check.get(), 2, code.constData(), int(code.size()), SQLITE_STATIC);
+            present = sqlite3_step(check.get()) == SQLITE_ROW;
         }
-        sqlite3_finalize(check);
         // A failure (another program holds the file) leaves it for the next opening.
         if (!present)
             sqlite3_exec(db, Schema::codeIndexSql(def).toUtf8().constData(), nullptr, nullptr, nullptr);
@@ -429,11 +428,6 @@ StoreResult Store::exec(const QString &sql, const QVariantList &bindings)
 
 namespace {
 
-struct StatementCloser {
-    void operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
-
 // Binds the values from parameter 1 on, to be stored as binding them through Qt Sql stores
 // them: a null text as NULL, other text as its characters. Text below U+D800 (ASCII, Chinese)
 // goes as UTF-8 written into `utf8`; other text (surrogates, the user-defined area, a mark)
@@ -489,10 +483,9 @@ StoreResult Store::appendRows(const QString &tableName, const QList<QStringList>
         return StoreResult::other(-1, QStringLiteral("資料檔未開啟"));
     const QString marks = QStringList(def.columns.size(), QStringLiteral("?")).join(QLatin1Char(','));
     const QByteArray sql = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)").arg(def.name, quotedColumns(def), marks).toUtf8();
-    sqlite3_stmt *prepared = nullptr;
-    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &prepared, nullptr) != SQLITE_OK)
+    const EngineStatement insert = prepareStatement(db, sql);
+    if (!insert)
         return resultOf(db);
-    const Statement insert(prepared);
     QByteArray utf8;
     for (const QStringList &values : rows) {
         Q_ASSERT(values.size() == def.columns.size());
@@ -517,10 +510,9 @@ StoreResult Store::rewriteRowsAt(const QString &tableName, const QList<qint64> &
     for (const ColumnDef &c : def.columns)
         sets << QStringLiteral("\"%1\" = ?").arg(c.name);
     const QByteArray sql = QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(def.name, sets.join(QLatin1Char(','))).toUtf8();
-    sqlite3_stmt *prepared = nullptr;
-    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &prepared, nullptr) != SQLITE_OK)
+    const EngineStatement update = prepareStatement(db, sql);
+    if (!update)
         return resultOf(db);
-    const Statement update(prepared);
     const int rowidParameter = int(def.columns.size()) + 1;
     QByteArray utf8;
     for (qsizetype r = 0; r < rows.size(); ++r) {

@@ -1,5 +1,7 @@
 #include "core/store/storecopy.h"
 
+#include "core/store/enginestatement.h"
+
 #include "core/store/fieldroutines.h"
 #include "core/store/schema.h"
 #include "core/store/store.h"
@@ -20,10 +22,7 @@
 
 namespace {
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+using Statement = EngineStatement;
 
 struct ConnectionDeleter {
     void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
@@ -68,9 +67,7 @@ Connection openReadOnly(const QString &path, int *rc)
 
 Statement prepare(sqlite3 *db, const QString &sql, int *rc)
 {
-    sqlite3_stmt *s = nullptr;
-    *rc = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr);
-    return Statement(s);
+    return prepareStatement(db, sql.toUtf8(), rc);
 }
 
 QString quoted(const QString &name)
