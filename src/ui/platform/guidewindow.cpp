@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
+#include <QHelpIndexWidget>
 #include <QHelpLink>
 #include <QKeyEvent>
 #include <QLabel>
@@ -106,6 +107,14 @@ GuideWindow::GuideWindow(const QString &guideFile, QWidget *parent) : QDialog(pa
         connect(contents, &QHelpContentWidget::linkActivated, m_browser, [this](const QUrl &url) { m_browser->setSource(url); });
         connect(engine->contentModel(), &QHelpContentModel::contentsCreated, contents, &QTreeView::expandAll);
         tabs->addTab(contents, QStringLiteral("目錄"));
+        QHelpIndexWidget *index = engine->indexWidget();
+        index->setObjectName(QStringLiteral("lstIndex"));
+        index->setAccessibleName(QStringLiteral("索引"));
+        connect(index, &QHelpIndexWidget::documentActivated, m_browser,
+                [this](const QHelpLink &link) { m_browser->setSource(link.url); });
+        connect(index, &QHelpIndexWidget::documentsActivated, m_browser,
+                [this](const QList<QHelpLink> &links) { m_browser->setSource(links.value(0).url); });
+        tabs->addTab(index, QStringLiteral("索引"));
     }
     tabs->addTab(searchPane, QStringLiteral("搜尋"));
     connect(m_query, &QLineEdit::returnPressed, this, &GuideWindow::search);
@@ -134,6 +143,7 @@ void GuideWindow::open(const QString &guideFile)
         return;
     }
     auto *engine = new QHelpEngine(m_collectionDir.filePath(QStringLiteral("guide.qhc")), this);
+    engine->setReadOnly(false); // the collection is ours, made here
     const bool ready = m_collectionDir.isValid() && engine->setupData() && engine->registerDocumentation(guideFile);
     if (!ready) {
         m_problem = QDir::toNativeSeparators(guideFile) + QLatin1Char('\n') + engine->error();
@@ -186,12 +196,17 @@ QString GuideWindow::pageText(const QUrl &page)
     return {};
 }
 
+QList<QUrl> GuideWindow::pages()
+{
+    return pagesHolding(QString());
+}
+
 QList<QUrl> GuideWindow::pagesHolding(const QString &text)
 {
     readPages();
     QList<QUrl> out;
     for (const Page &p : std::as_const(m_pages))
-        if (!text.isEmpty() && p.text.contains(text, Qt::CaseInsensitive))
+        if (p.text.contains(text, Qt::CaseInsensitive))
             out << p.url;
     return out;
 }
@@ -202,7 +217,7 @@ void GuideWindow::search()
 {
     m_hits->clear();
     const QString text = m_query->text().trimmed();
-    const QList<QUrl> found = pagesHolding(text);
+    const QList<QUrl> found = text.isEmpty() ? QList<QUrl>() : pagesHolding(text);
     for (const Page &p : std::as_const(m_pages)) {
         if (!found.contains(p.url))
             continue;
@@ -225,7 +240,7 @@ bool GuideKey::eventFilter(QObject *watched, QEvent *event)
     auto *widget = qobject_cast<QWidget *>(watched);
     if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier || !widget || key->isAutoRepeat())
         return false;
-    // The window a message box or a list pops up for is the one whose page is wanted.
+    // A box without a name of its own (a message) stands for the window it speaks for.
     QWidget *window = widget->window();
     while (window->objectName().isEmpty() && window->parentWidget())
         window = window->parentWidget()->window();

@@ -30,7 +30,8 @@ public:
     // Why the guide cannot be shown; empty when it can.
     const QString &problem() const { return m_problem; }
 
-    // The pages whose text holds `text`, ignoring case, in the order of the contents.
+    // Every page of the guide, and those whose text holds `text`, ignoring case.
+    QList<QUrl> pages();
     QList<QUrl> pagesHolding(const QString &text);
     // A page's text as the reader sees it, tags left out.
     QString pageText(const QUrl &page);
