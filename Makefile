@@ -13,9 +13,19 @@ all: build
 deps:
 	@scripts/deps
 
+# `make run` builds only what it starts (the `runnable` target); test, bench and all build
+# everything. A new build folder uses Ninja when it is installed. The build shows one line
+# that counts up; a build that fails prints its messages in full and stops make.
+BUILD_WHAT := $(if $(MAKECMDGOALS),$(if $(filter-out run data,$(MAKECMDGOALS)),,--target runnable))
 build: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
+	@test -e $(BUILD)/CMakeCache.txt || ! command -v ninja >/dev/null || gen="-G Ninja"; \
+	cmake -S . -B $(BUILD) $$gen -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@{ NINJA_STATUS='[%p] ' cmake --build $(BUILD) -j $(JOBS) $(BUILD_WHAT) 2>&1; echo $$? >$(BUILD)/.build-status; } | \
+	awk '/^\[ *[0-9]+%\] / { match($$0, /[0-9]+%/); printf "\r建置中 %s", substr($$0, RSTART, RLENGTH); shown = 1; fflush(); next } \
+	     /^(Consolidate compiler generated dependencies|Scanning dependencies) of target/ { next } \
+	     { if (shown) printf "\n"; shown = 0; print; fflush() } \
+	     END { if (shown) printf "\n" }'
+	@exit $$(cat $(BUILD)/.build-status)
 
 # The program never makes a data file; the store tool makes whichever one is missing.
 data: build

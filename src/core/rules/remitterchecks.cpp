@@ -5,7 +5,7 @@
 
 namespace {
 
-const QString kWindowTitle = QStringLiteral("匯款人資料建檔");
+const QString kRemitterTitle = QStringLiteral("匯款人資料建檔");
 
 } // namespace
 
@@ -28,11 +28,11 @@ RemitterProblem ValidateRemitter(const QStringList &values)
     }
     for (int i = 0; i < 6; ++i) {
         if (!FitsBig5(values.value(i), remitter.width(i)))
-            return {i, QStringLiteral("輸入欄位超出 %1Byte     ").arg(remitter.width(i)), kWindowTitle, true};
+            return {i, QStringLiteral("輸入欄位超出 %1Byte     ").arg(remitter.width(i)), kRemitterTitle, true};
     }
     for (int i = 0; i < 6; ++i) {
         if (!IsBig5Text(values.value(i)))
-            return {i, QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(remitter.label(i)), kWindowTitle, true};
+            return {i, QStringLiteral("%1含有無法轉成 Big5 的字元，請修改").arg(remitter.label(i)), kRemitterTitle, true};
     }
     // A kind that was never left (a click on "確定") is held to the same rule.
     if (!isKnownRemitKind(values.value(2)))

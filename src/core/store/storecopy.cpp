@@ -29,7 +29,7 @@ struct ConnectionDeleter {
 };
 using Connection = std::unique_ptr<sqlite3, ConnectionDeleter>;
 
-QString native(const QString &path)
+QString shownPath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
 }
@@ -70,7 +70,7 @@ Statement prepare(sqlite3 *db, const QString &sql, int *rc)
     return prepareStatement(db, sql.toUtf8(), rc);
 }
 
-QString quoted(const QString &name)
+QString quotedName(const QString &name)
 {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
@@ -193,21 +193,21 @@ bool RestoreSource::inspect(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return fail(Problem::Unusable, QStringLiteral("找不到檔案 %1").arg(native(path)));
+        return fail(Problem::Unusable, QStringLiteral("找不到檔案 %1").arg(shownPath(path)));
     if (!info.isFile())
-        return fail(Problem::Unusable, QStringLiteral("%1 不是檔案").arg(native(path)));
+        return fail(Problem::Unusable, QStringLiteral("%1 不是檔案").arg(shownPath(path)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(Problem::Unusable, QStringLiteral("無法讀取 %1：%2").arg(native(path), file.errorString()));
+        return fail(Problem::Unusable, QStringLiteral("無法讀取 %1：%2").arg(shownPath(path), file.errorString()));
     const QByteArray head = file.read(100);
     const qint64 size = file.size();
     file.close();
     if (head.size() < 100 || !head.startsWith(databaseFileMagic()))
-        return fail(Problem::Unusable, QStringLiteral("%1 不是資料庫檔").arg(native(path)));
+        return fail(Problem::Unusable, QStringLiteral("%1 不是資料庫檔").arg(shownPath(path)));
     // A store in write-ahead mode keeps recent changes beside the file, where a read-only
     // reader may not look.
     if (head[18] != 1 || head[19] != 1)
-        return fail(Problem::Unusable, QStringLiteral("%1 使用預寫記錄 (WAL) 模式，無法安全讀取").arg(native(path)));
+        return fail(Problem::Unusable, QStringLiteral("%1 使用預寫記錄 (WAL) 模式，無法安全讀取").arg(shownPath(path)));
     const auto number = [&](int at) {
         return (quint32(quint8(head[at])) << 24) | (quint32(quint8(head[at + 1])) << 16) | (quint32(quint8(head[at + 2])) << 8)
             | quint32(quint8(head[at + 3]));
@@ -216,14 +216,14 @@ bool RestoreSource::inspect(const QString &path)
     const quint32 pageSize = sizeField == 1 ? 65536 : sizeField;
     const quint32 pages = number(28);
     if (pages > 0 && number(24) == number(92) && size < qint64(pageSize) * pages)
-        return fail(Problem::Unusable, QStringLiteral("%1 不完整：應有 %2 位元組，只有 %3 位元組").arg(native(path)).arg(qint64(pageSize) * pages).arg(size));
+        return fail(Problem::Unusable, QStringLiteral("%1 不完整：應有 %2 位元組，只有 %3 位元組").arg(shownPath(path)).arg(qint64(pageSize) * pages).arg(size));
     // A journal or write-ahead log left by a program that ended mid-change: the file alone
     // is not what that program last stored.
     for (const QString &suffix : {QStringLiteral("-journal"), QStringLiteral("-wal")}) {
         const QFileInfo side(path + suffix);
         if (side.exists() && side.size() > 0)
             return fail(Problem::Unusable, QStringLiteral("%1 旁有未完成的交易記錄 %2，請先以建立它的程式開啟並正常關閉")
-                                               .arg(native(path), side.fileName()));
+                                               .arg(shownPath(path), side.fileName()));
     }
 
     int rc = SQLITE_OK;
@@ -232,9 +232,9 @@ bool RestoreSource::inspect(const QString &path)
         return fail(Problem::Unusable, engineReason(db.get(), rc));
     const auto engineFailure = [&](int code) {
         if ((code & 0xff) == SQLITE_NOTADB)
-            return fail(Problem::Unusable, QStringLiteral("%1 不是資料庫檔").arg(native(path)));
+            return fail(Problem::Unusable, QStringLiteral("%1 不是資料庫檔").arg(shownPath(path)));
         if ((code & 0xff) == SQLITE_CORRUPT)
-            return fail(Problem::Unusable, QStringLiteral("%1 已損壞：%2").arg(native(path), QString::fromUtf8(sqlite3_errmsg(db.get()))));
+            return fail(Problem::Unusable, QStringLiteral("%1 已損壞：%2").arg(shownPath(path), QString::fromUtf8(sqlite3_errmsg(db.get()))));
         return fail(Problem::Unusable, engineReason(db.get(), code));
     };
     // One read transaction from the check to the copy: what was checked is what is copied.
@@ -250,7 +250,7 @@ bool RestoreSource::inspect(const QString &path)
             return engineFailure(rc);
         const QString verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(check.get(), 0)));
         if (verdict != QLatin1String("ok"))
-            return fail(Problem::Unusable, QStringLiteral("%1 已損壞：%2").arg(native(path), verdict));
+            return fail(Problem::Unusable, QStringLiteral("%1 已損壞：%2").arg(shownPath(path), verdict));
     }
     for (const TableDef &def : restoredTables()) {
         // The line table is looked for by its exact name and must have its seven columns;
@@ -287,7 +287,7 @@ bool RestoreSource::copyInto(Store &store, QString *reason)
     };
     const QList<TableDef> tables = restoredTables();
     for (const TableDef &def : tables) {
-        rc = sqlite3_exec(working, QStringLiteral("DELETE FROM %1").arg(quoted(def.name)).toUtf8().constData(), nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(working, QStringLiteral("DELETE FROM %1").arg(quotedName(def.name)).toUtf8().constData(), nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
             return undo(engineReason(working, rc));
     }
@@ -295,21 +295,21 @@ bool RestoreSource::copyInto(Store &store, QString *reason)
         const int columns = int(def.columns.size());
         QStringList sourceColumns, targetColumns, marks;
         {
-            Statement info = prepare(m_db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(def.name)), &rc);
+            Statement info = prepare(m_db, QStringLiteral("PRAGMA table_info(%1)").arg(quotedName(def.name)), &rc);
             while (info && sqlite3_step(info.get()) == SQLITE_ROW && sourceColumns.size() < columns)
-                sourceColumns << quoted(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info.get(), 1))));
+                sourceColumns << quotedName(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info.get(), 1))));
         }
         for (int c = 0; c < columns; ++c) {
-            targetColumns << quoted(def.columns[c].name);
+            targetColumns << quotedName(def.columns[c].name);
             marks << QStringLiteral("?");
         }
         if (sourceColumns.size() != columns)
             return undo(QStringLiteral("無法讀取來源資料表 %1 的欄位").arg(def.name));
-        Statement read = prepare(m_db, QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(sourceColumns.join(QLatin1Char(',')), quoted(def.name)), &rc);
+        Statement read = prepare(m_db, QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(sourceColumns.join(QLatin1Char(',')), quotedName(def.name)), &rc);
         if (rc != SQLITE_OK)
             return undo(engineReason(m_db, rc));
         Statement write = prepare(working, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                               .arg(quoted(def.name), targetColumns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))), &rc);
+                                               .arg(quotedName(def.name), targetColumns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))), &rc);
         if (rc != SQLITE_OK)
             return undo(engineReason(working, rc));
         int row = 0;

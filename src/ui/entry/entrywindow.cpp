@@ -32,13 +32,13 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("匯款資料輸入");
+const QString kEntryTitle = QStringLiteral("匯款資料輸入");
 
 EditingLayout entryLayout()
 {
     return {QStringLiteral("Form2"),
             QStringLiteral("3. 匯款資料輸入"),
-            kTitle,
+            kEntryTitle,
             Schema::table(Table::R_DETL),
             catalogueFields(Schema::table(Table::R_DETL), {RDetl::R_ID, RDetl::ACTNO, RDetl::TRFBK, RDetl::R_NAME, RDetl::AMT, RDetl::AMT2}),
             // The name is shown twice, beside the code and again beside the amounts.
@@ -316,7 +316,7 @@ void EntryWindow::ResolvePayeeCode()
     if (temporary && store) {
         code = NextTempPayeeCode(*store);
         if (code.isEmpty())
-            m_context.dialogs().critical(this, QStringLiteral("暫時收款人代碼 TMP0001 至 TMP9999 已全部使用，請輸入收款人代碼"), kTitle);
+            m_context.dialogs().critical(this, QStringLiteral("暫時收款人代碼 TMP0001 至 TMP9999 已全部使用，請輸入收款人代碼"), kEntryTitle);
         field(0)->setText(code);
     }
     if (EditMode == Add || temporary) {

@@ -10,14 +10,14 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("金融機購代碼檔維護");
+const QString kInstitutionTitle = QStringLiteral("金融機購代碼檔維護");
 
-EditingLayout institutionLayout()
+EditingLayout institutionEditing()
 {
     const QStringList labels = institutionLabels();
     return {QStringLiteral("Form6"),
             QStringLiteral("7. 金融機購代碼檔維護"),
-            kTitle,
+            kInstitutionTitle,
             Schema::table(Table::VXBANK),
             {{labels[0], Vxbank::BKBRNO, true}, {labels[1], Vxbank::BNAME}, {labels[2], Vxbank::FNAME}},
             institutionColumns(),
@@ -27,7 +27,7 @@ EditingLayout institutionLayout()
 } // namespace
 
 InstitutionWindow::InstitutionWindow(AppContext &context, QWidget *parent)
-    : EditingWindow(context, institutionLayout(), parent)
+    : EditingWindow(context, institutionEditing(), parent)
 {
     layOutStandard();
     Store *reference = context.reference();
@@ -42,7 +42,7 @@ bool InstitutionWindow::validate()
     QStringList names = institutionLabels();
     for (QString &name : names)
         name.remove(QChar(0xFF1A)).remove(QLatin1Char(' '));
-    const InstitutionProblem problem = ValidateInstitution({field(0)->text(), field(1)->text(), field(2)->text()}, names, kTitle);
+    const InstitutionProblem problem = ValidateInstitution({field(0)->text(), field(1)->text(), field(2)->text()}, names, kInstitutionTitle);
     if (!problem.ok())
         refuse(field(problem.field), problem.text, problem.title);
     return problem.ok();

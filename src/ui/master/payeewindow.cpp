@@ -14,13 +14,13 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("收款人資料建檔");
+const QString kPayeeTitle = QStringLiteral("收款人資料建檔");
 
-EditingLayout payeeLayout()
+EditingLayout payeeEditing()
 {
     return {QStringLiteral("Form4"),
             QStringLiteral("2. 收款人資料建檔"),
-            kTitle,
+            kPayeeTitle,
             Schema::table(Table::R_CUST),
             catalogueFields(Schema::table(Table::R_CUST), {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME}),
             catalogueColumns(Schema::table(Table::R_CUST), {RCust::R_ID, RCust::ACTNO, RCust::TRFBK, RCust::R_NAME}),
@@ -29,7 +29,7 @@ EditingLayout payeeLayout()
 
 } // namespace
 
-PayeeWindow::PayeeWindow(AppContext &context, QWidget *parent) : EditingWindow(context, payeeLayout(), parent)
+PayeeWindow::PayeeWindow(AppContext &context, QWidget *parent) : EditingWindow(context, payeeEditing(), parent)
 {
     m_lookup = new QPushButton(QStringLiteral("..."), this);
     m_lookup->setObjectName(QStringLiteral("Command3"));
@@ -59,11 +59,11 @@ bool PayeeWindow::check_RID(const QString &code) const
 bool PayeeWindow::validate()
 {
     // The field checks come first so that the account is padded only when they pass.
-    if (!checkFields({0, 1, 2, 3}, kTitle))
+    if (!checkFields({0, 1, 2, 3}, kPayeeTitle))
         return false;
     // The account as stored (filled to the bank's width) is what is shown and checked.
     field(1)->setText(Schema::table(Table::R_CUST).columns[RCust::ACTNO].normalised(field(1)->text()));
-    const PayeeProblem problem = ValidatePayee({field(0)->text(), field(1)->text(), field(2)->text(), field(3)->text()}, kTitle,
+    const PayeeProblem problem = ValidatePayee({field(0)->text(), field(1)->text(), field(2)->text(), field(3)->text()}, kPayeeTitle,
                                                [this](const QString &code) { return !check_RID(code); });
     if (!problem.ok()) {
         refuse(field(problem.field), problem.text, problem.title);
