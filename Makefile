@@ -6,7 +6,7 @@ SANITIZE_BUILD := build-sanitize
 BIN := $(BUILD)/bin
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build data run test test-sanitize bench clean
+.PHONY: all deps build data run test test-sanitize bench clean package test-package
 
 all: build
 
@@ -41,6 +41,17 @@ test-sanitize: deps
 
 bench: build
 	$(BIN)/talvek-bench
+
+# dist/ ends up holding the Debian package and the portable archive, nothing else.
+package: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target package-inputs
+	@rm -rf dist
+	cd $(BUILD) && cpack
+
+# Starts the unpacked Debian package and the portable archive on a headless X server.
+test-package: package
+	tests/package/test-package.sh dist
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)
