@@ -18,7 +18,7 @@
 #include "core/output/remittancelist.h"
 #include "core/platform/big5codec.h"
 #include "core/platform/clock.h"
-#include "ui/platform/dialogs.h"
+#include "ui/platform/quietseams.h"
 #include "ui/platform/printer.h"
 #include "ui/shell/mainwindow.h"
 #include "ui/platform/appcontext.h"
@@ -43,23 +43,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-// Answers every dialog with its default, silently.
-class SilentDialogs : public Dialogs {
-public:
-    MsgAnswer message(QWidget *, const QString &, const QString &, MsgIcon, MsgButtons, MsgAnswer d) override { return d; }
-    QString openFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFile(QWidget *, const QString &, const QString &, const QString &, const QString &, bool) override { return {}; }
-    std::optional<QFont> chooseFont(QWidget *, const QFont &) override { return std::nullopt; }
-    bool printSetup(QWidget *, PrintSetup &) override { return false; }
-};
-
-class NoPrinter : public Printer {
-public:
-    bool print(const PrintJob &, QString *) override { return true; }
-    bool exportPdf(const PrintJob &, const QString &, QString *) override { return true; }
-    void preview(const PrintJob &, QWidget *) override {}
-};
 
 void report(QTextStream &out, const char *what, double talvek, double bare, const char *baseline = "bare SQLite")
 {

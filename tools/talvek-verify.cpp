@@ -3,6 +3,7 @@
 #include "core/output/batchverify.h"
 #include "core/output/generationlog.h"
 #include "core/output/money.h"
+#include "core/platform/programfolders.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -16,8 +17,8 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);
-    // The log of the program beside this command, unless another is named.
-    QString logPath = generationLogPath(QCoreApplication::applicationDirPath());
+    // The log the program beside this command writes, unless another is named.
+    QString logPath = generationLogPath(programFolders(QCoreApplication::applicationDirPath()).data);
     if (const qsizetype at = args.indexOf(QStringLiteral("--log")); at >= 0 && at + 1 < args.size()) {
         logPath = args[at + 1];
         args.remove(at, 2);

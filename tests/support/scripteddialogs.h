@@ -46,6 +46,9 @@ public:
                      const QString &folder, bool confirmOverwrite) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) override;
     bool printSetup(QWidget *parent, PrintSetup &setup) override;
+    // The guide is never shown: the window each opening named is kept.
+    void openGuide(QWidget *, const QString &window) override { guidesOpened << window; }
+    QStringList guidesOpened;
 
     QString lastSaveFolder;
     QString lastSelectedFilter;

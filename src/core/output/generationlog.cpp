@@ -25,9 +25,9 @@ QString GenerationEntry::describe() const
         .arg(amountField(sum, 0).trimmed(), QDir::toNativeSeparators(path));
 }
 
-QString generationLogPath(const QString &programDir)
+QString generationLogPath(const QString &dataDir)
 {
-    return QDir(programDir).filePath(QStringLiteral("talvek-batch.log"));
+    return QDir(dataDir).filePath(QStringLiteral("talvek-batch.log"));
 }
 
 bool appendGeneration(const QString &logPath, const GenerationEntry &e, QString *reason)

@@ -6,7 +6,7 @@
 #include <QString>
 
 // The generation log: one line of plain text per batch file written, appended in the
-// program directory. It tells later which file was generated when, with what, and lets
+// data folder. It tells later which file was generated when, with what, and lets
 // a file be recognised by the SHA-256 of its bytes.
 struct GenerationEntry {
     QDateTime when;
@@ -22,7 +22,7 @@ struct GenerationEntry {
 };
 
 // The log beside the program: talvek-batch.log.
-QString generationLogPath(const QString &programDir);
+QString generationLogPath(const QString &dataDir);
 
 // Appends one line and pushes it to the disk; false and `reason` when it cannot.
 bool appendGeneration(const QString &logPath, const GenerationEntry &entry, QString *reason);

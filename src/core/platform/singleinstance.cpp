@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-SingleInstance::SingleInstance(const QString &programDir)
-    : m_lock(QDir(programDir).filePath(QStringLiteral(".talvek.lock")))
+SingleInstance::SingleInstance(const QString &dataDir)
+    : m_lock(QDir(dataDir).filePath(QStringLiteral(".talvek.lock")))
 {
     // Only a live holder counts: a lock left by a crashed copy is taken over at once.
     m_lock.setStaleLockTime(0);

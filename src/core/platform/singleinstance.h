@@ -3,13 +3,13 @@
 #include <QLockFile>
 #include <QString>
 
-// One running copy per program directory: a lock file in that directory, released
+// One running copy per data folder: a lock file in that folder, released
 // when the copy ends or found stale when it crashed.
 class SingleInstance {
 public:
     enum class Outcome { Acquired, HeldByAnother, Unavailable };
 
-    explicit SingleInstance(const QString &programDir);
+    explicit SingleInstance(const QString &dataDir);
     Outcome acquire();
 
 private:

@@ -1,8 +1,10 @@
 #include "core/store/storefiles.h"
 
 #include "core/store/schema.h"
+#include "core/store/storeopening.h"
 
 #include <QAtomicInt>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -101,4 +103,24 @@ QString createReferenceStore(const QString &path, const QList<Institution> &inst
         }
         return QString();
     });
+}
+
+QString prepareDataFolder(const QString &folder, bool &prepared)
+{
+    prepared = false;
+    const QString working = workingStorePath(folder);
+    const QString reference = referenceStorePath(folder);
+    if (QFileInfo::exists(working) || QFileInfo::exists(reference))
+        return QString();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("cannot make the folder %1").arg(QDir::toNativeSeparators(folder));
+    QString error = createReferenceStore(reference, starterInstitutions());
+    if (error.isEmpty()) {
+        error = createWorkingStore(working);
+        // Half a folder would read as a lost file on the next start: start again whole.
+        if (!error.isEmpty())
+            QFile::remove(reference);
+    }
+    prepared = error.isEmpty();
+    return error;
 }

@@ -19,3 +19,9 @@ QList<Institution> starterInstitutions();
 // Returns an empty text on success, else what went wrong.
 QString createWorkingStore(const QString &path);
 QString createReferenceStore(const QString &path, const QList<Institution> &institutions);
+
+// Makes the data folder of an installed program on its first start: the folder, the working
+// store and the reference store with the starter institutions. A folder that already holds
+// either data file is left as it is, so a lost file is reported, never silently replaced.
+// `prepared` tells whether the files were made now. Returns an empty text on success.
+QString prepareDataFolder(const QString &folder, bool &prepared);

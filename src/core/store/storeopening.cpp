@@ -5,14 +5,14 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString workingStorePath(const QString &programDir)
+QString workingStorePath(const QString &dataDir)
 {
-    return QDir(programDir).filePath(QStringLiteral("VXBANK.mdb"));
+    return QDir(dataDir).filePath(QStringLiteral("VXBANK.mdb"));
 }
 
-QString referenceStorePath(const QString &programDir)
+QString referenceStorePath(const QString &dataDir)
 {
-    return QDir(programDir).filePath(QStringLiteral("BRANCH.mdb"));
+    return QDir(dataDir).filePath(QStringLiteral("BRANCH.mdb"));
 }
 
 QString displayPath(const QString &path)
@@ -39,10 +39,10 @@ int GetAtt_file(const QString &path)
     return a;
 }
 
-WorkingStoreOpening openWorkingStore(const QString &programDir)
+WorkingStoreOpening openWorkingStore(const QString &dataDir)
 {
     WorkingStoreOpening out;
-    const QString path = workingStorePath(programDir);
+    const QString path = workingStorePath(dataDir);
     // A folder of that name is no data file: the store is missing.
     if (!QFileInfo::exists(path) || QFileInfo(path).isDir()) {
         out.failure = WorkingStoreOpening::Failure::Missing;

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-// The two data files live in the program directory under their traditional names.
-QString workingStorePath(const QString &programDir);
-QString referenceStorePath(const QString &programDir);
+// The two data files live in the data folder under their traditional names.
+QString workingStorePath(const QString &dataDir);
+QString referenceStorePath(const QString &dataDir);
 // The path as the user sees it in a message.
 QString displayPath(const QString &path);
 
@@ -21,4 +21,4 @@ struct WorkingStoreOpening {
     StoreResult result;           // the engine's failure for ReadOnly and Other
     std::unique_ptr<Store> store; // set when failure is None
 };
-WorkingStoreOpening openWorkingStore(const QString &programDir);
+WorkingStoreOpening openWorkingStore(const QString &dataDir);

@@ -99,7 +99,7 @@ void BatchHeaderFields::LoadHeader()
 bool BatchHeaderFields::StoreHeader()
 {
     const auto problem = m_context.working() ? HeaderRules::store(*m_context.working(), values())
-                                             : storeFailureNotice(StoreResult::other(-1, QString()), workingStorePath(m_context.programDir()));
+                                             : storeFailureNotice(StoreResult::other(-1, QString()), workingStorePath(m_context.dataDir()));
     if (problem)
         tell(*problem);
     return !problem;
@@ -107,7 +107,7 @@ bool BatchHeaderFields::StoreHeader()
 
 void BatchHeaderFields::reportStoreFailure(const StoreResult &result)
 {
-    tellStoreFailure(m_context.dialogs(), window(), result, workingStorePath(m_context.programDir()));
+    tellStoreFailure(m_context.dialogs(), window(), result, workingStorePath(m_context.dataDir()));
 }
 
 void BatchHeaderFields::tell(const Notice &notice)

@@ -87,7 +87,7 @@ void PresetWindow::confirm()
     const StoreResult result = m_context.working() ? writeRemarkPresets(*m_context.working(), presets)
                                                    : StoreResult::other(-1, QString());
     if (!result.ok()) {
-        tellStoreFailure(m_context.dialogs(), this, result, workingStorePath(m_context.programDir()));
+        tellStoreFailure(m_context.dialogs(), this, result, workingStorePath(m_context.dataDir()));
         if (result.error == StoreResult::Error::TooLong && result.ordinal >= 0 && result.ordinal < 10)
             m_fields[result.ordinal]->setFocus();
         return;

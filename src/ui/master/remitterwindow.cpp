@@ -225,7 +225,7 @@ void RemitterWindow::confirm()
     Store *store = m_context.working();
     const StoreResult result = store ? store->writeOnlyRow(Table::R_BASE, values) : StoreResult::other(-1, QString());
     if (!result.ok()) {
-        tellStoreFailure(m_context.dialogs(), this, result, workingStorePath(m_context.programDir()));
+        tellStoreFailure(m_context.dialogs(), this, result, workingStorePath(m_context.dataDir()));
         if (result.error == StoreResult::Error::TooLong)
             m_fields[qBound(0, result.ordinal, 5)]->setFocus();
         return;

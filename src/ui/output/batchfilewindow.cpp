@@ -132,7 +132,7 @@ void BatchFileWindow::GenerateBatchFile()
             return dialogs.saveFile(this, QString(), QStringLiteral("All Files (*.*);;Text Files(*.txt)"), QStringLiteral("Text Files(*.txt)"),
                                     QString(), true);
         }};
-    const BatchRunOutcome outcome = runBatch(*store, {m_header->values(), order(), m_shown, m_readProblem, generationLogPath(m_context.programDir()),
+    const BatchRunOutcome outcome = runBatch(*store, {m_header->values(), order(), m_shown, m_readProblem, generationLogPath(m_context.dataDir()),
                                                                m_context.backedUpLines()},
                                              m_context.clock(), ask);
     // A refused field takes the focus back; while its message shows, leaving it checks nothing.

@@ -19,14 +19,15 @@ struct AppValues {
     int ListOrder = 0;    // the line order last chosen: 1 by payee code, 2 input order
 };
 
-// What every window needs from the program: its directory, the seams, the open stores
+// What every window needs from the program: its data folder, the seams, the open stores
 // and the application-wide values. Owned by the shell.
 class AppContext {
 public:
-    AppContext(QString programDir, Dialogs &dialogs, Clock &clock, Printer &printer);
+    AppContext(QString dataDir, Dialogs &dialogs, Clock &clock, Printer &printer);
     ~AppContext();
 
-    const QString &programDir() const { return m_programDir; }
+    // Where the data files, the generation log and the lock live.
+    const QString &dataDir() const { return m_dataDir; }
     Dialogs &dialogs() const { return m_dialogs; }
     const Clock &clock() const { return m_clock; }
     Printer &printer() const { return m_printer; }
@@ -51,7 +52,7 @@ public:
     QString referenceProblemText() const;
 
 private:
-    QString m_programDir;
+    QString m_dataDir;
     Dialogs &m_dialogs;
     Clock &m_clock;
     Printer &m_printer;

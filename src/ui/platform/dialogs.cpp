@@ -1,6 +1,7 @@
 #include "ui/platform/dialogs.h"
 
 #include "core/store/storefailure.h"
+#include "ui/platform/guidewindow.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -177,4 +178,12 @@ void tell(Dialogs &dialogs, QWidget *parent, const Notice &notice)
 void tellStoreFailure(Dialogs &dialogs, QWidget *parent, const StoreResult &result, const QString &storePath)
 {
     tell(dialogs, parent, storeFailureNotice(result, storePath));
+}
+
+void QtDialogs::openGuide(QWidget *parent, const QString &window)
+{
+    GuideWindow guide(m_guideFile, parent);
+    guide.showPageOf(window);
+    placeOver(&guide, parent);
+    guide.exec();
 }

@@ -46,6 +46,10 @@ public:
     // Lets the user edit the settings; false when cancelled.
     virtual bool printSetup(QWidget *parent, PrintSetup &setup) = 0;
 
+    // Opens the guide at the page of the window with that objectName; at its first page
+    // when the name is empty or has no page of its own.
+    virtual void openGuide(QWidget *parent, const QString &window) = 0;
+
     // The usual input-error box: critical icon, OK button.
     void critical(QWidget *parent, const QString &text, const QString &title = {})
     {
@@ -57,9 +61,10 @@ public:
     }
 };
 
-// The real dialogs of Qt.
+// The real dialogs of Qt, and the guide read from its file.
 class QtDialogs : public Dialogs {
 public:
+    explicit QtDialogs(QString guideFile = {}) : m_guideFile(std::move(guideFile)) {}
     MsgAnswer message(QWidget *parent, const QString &text, const QString &title, MsgIcon icon,
                       MsgButtons buttons, MsgAnswer defaultButton) override;
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
@@ -68,6 +73,10 @@ public:
                      const QString &selectedFilter, const QString &folder, bool confirmOverwrite) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial) override;
     bool printSetup(QWidget *parent, PrintSetup &setup) override;
+    void openGuide(QWidget *parent, const QString &window) override;
+
+private:
+    QString m_guideFile;
 };
 
 // Gives a top-level window a size that shows all its controls yet fits the owner's screen,

@@ -20,7 +20,7 @@ void BackupRestore::sayOutcome(const StoreCopyOutcome &outcome)
 
 QString BackupRestore::chooseBackupTarget()
 {
-    const QString working = workingStorePath(m_context.programDir());
+    const QString working = workingStorePath(m_context.dataDir());
     const QString title = QStringLiteral("選擇要備份的資料檔");
     for (;;) {
         // Today's copy, where the last one of this run went: a row of dated backups, none
@@ -54,7 +54,7 @@ void BackupRestore::backup()
         return;
     StoreCopyOutcome done;
     const bool back = reload([&] {
-        done = backupStore(workingStorePath(m_context.programDir()), target);
+        done = backupStore(workingStorePath(m_context.dataDir()), target);
         // The menu is closed meanwhile: the message stands alone.
         if (!done.ok())
             tell(m_context.dialogs(), nullptr, done.notice);
@@ -70,7 +70,7 @@ void BackupRestore::backup()
 
 void BackupRestore::restore()
 {
-    const QString working = workingStorePath(m_context.programDir());
+    const QString working = workingStorePath(m_context.dataDir());
     std::unique_ptr<StoreRestore> run;
     do {
         if (m_menu.say(QStringLiteral("警告!!\n      回存資料來源,不正確時會造成無法挽回的錯誤\n"

@@ -1,12 +1,15 @@
 #include "ui/shell/mainwindow.h"
 
 #include "core/platform/clock.h"
+#include "core/platform/programfolders.h"
+#include "core/store/storefiles.h"
 #include "ui/platform/dialogs.h"
 #include "ui/platform/printer.h"
 #include "core/platform/singleinstance.h"
 #include "ui/platform/appcontext.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -28,16 +31,28 @@ int main(int argc, char *argv[])
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
-    // The data files live beside the program, wherever it was copied.
-    const QString programDir = QApplication::applicationDirPath();
-    SingleInstance instance(programDir);
+    const ProgramFolders folders = programFolders(QApplication::applicationDirPath());
+    QtDialogs dialogs(folders.guide);
+    const auto cannotPrepare = [&](const QString &detail) {
+        dialogs.critical(nullptr, QStringLiteral("無法建立資料夾") + QLatin1Char('\n') + QDir::toNativeSeparators(folders.data)
+                                      + (detail.isEmpty() ? QString() : QLatin1Char('\n') + detail));
+        return 1;
+    };
+    // The lock lives in the data folder, so an installed program makes that folder first.
+    if (folders.installed && !QDir().mkpath(folders.data))
+        return cannotPrepare(QString());
+    SingleInstance instance(folders.data);
     if (instance.acquire() == SingleInstance::Outcome::HeldByAnother)
         return 0;
+    bool prepared = false;
+    if (folders.installed) {
+        if (const QString error = prepareDataFolder(folders.data, prepared); !error.isEmpty())
+            return cannotPrepare(error);
+    }
 
-    QtDialogs dialogs;
     SystemClock clock;
     QtPrinter printer;
-    AppContext context(programDir, dialogs, clock, printer);
+    AppContext context(folders.data, dialogs, clock, printer);
     MainWindow window(context);
     if (!window.load())
         return 1;
@@ -45,5 +60,9 @@ int main(int argc, char *argv[])
     // where its window is.
     placeOver(&window, nullptr);
     window.show();
+    if (prepared)
+        dialogs.inform(&window, QStringLiteral("已建立資料夾，匯款人、收款人、匯款資料與金融機構代碼檔都存放在這裡：") + QLatin1Char('\n')
+                                    + QDir::toNativeSeparators(folders.data) + QLatin1Char('\n')
+                                    + QStringLiteral("請定期以「系統 → 備份資料」備份。"));
     return app.exec();
 }

@@ -14,6 +14,7 @@
 #include "ui/output/listwindow.h"
 
 #include "ui/platform/appcontext.h"
+#include "ui/platform/guidewindow.h"
 #include "core/store/fieldroutines.h"
 #include "core/store/recordset.h"
 #include "core/store/storefailure.h"
@@ -73,6 +74,8 @@ MainWindow::MainWindow(AppContext &context, QWidget *parent) : QMainWindow(paren
     QApplication::setQuitOnLastWindowClosed(false);
     buildMenu();
     buildContent();
+    // F1 opens the guide at the page of whichever window of ours it is pressed in.
+    qApp->installEventFilter(new GuideKey(m_context.dialogs(), this));
 }
 
 MainWindow::~MainWindow()
@@ -96,7 +99,7 @@ void MainWindow::buildMenu()
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("說明(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    add(help, QStringLiteral("文件說明"), "mnuDoc")->setEnabled(false);
+    runOnClick(add(help, QStringLiteral("文件說明"), "mnuDoc"), m_gate, [this] { m_context.dialogs().openGuide(this, QString()); });
     help->addSeparator();
     runOnClick(add(help, QStringLiteral("關於    Talvek(&A)"), "mnuAbout"), m_gate, [this] {
         AboutBox box(this);
@@ -184,7 +187,7 @@ MsgAnswer MainWindow::say(const QString &text, const QString &title, MsgIcon ico
 
 void MainWindow::sayStoreFailure(const StoreResult &result)
 {
-    const Notice notice = storeFailureNotice(result, workingStorePath(m_context.programDir()));
+    const Notice notice = storeFailureNotice(result, workingStorePath(m_context.dataDir()));
     say(notice.text, applicationTitle(), notice.icon, MsgButtons::Ok, MsgAnswer::Ok);
 }
 

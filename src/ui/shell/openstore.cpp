@@ -6,8 +6,8 @@
 
 bool openWorkingStoreOrSay(AppContext &context)
 {
-    WorkingStoreOpening opening = openWorkingStore(context.programDir());
-    const QString path = displayPath(workingStorePath(context.programDir()));
+    WorkingStoreOpening opening = openWorkingStore(context.dataDir());
+    const QString path = displayPath(workingStorePath(context.dataDir()));
     Dialogs &dialogs = context.dialogs();
     switch (opening.failure) {
     case WorkingStoreOpening::Failure::None:

@@ -175,7 +175,7 @@ void TstMainWindow::captionsMenuAndAbout()
     QCOMPARE(shown, (QStringList{"Talvek", "1. 匯款人資料建檔　　", "2. 收款人資料建檔　　", "3. 匯款資料輸入　　　",
                                  "4. 列印整批匯款明細　", "5. 產生整批匯款檔　　", "6. 產生另一批新的匯款",
                                  "7. 金融機購代碼檔維護", "8. 結束", "系統(&S)", "回存資料", "備份資料", "-", "離開",
-                                 "說明(&H)", "文件說明 (off)", "-", "關於    Talvek(&A)"}));
+                                 "說明(&H)", "文件說明", "-", "關於    Talvek(&A)"}));
     // The about box comes from the help menu, and its button closes it.
     QString about;
     inModal([&about](QDialog *box) {
