@@ -28,6 +28,7 @@ run: data
 
 test: data
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-package
 
 # Every suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

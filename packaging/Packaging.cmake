@@ -13,14 +13,14 @@ set(TALVEK_MAINTAINER "Talvek maintainers <maintainers@users.noreply.c-seed-814b
 set(_pkg_src ${CMAKE_CURRENT_LIST_DIR})
 set(_pkg_out ${CMAKE_BINARY_DIR}/packaging)
 set(_guide ${CMAKE_BINARY_DIR}/bin/talvek.qch)
-set(_icons ${CMAKE_BINARY_DIR}/doc/icons/hicolor)
+# The guide's build draws the icon at these sizes.
+set(_icons ${TALVEK_ICONS}/hicolor)
 set(_icon_sizes 48 64 128 256)
 set(_programs talvek talvek-store talvek-verify)
 file(MAKE_DIRECTORY ${_pkg_out})
 
 # Man pages and the changelog, compressed as Debian wants them (-n: no name or time stamp,
 # so the same text gives the same bytes).
-set(_gzipped)
 foreach(_page talvek.1 talvek-store.1 talvek-verify.1 changelog)
   execute_process(COMMAND gzip -9nc ${_pkg_src}/${_page} OUTPUT_FILE ${_pkg_out}/${_page}.gz
                   RESULT_VARIABLE _rc)
@@ -34,15 +34,10 @@ configure_file(${_pkg_src}/talvek.metainfo.xml ${_pkg_out}/${TALVEK_APP_ID}.meta
 
 # Everything the packages take from the build, and nothing else: `make package` builds this.
 add_custom_target(package-inputs)
-add_dependencies(package-inputs ${_programs})
+add_dependencies(package-inputs ${_programs} guide)
 # cpack and `cmake --install` build nothing first (the tests and benchmarks least of all):
 # `make package` has built package-inputs.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
-foreach(_t guide talvek-shots icons)
-  if(TARGET ${_t})
-    add_dependencies(package-inputs ${_t})
-  endif()
-endforeach()
 
 # --- deb: Debian's layout under /usr -----------------------------------------------------
 install(TARGETS ${_programs} RUNTIME DESTINATION bin COMPONENT deb)
