@@ -61,6 +61,8 @@ installed() {
   stop
 }
 dpkg-deb -x "$deb" "$scratch/root"
+! command -v appstreamcli >/dev/null || appstreamcli validate --no-net \
+  "$scratch"/root/usr/share/metainfo/*.metainfo.xml >/dev/null || fail "AppStream metadata not valid"
 installed "$scratch/home1" "" "$scratch/home1/.local/share/Talvek"
 installed "$scratch/home2" "$scratch/xdg" "$scratch/xdg/Talvek"
 [ ! -e "$scratch/home2/.local/share/Talvek" ] || fail "installed: data made under HOME despite XDG_DATA_HOME"
