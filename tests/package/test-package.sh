@@ -30,7 +30,7 @@ start() {
     XDG_RUNTIME_DIR="$scratch/run" HOME="$2" ${3:+XDG_DATA_HOME="$3"} "$1" &
   app_pid=$!
 }
-stop() { kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""; }
+stop() { kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; app_pid=""; }
 count() { xdotool search --onlyvisible --name '^Talvek$' 2>/dev/null | wc -l; }
 alive() { kill -0 "$app_pid" 2>/dev/null || fail "$1: the program ended"; }
 # shown WHAT N: waits up to 15 s until at least N windows titled Talvek are shown.
