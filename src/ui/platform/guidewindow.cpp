@@ -126,7 +126,7 @@ GuideWindow::GuideWindow(const QString &guideFile, QWidget *parent) : QDialog(pa
     auto *split = new QSplitter(this);
     split->addWidget(tabs);
     split->addWidget(m_browser);
-    split->setStretchFactor(1, 3);
+    split->setSizes({250, 750});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(split);
     layout->addLayout(buttons);
