@@ -6,7 +6,7 @@ SANITIZE_BUILD := build-sanitize
 BIN := $(BUILD)/bin
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build data run test test-sanitize bench clean
+.PHONY: all deps build data run test test-sanitize bench clean package test-package
 
 all: build
 
@@ -38,6 +38,7 @@ run: data
 
 test: data
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-package
 
 # Every suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
@@ -51,6 +52,17 @@ test-sanitize: deps
 
 bench: build
 	$(BIN)/talvek-bench
+
+# dist/ ends up holding the Debian package and the portable archive, nothing else.
+package: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target package-inputs
+	@rm -rf dist
+	cd $(BUILD) && cpack
+
+# Starts the unpacked Debian package and the portable archive on a headless X server.
+test-package: package
+	tests/package/test-package.sh dist
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

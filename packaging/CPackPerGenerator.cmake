@@ -1,0 +1,11 @@
+# Read by cpack once per generator: each package installs its own component alone, as one
+# package named as its users expect.
+if(CPACK_GENERATOR STREQUAL "DEB")
+  set(CPACK_INSTALL_CMAKE_PROJECTS "${CPACK_TALVEK_BUILD_DIR};${CPACK_TALVEK_PROJECT};deb;/")
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+elseif(CPACK_GENERATOR STREQUAL "TGZ")
+  set(CPACK_INSTALL_CMAKE_PROJECTS "${CPACK_TALVEK_BUILD_DIR};${CPACK_TALVEK_PROJECT};portable;/")
+  set(CPACK_PACKAGING_INSTALL_PREFIX /)
+  set(CPACK_PACKAGE_FILE_NAME "talvek-${CPACK_PACKAGE_VERSION}-linux-${CPACK_TALVEK_ARCH}")
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+endif()
