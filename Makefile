@@ -55,7 +55,8 @@ bench: build
 
 # dist/ ends up holding the Debian package and the portable archive, nothing else.
 package: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@test -e $(BUILD)/CMakeCache.txt || ! command -v ninja >/dev/null || gen="-G Ninja"; \
+	cmake -S . -B $(BUILD) $$gen -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target package-inputs
 	@rm -rf dist
 	cd $(BUILD) && cpack
