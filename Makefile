@@ -14,12 +14,14 @@ deps:
 	@scripts/deps
 
 # `make run` builds only what it starts (the `runnable` target); test, bench and all build
-# everything. A new build folder uses Ninja when it is installed. The build shows one line
-# that counts up; a build that fails prints its messages in full and stops make.
+# everything. The build shows one line that counts up; a build that fails prints its
+# messages in full and stops make. A new build folder uses Ninja when it is installed; an
+# existing one keeps its generator.
+CONFIGURE = test -e $(BUILD)/CMakeCache.txt || ! command -v ninja >/dev/null || gen="-G Ninja"; \
+	cmake -S . -B $(BUILD) $$gen -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 BUILD_WHAT := $(if $(MAKECMDGOALS),$(if $(filter-out run data,$(MAKECMDGOALS)),,--target runnable))
 build: deps
-	@test -e $(BUILD)/CMakeCache.txt || ! command -v ninja >/dev/null || gen="-G Ninja"; \
-	cmake -S . -B $(BUILD) $$gen -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@$(CONFIGURE)
 	@{ NINJA_STATUS='[%p] ' cmake --build $(BUILD) -j $(JOBS) $(BUILD_WHAT) 2>&1; echo $$? >$(BUILD)/.build-status; } | \
 	awk '/^\[ *[0-9]+%\] / { match($$0, /[0-9]+%/); printf "\r建置中 %s", substr($$0, RSTART, RLENGTH); shown = 1; fflush(); next } \
 	     /^(Consolidate compiler generated dependencies|Scanning dependencies) of target/ { next } \
@@ -55,8 +57,7 @@ bench: build
 
 # dist/ ends up holding the Debian package and the portable archive, nothing else.
 package: deps
-	@test -e $(BUILD)/CMakeCache.txt || ! command -v ninja >/dev/null || gen="-G Ninja"; \
-	cmake -S . -B $(BUILD) $$gen -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@$(CONFIGURE)
 	@cmake --build $(BUILD) -j $(JOBS) --target package-inputs
 	@rm -rf dist
 	cd $(BUILD) && cpack
@@ -66,4 +67,4 @@ test-package: package
 	tests/package/test-package.sh dist
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) dist

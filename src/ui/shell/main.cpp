@@ -23,6 +23,8 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Talvek"));
+    // The desktop links the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.talvek.Talvek"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(TALVEK_VERSION_MAJOR).arg(TALVEK_VERSION_MINOR).arg(TALVEK_VERSION_PATCH));
 
     // Qt's own dialogs (files, printing, the overwrite question) speak the users' language.
