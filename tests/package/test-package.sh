@@ -52,11 +52,14 @@ answer() {
   alive "$1"; [ "$(count)" -eq 1 ] || fail "$1: the main window is not alone on the screen"
 }
 
-# installed HOME XDG_DATA_HOME DATA: the first start makes DATA and says so over the window.
+# installed HOME XDG_DATA_HOME DATA: the first start makes DATA and says so, then the main
+# window opens with its own word (no remitter yet) over it.
 installed() {
   start "$scratch/root/usr/bin/talvek" "$1" "$2"
-  shown installed 2
+  shown installed 1
   [ -f "$3/VXBANK.mdb" ] && [ -f "$3/BRANCH.mdb" ] || fail "installed: no data files in $3"
+  sleep 1; xdotool key Return
+  shown installed 2
   answer installed
   stop
 }

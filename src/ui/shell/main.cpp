@@ -58,13 +58,15 @@ int main(int argc, char *argv[])
     MainWindow window(context);
     if (!window.load())
         return 1;
+    // Said before the main window opens, so that its own first word (no remitter yet)
+    // follows rather than covers it.
+    if (prepared)
+        dialogs.inform(nullptr, QStringLiteral("已建立資料夾，匯款人、收款人、匯款資料與金融機構代碼檔都存放在這裡：") + QLatin1Char('\n')
+                                    + QDir::toNativeSeparators(folders.data) + QLatin1Char('\n')
+                                    + QStringLiteral("請定期以「系統 → 備份資料」備份。"));
     // Placed by the program, not the window manager: the first message box then knows
     // where its window is.
     placeOver(&window, nullptr);
     window.show();
-    if (prepared)
-        dialogs.inform(&window, QStringLiteral("已建立資料夾，匯款人、收款人、匯款資料與金融機構代碼檔都存放在這裡：") + QLatin1Char('\n')
-                                    + QDir::toNativeSeparators(folders.data) + QLatin1Char('\n')
-                                    + QStringLiteral("請定期以「系統 → 備份資料」備份。"));
     return app.exec();
 }
