@@ -30,7 +30,7 @@ const QUrl kFirstPage(QStringLiteral("qthelp://talvek.guide/guide/index.html"));
 // Shows the guide's pages, pictures and style from the help file.
 class GuideBrowser : public QTextBrowser {
 public:
-    GuideBrowser(QHelpEngineCore *&engine, QWidget *parent) : QTextBrowser(parent), m_engine(engine) {}
+    GuideBrowser(QHelpEngine *&engine, QWidget *parent) : QTextBrowser(parent), m_engine(engine) {}
 
     QVariant loadResource(int type, const QUrl &name) override
     {
@@ -44,7 +44,7 @@ public:
     }
 
 private:
-    QHelpEngineCore *&m_engine;
+    QHelpEngine *&m_engine;
 };
 
 } // namespace
@@ -99,15 +99,14 @@ GuideWindow::GuideWindow(const QString &guideFile, QWidget *parent) : QDialog(pa
     buttons->addWidget(close);
 
     open(guideFile);
-    auto *engine = static_cast<QHelpEngine *>(m_engine);
-    if (engine) {
-        QHelpContentWidget *contents = engine->contentWidget();
+    if (m_engine) {
+        QHelpContentWidget *contents = m_engine->contentWidget();
         contents->setObjectName(QStringLiteral("treContents"));
         contents->setAccessibleName(QStringLiteral("目錄"));
         connect(contents, &QHelpContentWidget::linkActivated, m_browser, [this](const QUrl &url) { m_browser->setSource(url); });
-        connect(engine->contentModel(), &QHelpContentModel::contentsCreated, contents, &QTreeView::expandAll);
+        connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents, &QTreeView::expandAll);
         tabs->addTab(contents, QStringLiteral("目錄"));
-        QHelpIndexWidget *index = engine->indexWidget();
+        QHelpIndexWidget *index = m_engine->indexWidget();
         index->setObjectName(QStringLiteral("lstIndex"));
         index->setAccessibleName(QStringLiteral("索引"));
         connect(index, &QHelpIndexWidget::documentActivated, m_browser,
@@ -176,9 +175,8 @@ QUrl GuideWindow::page() const
 
 void GuideWindow::readPages()
 {
-    if (m_pagesRead || !m_engine)
+    if (!m_pages.isEmpty() || !m_engine)
         return;
-    m_pagesRead = true;
     static const QRegularExpression heading(QStringLiteral("<h1[^>]*>(.*?)</h1>"), QRegularExpression::DotMatchesEverythingOption);
     for (const QUrl &url : m_engine->files(kNamespace, QString(), QStringLiteral("html"))) {
         const QString html = QString::fromUtf8(m_engine->fileData(url));
@@ -198,16 +196,10 @@ QString GuideWindow::pageText(const QUrl &page)
 
 QList<QUrl> GuideWindow::pages()
 {
-    return pagesHolding(QString());
-}
-
-QList<QUrl> GuideWindow::pagesHolding(const QString &text)
-{
     readPages();
     QList<QUrl> out;
     for (const Page &p : std::as_const(m_pages))
-        if (p.text.contains(text, Qt::CaseInsensitive))
-            out << p.url;
+        out << p.url;
     return out;
 }
 
@@ -217,11 +209,11 @@ void GuideWindow::search()
 {
     m_hits->clear();
     const QString text = m_query->text().trimmed();
-    const QList<QUrl> found = text.isEmpty() ? QList<QUrl>() : pagesHolding(text);
+    readPages();
     for (const Page &p : std::as_const(m_pages)) {
-        if (!found.contains(p.url))
+        const qsizetype at = text.isEmpty() ? -1 : p.text.indexOf(text, 0, Qt::CaseInsensitive);
+        if (at < 0)
             continue;
-        const qsizetype at = p.text.indexOf(text, 0, Qt::CaseInsensitive);
         const QString around = p.text.mid(qMax<qsizetype>(0, at - 12), text.size() + 24).simplified();
         auto *item = new QListWidgetItem(p.title + QStringLiteral("：…") + around + QStringLiteral("…"), m_hits);
         item->setData(Qt::UserRole, p.url);
@@ -244,9 +236,7 @@ bool GuideKey::eventFilter(QObject *watched, QEvent *event)
     QWidget *window = widget->window();
     while (window->objectName().isEmpty() && window->parentWidget())
         window = window->parentWidget()->window();
-    if (window->objectName() == QLatin1String("frmGuide"))
-        return true;
-    m_open = true;
+    m_open = true; // F1 in the guide itself is left to it
     m_dialogs.openGuide(window, window->objectName());
     m_open = false;
     return true;

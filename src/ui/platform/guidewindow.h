@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-class QHelpEngineCore;
+class QHelpEngine;
 class QLineEdit;
 class QListWidget;
 class QTextBrowser;
@@ -30,9 +30,8 @@ public:
     // Why the guide cannot be shown; empty when it can.
     const QString &problem() const { return m_problem; }
 
-    // Every page of the guide, and those whose text holds `text`, ignoring case.
+    // Every page of the guide.
     QList<QUrl> pages();
-    QList<QUrl> pagesHolding(const QString &text);
     // A page's text as the reader sees it, tags left out.
     QString pageText(const QUrl &page);
 
@@ -40,17 +39,17 @@ private:
     struct Page {
         QUrl url;
         QString title;
-        QString text; // read on the first search
+        QString text;
     };
     void open(const QString &guideFile);
     void search();
+    // Reads every page's title and text, once, for the search.
     void readPages();
 
     QTemporaryDir m_collectionDir;
-    QHelpEngineCore *m_engine = nullptr;
+    QHelpEngine *m_engine = nullptr;
     QString m_problem;
     QList<Page> m_pages;
-    bool m_pagesRead = false;
     QTreeWidget *m_contents = nullptr;
     QLineEdit *m_query = nullptr;
     QListWidget *m_hits = nullptr;
