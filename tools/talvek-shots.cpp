@@ -91,11 +91,6 @@ QString fill(Store &store)
 
 int main(int argc, char *argv[])
 {
-    // The screenless platform's notices would only clutter the build's progress line.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            QTextStream(stderr) << text << "\n";
-    });
     QApplication app(argc, argv);
     QTextStream err(stderr);
     if (argc != 3) {
